@@ -8,6 +8,7 @@
 #include <compare>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <utility>
 #include <vector>
 

@@ -38,6 +38,15 @@ class ForeignHolder {
   std::thread FThread;
 };
 
+bool FreeForOtherThreads(THvMonitor& monitor) {
+  bool taken = false;
+  std::thread([&] {
+    taken = hv::TryLockLX(&monitor, 0);
+    if (taken) hv::UnlockLX(&monitor);
+  }).join();
+  return taken;
+}
+
 TEST(Locks, MissingObjectIsRefusedByEveryEntry) {
   const std::pair<const char*, std::function<void()>> calls[] = {
       {"TryLockLX", [] { hv::TryLockLX(nullptr, 0); }},
@@ -63,13 +72,8 @@ TEST(Locks, ReentrantForTheHoldingThread) {
   }
   hv::UnlockLX(&monitor);
   hv::UnlockLX(&monitor);
-  // Fully released: another thread gets it at once.
-  bool taken = false;
-  std::thread([&] {
-    taken = hv::TryLockLX(&monitor, 0);
-    if (taken) hv::UnlockLX(&monitor);
-  }).join();
-  EXPECT_TRUE(taken);
+  // Released as often as taken: free again.
+  EXPECT_TRUE(FreeForOtherThreads(monitor));
 }
 
 TEST(Locks, HeldElsewhereTimesOutThenIsObtainedAfterRelease) {
@@ -95,12 +99,7 @@ TEST(Locks, GuardLeavesTheLockWhenTheScopeThrows) {
     throw hv::EAbort(L"");
   } catch (const hv::EAbort&) {
   }
-  bool taken = false;
-  std::thread([&] {
-    taken = hv::TryLockLX(&monitor, 0);
-    if (taken) hv::UnlockLX(&monitor);
-  }).join();
-  EXPECT_TRUE(taken);
+  EXPECT_TRUE(FreeForOtherThreads(monitor));
 }
 
 }  // namespace
