@@ -50,18 +50,22 @@ class Exception {
   void* FRaiseAddress = nullptr;
 };
 
-// Declares an exception class with the base's constructors, its own ClassName, and
-// copying/rethrowing by its dynamic type. The base may be named with its namespace
-// (hv::EAbort), hence the alias for inheriting its constructors.
+// What every class below the base overrides: its own ClassName, and copying and rethrowing
+// by its dynamic type.
+#define HV_EXCEPTION_IDENTITY(Name)                                        \
+  std::wstring ClassName() const override { return L## #Name; }            \
+  ::hv::Exception* Clone() const override { return new Name(*this); }      \
+  [[noreturn]] void Rethrow() const override { throw *this; }
+
+// Declares an exception class with the base's constructors and its identity. The base may be
+// named with its namespace (hv::EAbort), hence the alias for inheriting its constructors.
 #define HV_DECLARE_EXCEPTION(Name, Base)                                   \
   class Name : public Base {                                               \
     using HvInherited = Base;                                              \
                                                                            \
    public:                                                                 \
     using HvInherited::HvInherited;                                        \
-    std::wstring ClassName() const override { return L## #Name; }          \
-    ::hv::Exception* Clone() const override { return new Name(*this); }    \
-    [[noreturn]] void Rethrow() const override { throw *this; }            \
+    HV_EXCEPTION_IDENTITY(Name)                                            \
   }
 
 HV_DECLARE_EXCEPTION(EAbort, Exception);
@@ -85,9 +89,7 @@ class EOSError : public Exception {
   EOSError(std::wstring message, std::uint32_t code) : Exception(std::move(message)), FErrorCode(code) {}
   std::uint32_t ErrorCode() const { return FErrorCode; }
   void SetErrorCode(std::uint32_t code) { FErrorCode = code; }
-  std::wstring ClassName() const override { return L"EOSError"; }
-  Exception* Clone() const override { return new EOSError(*this); }
-  [[noreturn]] void Rethrow() const override { throw *this; }
+  HV_EXCEPTION_IDENTITY(EOSError)
 
  private:
   std::uint32_t FErrorCode = 0;
@@ -149,9 +151,7 @@ class EExtraInfoException : public Exception, public IExtraErrorInfo {
       : Exception(std::move(message)), FExtraInfo(std::move(extraInfo)) {}
   const std::wstring& ExtraInfo() const { return FExtraInfo; }
   void SetExtraInfo(std::wstring extraInfo) { FExtraInfo = std::move(extraInfo); }
-  std::wstring ClassName() const override { return L"EExtraInfoException"; }
-  Exception* Clone() const override { return new EExtraInfoException(*this); }
-  [[noreturn]] void Rethrow() const override { throw *this; }
+  HV_EXCEPTION_IDENTITY(EExtraInfoException)
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
   ULONG STDMETHODCALLTYPE AddRef() override;
@@ -171,9 +171,7 @@ class EShellOpenError : public EExtraInfoException {
       : EExtraInfoException(std::move(message), std::move(extraInfo)), FErrorCode(errorCode) {}
   std::int32_t ErrorCode() const { return FErrorCode; }
   void SetErrorCode(std::int32_t code) { FErrorCode = code; }
-  std::wstring ClassName() const override { return L"EShellOpenError"; }
-  Exception* Clone() const override { return new EShellOpenError(*this); }
-  [[noreturn]] void Rethrow() const override { throw *this; }
+  HV_EXCEPTION_IDENTITY(EShellOpenError)
 
  private:
   std::int32_t FErrorCode = 0;
