@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "HvLXFlashCore.h"
 #include "HvLXThreadCheck.h"
