@@ -1,8 +1,4 @@
+// The main-thread test lives with the thread check, which needs it inline.
 #pragma once
 
-namespace hv {
-
-// Whether the caller runs on the program's main thread (the one that started the program).
-bool IsMainThread();
-
-}  // namespace hv
+#include "HvLXThreadCheck.h"
