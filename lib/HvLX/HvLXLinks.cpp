@@ -18,25 +18,6 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
                               TRUE) == CSTR_EQUAL;
 }
 
-// The identity of an existing file or folder; any sharing allowed so that a file held open
-// by someone else can still be named.
-std::optional<std::wstring> Identity(const std::wstring& path) {
-  UniqueFileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!file) return std::nullopt;
-  DWORD size = MAX_PATH;
-  for (;;) {
-    std::wstring buffer(size, L'\0');
-    const DWORD len = GetFinalPathNameByHandleW(file.get(), buffer.data(), size, 0);
-    if (len == 0) return std::nullopt;
-    if (len < size) {
-      buffer.resize(len);
-      return ExcludeTrailingBackslashLX(buffer);
-    }
-    size = len + 1;
-  }
-}
-
 std::wstring Join(const std::wstring& folder, const std::wstring& name) {
   return IncludeTrailingBackslashLX(folder) + name;
 }
@@ -55,7 +36,7 @@ TLinkKind ClassifyEntry(const TEntry& entry, const std::optional<std::wstring>& 
     // Other tags (cloud placeholders, deduplicated files) are the data itself; judge by identity.
   }
   if (!folderIdentity) return TLinkKind::None;
-  const std::optional<std::wstring> own = Identity(entry.path);
+  const std::optional<std::wstring> own = RealIdentity(entry.path);
   if (!own) return TLinkKind::None;  // nothing the shell could follow either
   return SameText(*own, Join(*folderIdentity, entry.data.cFileName)) ? TLinkKind::None
                                                                      : TLinkKind::UnremovableLink;
@@ -80,7 +61,7 @@ bool ReadEntry(const std::wstring& path, TEntry& entry) {
 // Walks the folder `folder` (known not to be a link); false when `visit` asked to stop.
 bool WalkFolder(const std::wstring& folder,
                 const std::function<bool(const std::wstring&, TLinkKind)>& visit) {
-  const std::optional<std::wstring> folderIdentity = Identity(folder);
+  const std::optional<std::wstring> folderIdentity = RealIdentity(folder);
   TEntry entry;
   UniqueFindHandle find(FindFirstFileW(Join(folder, L"*").c_str(), &entry.data));
   if (!find) return true;
@@ -100,13 +81,31 @@ bool WalkFolder(const std::wstring& folder,
 
 }  // namespace
 
+std::optional<std::wstring> RealIdentity(const std::wstring& path) {
+  // Any sharing, so that a file held open by someone else can still be named.
+  UniqueFileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file) return std::nullopt;
+  DWORD size = MAX_PATH;
+  for (;;) {
+    std::wstring buffer(size, L'\0');
+    const DWORD len = GetFinalPathNameByHandleW(file.get(), buffer.data(), size, 0);
+    if (len == 0) return std::nullopt;
+    if (len < size) {
+      buffer.resize(len);
+      return ExcludeTrailingBackslashLX(buffer);
+    }
+    size = len + 1;
+  }
+}
+
 TLinkKind ClassifyLink(const std::wstring& path) {
   TEntry entry;
   if (!ReadEntry(path, entry)) return TLinkKind::None;
   const std::wstring parent = ParentOf(entry.path);
   // A drive or share root is where a path begins, not a link.
   if (parent.empty() || parent.size() >= entry.path.size()) return TLinkKind::None;
-  return ClassifyEntry(entry, Identity(parent));
+  return ClassifyEntry(entry, RealIdentity(parent));
 }
 
 bool IsLinkPath(const std::wstring& path) { return ClassifyLink(path) != TLinkKind::None; }

@@ -20,6 +20,10 @@ enum class TLinkKind {
   UnremovableLink,  // a link that no system call here deletes without touching its target
 };
 
+// What an existing file or folder really is: the final path the system gives for it
+// ("\\?\" form, links resolved, no trailing backslash). Nothing when it cannot be opened.
+std::optional<std::wstring> RealIdentity(const std::wstring& path);
+
 TLinkKind ClassifyLink(const std::wstring& path);
 // Whether `path` itself is a link to a file or folder, of either kind.
 bool IsLinkPath(const std::wstring& path);

@@ -5,6 +5,7 @@
 
 #include "HvExceptions.h"
 #include "HvHandles.h"
+#include "HvLXLinks.h"
 #include "HvLXPaths.h"
 #include "HvWindows.h"
 #include <knownfolders.h>
@@ -33,29 +34,22 @@ std::wstring StripLongPrefix(std::wstring path) {
   return path;
 }
 
-std::optional<std::wstring> FinalPath(const std::wstring& path) {
-  UniqueFileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!file) return std::nullopt;
-  std::wstring buffer(MAX_PATH, L'\0');
-  DWORD len = GetFinalPathNameByHandleW(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), 0);
-  if (len >= buffer.size()) {
-    buffer.assign(len + 1, L'\0');
-    len = GetFinalPathNameByHandleW(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), 0);
-  }
-  if (len == 0 || len >= buffer.size()) return std::nullopt;
-  buffer.resize(len);
-  return buffer;
+// Reads a text whose length the call reports when asked with no buffer (the length
+// including the NUL), as the folder and environment calls do.
+template <class Get>
+std::wstring AskSizeThenRead(Get get) {
+  const DWORD size = static_cast<DWORD>(get(nullptr, 0));
+  if (size == 0) return {};
+  std::wstring text(size, L'\0');
+  const DWORD len = static_cast<DWORD>(get(text.data(), size));
+  text.resize(len < size ? len : 0);
+  return text;
 }
 
 std::wstring LongNameOf(const std::wstring& path) {
-  DWORD size = GetLongPathNameW(path.c_str(), nullptr, 0);
-  if (size == 0) return path;
-  std::wstring buffer(size, L'\0');
-  const DWORD len = GetLongPathNameW(path.c_str(), buffer.data(), size);
-  if (len == 0 || len >= size) return path;
-  buffer.resize(len);
-  return buffer;
+  std::wstring name =
+      AskSizeThenRead([&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(path.c_str(), buffer, size); });
+  return name.empty() ? path : name;
 }
 
 // The forms under which a folder is compared: its name as written (made absolute, 8.3 parts
@@ -66,7 +60,7 @@ std::vector<std::wstring> Keys(const std::wstring& path) {
   std::wstring full = ExpandFileNameLX(path);
   if (!full.starts_with(L"\\\\?\\") && full.size() > MAX_PATH - 12) full = LongFileName(full, false);
   keys.push_back(Upper(StripLongPrefix(LongNameOf(full))));
-  if (std::optional<std::wstring> real = FinalPath(full)) {
+  if (std::optional<std::wstring> real = RealIdentity(full)) {
     std::wstring key = Upper(StripLongPrefix(*real));
     if (key != keys.front()) keys.push_back(key);
   }
@@ -95,22 +89,10 @@ std::wstring KnownFolder(REFKNOWNFOLDERID id) {
 }
 
 std::wstring EnvironmentFolder(const wchar_t* name) {
-  const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
-  if (size == 0) return {};
-  std::wstring value(size, L'\0');
-  const DWORD len = GetEnvironmentVariableW(name, value.data(), size);
-  value.resize(len < size ? len : 0);
-  return value;
+  return AskSizeThenRead([&](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(name, buffer, size); });
 }
 
-std::wstring SystemFolder(UINT (WINAPI* get)(LPWSTR, UINT)) {
-  const UINT size = get(nullptr, 0);
-  if (size == 0) return {};
-  std::wstring path(size, L'\0');
-  const UINT len = get(path.data(), size);
-  path.resize(len < size ? len : 0);
-  return path;
-}
+std::wstring SystemFolder(UINT(WINAPI* get)(LPWSTR, UINT)) { return AskSizeThenRead(get); }
 
 struct TProtectedSet {
   std::vector<TProtected> folders;
@@ -127,24 +109,31 @@ TProtectedSet BuildProtectedSet() {
   set.Add(SystemFolder(GetSystemWindowsDirectoryW), L"the Windows folder");
   set.Add(SystemFolder(GetSystemDirectoryW), L"the System folder");
   set.Add(SystemFolder(GetSystemWow64DirectoryW), L"the System folder");
-  set.Add(KnownFolder(FOLDERID_ProgramFiles), L"a Program Files folder");
-  set.Add(KnownFolder(FOLDERID_ProgramFilesX86), L"a Program Files folder");
-  set.Add(KnownFolder(FOLDERID_ProgramFilesX64), L"a Program Files folder");
-  // A 32-bit process learns the 64-bit view only from the environment.
+  struct TKnown {
+    const KNOWNFOLDERID& id;
+    const wchar_t* what;
+  };
+  const TKnown known[] = {
+      {FOLDERID_ProgramFiles, L"a Program Files folder"},
+      {FOLDERID_ProgramFilesX86, L"a Program Files folder"},
+      {FOLDERID_ProgramFilesX64, L"a Program Files folder"},
+      {FOLDERID_ProgramData, L"the ProgramData folder"},
+      {FOLDERID_UserProfiles, L"the Users folder"},
+      {FOLDERID_Public, L"a user profile folder"},
+      {FOLDERID_Profile, L"the user's profile folder"},
+      {FOLDERID_Desktop, L"the user's Desktop folder"},
+      {FOLDERID_Documents, L"the user's Documents folder"},
+      {FOLDERID_Downloads, L"the user's Downloads folder"},
+      {FOLDERID_Pictures, L"the user's Pictures folder"},
+      {FOLDERID_Music, L"the user's Music folder"},
+      {FOLDERID_Videos, L"the user's Videos folder"},
+      {FOLDERID_RoamingAppData, L"the user's AppData folder"},
+      {FOLDERID_LocalAppData, L"the user's AppData folder"},
+  };
+  for (const TKnown& folder : known) set.Add(KnownFolder(folder.id), folder.what);
+  // A 32-bit process learns the 64-bit Program Files only from the environment.
   set.Add(EnvironmentFolder(L"ProgramW6432"), L"a Program Files folder");
-  set.Add(KnownFolder(FOLDERID_ProgramData), L"the ProgramData folder");
-  set.Add(KnownFolder(FOLDERID_UserProfiles), L"the Users folder");
-  set.Add(KnownFolder(FOLDERID_Public), L"a user profile folder");
-  set.Add(KnownFolder(FOLDERID_Profile), L"the user's profile folder");
   set.Add(EnvironmentFolder(L"USERPROFILE"), L"the user's profile folder");
-  set.Add(KnownFolder(FOLDERID_Desktop), L"the user's Desktop folder");
-  set.Add(KnownFolder(FOLDERID_Documents), L"the user's Documents folder");
-  set.Add(KnownFolder(FOLDERID_Downloads), L"the user's Downloads folder");
-  set.Add(KnownFolder(FOLDERID_Pictures), L"the user's Pictures folder");
-  set.Add(KnownFolder(FOLDERID_Music), L"the user's Music folder");
-  set.Add(KnownFolder(FOLDERID_Videos), L"the user's Videos folder");
-  set.Add(KnownFolder(FOLDERID_RoamingAppData), L"the user's AppData folder");
-  set.Add(KnownFolder(FOLDERID_LocalAppData), L"the user's AppData folder");
   for (const std::wstring& key : Keys(KnownFolder(FOLDERID_UserProfiles))) set.userRoots.push_back(key);
   for (const std::wstring& key : Keys(KnownFolder(FOLDERID_Profile))) {
     const std::wstring parent = ParentKey(key);
