@@ -1,5 +1,7 @@
 #include "HvLXFileOps.h"
 
+#include <iterator>
+
 #include "HvExceptions.h"
 #include "HvHandles.h"
 #include "HvLXExistence.h"
@@ -12,7 +14,7 @@ namespace {
 
 constexpr unsigned kReadOnly = FILE_ATTRIBUTE_READONLY;
 
-// The runtime's file open modes: access in the low two bits, sharing in the next three.
+// The runtime's file open modes: access in bits 0-1, sharing in bits 4-6.
 DWORD AccessOfMode(unsigned mode) {
   switch (mode & 0x3) {
     case 0: return GENERIC_READ;
@@ -21,13 +23,11 @@ DWORD AccessOfMode(unsigned mode) {
   }
 }
 
+// Compatibility mode (0) shares nothing, as the runtime's own file calls do.
 DWORD ShareOfMode(unsigned mode) {
-  switch (mode & 0xF0) {
-    case 0x10: return 0;                                   // exclusive
-    case 0x20: return FILE_SHARE_READ;                     // deny write
-    case 0x30: return FILE_SHARE_WRITE;                    // deny read
-    default: return FILE_SHARE_READ | FILE_SHARE_WRITE;   // compatibility or deny none
-  }
+  constexpr DWORD kShare[] = {0, 0, FILE_SHARE_READ, FILE_SHARE_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE};
+  const unsigned index = (mode & 0xF0) >> 4;
+  return index < std::size(kShare) ? kShare[index] : 0;
 }
 
 TDateTime LocalDateTime(const FILETIME& utc) {

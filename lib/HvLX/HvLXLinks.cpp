@@ -42,12 +42,11 @@ TLinkKind ClassifyEntry(const TEntry& entry, const std::optional<std::wstring>& 
                                                                      : TLinkKind::UnremovableLink;
 }
 
+// Up to and including the last backslash, so that "C:\x" gives "C:\", not the drive's
+// current folder "C:".
 std::wstring ParentOf(const std::wstring& path) {
   const std::size_t sep = path.find_last_of(L'\\');
-  if (sep == std::wstring::npos) return {};
-  std::wstring parent = path.substr(0, sep + 1);
-  // "\\?\C:\" and "C:\" keep their backslash; a root has no parent of its own.
-  return parent;
+  return sep == std::wstring::npos ? std::wstring() : path.substr(0, sep + 1);
 }
 
 // The entry at `path` as a directory listing shows it; false when there is none.

@@ -47,11 +47,14 @@ TEST(FileOps, LongAndNonAsciiPathsWorkEndToEnd) {
     }
     EXPECT_TRUE(hv::FileExistsLX(file, true));
     EXPECT_EQ(hv::FileGetAttrLX(file, true) & hv::faDirectory, 0);
-    EXPECT_EQ(hv::FileSetAttrLX(file, FILE_ATTRIBUTE_READONLY, false), 0);
     {
-      hv::UniqueFileHandle opened(hv::FileOpenLX(file, 0x20));
+      hv::UniqueFileHandle opened(hv::FileOpenLX(file, 0x20));  // read, deny write
       EXPECT_TRUE(opened.valid());
+      hv::UniqueFileHandle writer(hv::FileOpenLX(file, 0x41));  // write, deny none
+      EXPECT_FALSE(writer.valid());
+      EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
     }
+    EXPECT_EQ(hv::FileSetAttrLX(file, FILE_ATTRIBUTE_READONLY, false), 0);
     EXPECT_NO_THROW(hv::DeleteFileStrictLX(file));
     EXPECT_FALSE(hv::FileExistsLX(file, true));
     EXPECT_TRUE(hv::RemoveDirLX(folder));
