@@ -26,9 +26,10 @@ std::wstring FullPathName(const std::wstring& path) {
 // The name to hand to CreateFileW: past the classic limit, the full path in its
 // \\?\ or \\?\UNC\ form, which the system takes without length limit.
 std::wstring LongFileName(const std::wstring& path) {
-  if (path.size() < MAX_PATH || path.starts_with(L"\\\\?\\")) return path;
+  if (path.starts_with(L"\\\\?\\")) return path;
+  // A short relative name can still expand past the limit: judge by the full form.
   std::wstring full = FullPathName(path);
-  if (full.empty() || full.starts_with(L"\\\\?\\") || full.starts_with(L"\\\\.\\")) return full.empty() ? path : full;
+  if (full.size() < MAX_PATH || full.starts_with(L"\\\\.\\")) return path;
   if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
   return L"\\\\?\\" + full;
 }

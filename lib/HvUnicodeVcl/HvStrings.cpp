@@ -204,10 +204,14 @@ void TStrings::LoadFromStream(TStream& stream, const TEncoding* encoding) { Load
 void TStrings::LoadWholeStream(TStream& stream, const TEncoding* encoding) {
   std::int64_t remaining = stream.Size() - stream.Position();
   std::string bytes;
-  if (remaining > 0) {
-    bytes.resize(static_cast<size_t>(remaining));
-    bytes.resize(stream.Read(bytes.data(), bytes.size()));
+  size_t got = 0;
+  // A stream may hand out less than asked, or grow meanwhile: read until it has nothing more.
+  bytes.resize(static_cast<size_t>(std::max<std::int64_t>(remaining, 0)) + 1);
+  while (size_t n = stream.Read(bytes.data() + got, bytes.size() - got)) {
+    got += n;
+    if (got == bytes.size()) bytes.resize(bytes.size() * 2);
   }
+  bytes.resize(got);
   std::string_view data = bytes;
   const TEncoding* used = TEncoding::DetectBOM(data);
   if (used)

@@ -102,3 +102,17 @@ TEST(LoadSave, SafeFileFormsOnATextWrittenElsewhere) {
   EXPECT_TRUE(EqualsStringsAndObjects(list, back));
   EXPECT_EQ(back.Encoding(), TEncoding::BigEndianUnicode());
 }
+
+TEST(LoadSave, StatefulEncodingIsDecodedInOnePiece) {
+  // UTF-7 writes runs of non-ASCII characters as one base64 sequence, here across several
+  // blocks: read piece by piece it would fall apart.
+  hvtest::ScratchDir dir;
+  const Lines lines = {L"plain", std::wstring(3000, L'\u00E9') + L"+x", L"\u4E2D\u6587 end"};
+  THvStringList list;
+  list.AddStrings(lines);
+  SaveToFile(list, dir / L"utf7.txt", 65000);
+  ASSERT_GT(FileBytes(dir / L"utf7.txt").size(), 4096u);
+  THvStringList back;
+  LoadFromFile(back, dir / L"utf7.txt", 65000);
+  EXPECT_EQ(ToArray(back), lines);
+}
