@@ -1,0 +1,66 @@
+// Owning wrappers for system handles. Each handle kind is one line: a traits struct that
+// names the handle type, its "empty" value and its close function, plus a using-declaration.
+#pragma once
+
+#include <utility>
+
+#include "HvWindows.h"
+
+namespace hv {
+
+// Move-only owner of one handle. Traits provide:
+//   using Type = ...;               the handle type
+//   static Type Empty() noexcept;   the value that owns nothing (NULL or INVALID_HANDLE_VALUE)
+//   static void Close(Type) noexcept;
+template <class Traits>
+class UniqueHandle {
+ public:
+  using Type = typename Traits::Type;
+
+  UniqueHandle() noexcept = default;
+  explicit UniqueHandle(Type handle) noexcept : FHandle(handle) {}
+  ~UniqueHandle() { reset(); }
+
+  UniqueHandle(UniqueHandle&& other) noexcept : FHandle(other.release()) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+  Type get() const noexcept { return FHandle; }
+  explicit operator bool() const noexcept { return FHandle != Traits::Empty(); }
+
+  // Closes the owned handle (if any) and takes `handle`. The caller's GetLastError survives,
+  // so an error path can still report the failure that made it close the handle.
+  void reset(Type handle = Traits::Empty()) noexcept {
+    Type old = std::exchange(FHandle, handle);
+    if (old != Traits::Empty()) {
+      DWORD lastError = GetLastError();
+      Traits::Close(old);
+      SetLastError(lastError);
+    }
+  }
+
+  // Gives up ownership without closing.
+  [[nodiscard]] Type release() noexcept { return std::exchange(FHandle, Traits::Empty()); }
+
+  // For out-parameters of system calls: closes what is owned and hands out the slot.
+  Type* put() noexcept {
+    reset();
+    return &FHandle;
+  }
+
+ private:
+  Type FHandle = Traits::Empty();
+};
+
+struct HKeyTraits {
+  using Type = HKEY;
+  static Type Empty() noexcept { return nullptr; }
+  static void Close(Type key) noexcept { RegCloseKey(key); }
+};
+using UniqueHKey = UniqueHandle<HKeyTraits>;
+
+}  // namespace hv
