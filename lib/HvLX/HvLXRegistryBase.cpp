@@ -133,23 +133,23 @@ LSTATUS TRegistry::QueryValueInfo(const std::wstring& name, DWORD& type, DWORD& 
 }
 
 std::optional<std::wstring> TRegistry::TryReadString(const std::wstring& name) {
-  DWORD type, size;
-  if (QueryValueInfo(name, type, size) != ERROR_SUCCESS) return std::nullopt;
-  if (size == 0) return std::wstring();
-  if (!IsStringType(type)) RaiseInvalidType(name);
-  std::wstring text;
-  for (;;) {
-    // One spare character: the stored text need not end with a NUL, and an odd byte count
-    // still fits.
-    text.assign(size / sizeof(wchar_t) + 1, L'\0');
-    DWORD got = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+  // A first guess that holds most texts saves asking for the size on every read; a longer
+  // value reports its size and is read again whole.
+  std::wstring text(128, L'\0');
+  for (bool first = true;; first = false) {
+    DWORD type = REG_NONE, got = static_cast<DWORD>(text.size() * sizeof(wchar_t));
     LSTATUS result = Check(RegQueryValueExW(CurrentKey(), name.c_str(), nullptr, &type,
                                             reinterpret_cast<BYTE*>(text.data()), &got));
-    if (result == ERROR_MORE_DATA) {  // the value grew since its size was asked
-      size = std::max<DWORD>(got, size * 2);
+    if (result == ERROR_MORE_DATA) {
+      // Room for every byte, an odd count included.
+      text.assign(std::max<size_t>(got / sizeof(wchar_t) + 1, text.size() * 2), L'\0');
       continue;
     }
-    if (result != ERROR_SUCCESS) RaiseGetFailed(name);
+    if (result != ERROR_SUCCESS) {
+      if (first) return std::nullopt;
+      RaiseGetFailed(name);
+    }
+    if (got == 0) return std::wstring();
     if (!IsStringType(type)) RaiseInvalidType(name);
     text.resize(got / sizeof(wchar_t));  // a lone trailing byte is no character
     text.resize(std::min(text.size(), text.find(L'\0')));
