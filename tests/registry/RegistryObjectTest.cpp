@@ -62,6 +62,24 @@ Outcome<T> OutcomeOf(Read read) {
   }
 }
 
+template <class T>
+struct ReadCase {
+  Stored stored;
+  Outcome<T> expected;
+};
+
+// Plants each case as the value "v" of the scratch key and reads it back with `read`.
+template <class T, class Read>
+void ExpectReads(const ScratchKey& scratch, const std::vector<ReadCase<T>>& cases, Read read) {
+  for (size_t i = 0; i < cases.size(); ++i) {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, scratch.Path().c_str(), L"v");
+    Plant(scratch, L"v", cases[i].stored);
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey(scratch.Path(), false));
+    EXPECT_EQ(OutcomeOf<T>([&] { return read(registry); }), cases[i].expected) << "case " << i;
+  }
+}
+
 }  // namespace
 
 TEST(TRegistry, OpenKeyFollowsThePathRulesAndFailsWithoutChanges) {
@@ -163,11 +181,7 @@ TEST(TRegistry, GetKeyNamesReplacesTheList) {
 TEST(TRegistry, ReadStringTakesTextUpToItsFirstNulWithoutReadingPastTheData) {
   ScratchKey scratch;
   const std::wstring big(300000, L'b');
-  struct Case {
-    Stored stored;
-    Outcome<std::wstring> expected;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<ReadCase<std::wstring>> cases = {
       {Value(REG_SZ, Utf16Bytes(L"plain")), L"plain"},
       {Value(REG_EXPAND_SZ, Utf16Bytes(L"%SystemRoot%\\x")), L"%SystemRoot%\\x"},
       {Value(REG_SZ, Utf16Bytes(L"no nul", false)), L"no nul"},
@@ -181,23 +195,13 @@ TEST(TRegistry, ReadStringTakesTextUpToItsFirstNulWithoutReadingPastTheData) {
       {Value(REG_BINARY, "abcd"), Raised{L"Invalid data type for 'v'"}},
       {Value(REG_MULTI_SZ, Utf16Bytes(L"a") + Utf16Bytes(L"")), Raised{L"Invalid data type for 'v'"}},
   };
-  for (size_t i = 0; i < cases.size(); ++i) {
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, scratch.Path().c_str(), L"v");
-    Plant(scratch, L"v", cases[i].stored);
-    TRegistry registry;
-    ASSERT_TRUE(registry.OpenKey(scratch.Path(), false));
-    EXPECT_EQ(OutcomeOf<std::wstring>([&] { return registry.ReadString(L"v"); }), cases[i].expected) << "case " << i;
-  }
+  ExpectReads(scratch, cases, [](TRegistry& registry) { return registry.ReadString(L"v"); });
 }
 
 TEST(TRegistry, NumberReadsAcceptOnlyTheirExactStoredForm) {
   ScratchKey scratch;
   const Raised failed{L"Failed to get data for 'v'"}, invalid{L"Invalid data type for 'v'"};
-  struct IntegerCase {
-    Stored stored;
-    Outcome<int> expected;
-  };
-  const std::vector<IntegerCase> integers = {
+  const std::vector<ReadCase<int>> integers = {
       {Value(REG_DWORD, BytesOf<DWORD>(0xFFFFFFF9)), -7},
       {Value(REG_DWORD, "\x01\x02"), invalid},  // a short DWORD would leave bytes unset
       {Value(REG_BINARY, BytesOf<DWORD>(1)), invalid},
@@ -206,19 +210,9 @@ TEST(TRegistry, NumberReadsAcceptOnlyTheirExactStoredForm) {
       {Value(REG_QWORD, BytesOf<ULONGLONG>(1)), failed},
       {Missing(), failed},
   };
-  for (size_t i = 0; i < integers.size(); ++i) {
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, scratch.Path().c_str(), L"v");
-    Plant(scratch, L"v", integers[i].stored);
-    TRegistry registry;
-    ASSERT_TRUE(registry.OpenKey(scratch.Path(), false));
-    EXPECT_EQ(OutcomeOf<int>([&] { return registry.ReadInteger(L"v"); }), integers[i].expected) << "integer " << i;
-  }
+  ExpectReads(scratch, integers, [](TRegistry& registry) { return registry.ReadInteger(L"v"); });
 
-  struct FloatCase {
-    Stored stored;
-    Outcome<double> expected;
-  };
-  const std::vector<FloatCase> floats = {
+  const std::vector<ReadCase<double>> floats = {
       {Value(REG_BINARY, BytesOf(2.5)), 2.5},
       {Value(REG_BINARY, BytesOf(2.5) + "x"), invalid},
       {Value(REG_BINARY, BytesOf<DWORD>(1)), invalid},
@@ -227,13 +221,7 @@ TEST(TRegistry, NumberReadsAcceptOnlyTheirExactStoredForm) {
       {Value(REG_SZ, Utf16Bytes(L"2.5")), invalid},
       {Missing(), failed},
   };
-  for (size_t i = 0; i < floats.size(); ++i) {
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, scratch.Path().c_str(), L"v");
-    Plant(scratch, L"v", floats[i].stored);
-    TRegistry registry;
-    ASSERT_TRUE(registry.OpenKey(scratch.Path(), false));
-    EXPECT_EQ(OutcomeOf<double>([&] { return registry.ReadFloat(L"v"); }), floats[i].expected) << "float " << i;
-  }
+  ExpectReads(scratch, floats, [](TRegistry& registry) { return registry.ReadFloat(L"v"); });
 }
 
 TEST(TRegistry, ReadBinaryDataRejectsWhatDoesNotFitOrIsText) {
