@@ -55,7 +55,8 @@ class TRegistry {
   void GetKeyNames(std::vector<std::wstring>& names);
 
   // Missing or zero-size value: empty. REG_SZ or REG_EXPAND_SZ (unexpanded), cut at the first
-  // NUL; any other type raises "Invalid data type for '%s'".
+  // NUL; any other type raises "Invalid data type for '%s'", a query that fails for another
+  // reason than absence (no key open, no query right) "Failed to get data for '%s'".
   std::wstring ReadString(const std::wstring& name);
   // REG_DWORD of 4 bytes only. Missing, or data too big for 4 bytes: "Failed to get data for
   // '%s'"; any other type or size: "Invalid data type for '%s'".
@@ -65,7 +66,8 @@ class TRegistry {
   // type or size: "Invalid data type for '%s'".
   double ReadFloat(const std::wstring& name);
   // Copies a value of any type but the string and DWORD types into `buffer`; returns the byte
-  // count, 0 when the value is missing. A value larger than `bufferSize` is rejected, not cut.
+  // count, 0 when the value is missing. A value larger than `bufferSize` is rejected, not cut;
+  // other query failures raise as for ReadString.
   int ReadBinaryData(const std::wstring& name, void* buffer, int bufferSize);
 
   // Each raises "Failed to set data for '%s'" when the system refuses the write.

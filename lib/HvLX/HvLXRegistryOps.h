@@ -1,6 +1,7 @@
-// The registry calls a test must be able to make fail. Wine deletes keys and values even when
-// their security forbids it, so a refused deletion cannot be produced for real; these calls go
-// through a replaceable table. Every other registry call goes to Win32 directly.
+// The registry calls a test must be able to make fail. Wine deletes a key even when its
+// security forbids it, and a value of a key open for writing can always go, so a refused
+// deletion cannot be produced for real; these calls go through a replaceable table. Every
+// other registry call goes to Win32 directly.
 #pragma once
 
 #include "HvWindows.h"
