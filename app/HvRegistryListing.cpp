@@ -6,7 +6,8 @@ namespace hv {
 
 TRegistryListing::TRegistryListing(HKEY root, std::wstring key, std::wstring valueName)
     : FRoot(root), FKey(std::move(key)), FValueName(std::move(valueName)) {
-  for (auto& name : RegGetKeyNamesLX(FRoot, FKey)) FEntries.push_back(Entry{std::move(name)});
+  for (const auto& name : RegGetKeyNamesLX(FRoot, FKey)) FNames.Add(name);
+  FEntries.resize(static_cast<size_t>(FNames.Count()));
 }
 
 const std::wstring& TRegistryListing::Value(size_t i) const {
@@ -23,20 +24,11 @@ const std::wstring& TRegistryListing::Value(size_t i) const {
   return e.Value;
 }
 
-bool TRegistryListing::ContainsName(const std::wstring& name) const {
-  for (const Entry& e : FEntries)
-    if (SameTextLocale(e.Name, name)) return true;
-  return false;
-}
-
-bool SameTextLocale(const std::wstring& a, const std::wstring& b) {
-  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
-                        static_cast<int>(b.size())) == CSTR_EQUAL;
-}
+bool TRegistryListing::ContainsName(const std::wstring& name) const { return FNames.IndexOf(name) >= 0; }
 
 bool EndsWithTextLocale(const std::wstring& text, const std::wstring& tail) {
   if (text.size() < tail.size()) return false;
-  return SameTextLocale(text.substr(text.size() - tail.size()), tail);
+  return AnsiCompareText(std::wstring_view(text).substr(text.size() - tail.size()), tail) == 0;
 }
 
 }  // namespace hv

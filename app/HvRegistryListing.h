@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "HvExceptions.h"
+#include "HvStringList.h"
 #include "HvWindows.h"
 
 namespace hv {
@@ -17,8 +18,8 @@ class TRegistryListing {
   TRegistryListing(HKEY root, std::wstring key, std::wstring valueName);
 
   size_t Count() const { return FEntries.size(); }
-  const std::wstring& Name(size_t i) const { return FEntries[i].Name; }
-  std::wstring KeyPath(size_t i) const { return FKey + L"\\" + FEntries[i].Name; }
+  std::wstring Name(size_t i) const { return FNames.Get(static_cast<int>(i)); }
+  std::wstring KeyPath(size_t i) const { return FKey + L"\\" + Name(i); }
   // The entry's value (empty when absent); raises what reading it raised.
   const std::wstring& Value(size_t i) const;
   // Whether a sub-key of that name was listed, ignoring case as the registry does.
@@ -26,19 +27,17 @@ class TRegistryListing {
 
  private:
   struct Entry {
-    std::wstring Name;
     mutable bool Read = false;
     mutable std::wstring Value;
     mutable std::shared_ptr<const Exception> Error;
   };
   HKEY FRoot;
   std::wstring FKey, FValueName;
+  THvStringList FNames;  // as enumerated; looked up ignoring case in the user's locale
   std::vector<Entry> FEntries;
 };
 
-// Locale-aware comparison ignoring case, as the registry and the product lists compare names.
-bool SameTextLocale(const std::wstring& a, const std::wstring& b);
-// Whether `text` ends with `tail`, ignoring case; a shorter text never does.
+// Whether `text` ends with `tail`, ignoring case in the user's locale; a shorter text never does.
 bool EndsWithTextLocale(const std::wstring& text, const std::wstring& tail);
 
 }  // namespace hv

@@ -128,7 +128,7 @@ bool TRemovalEngine::ProcessInstallerRegistrations(bool RemoveTraces, const TReg
     // once the registration is deleted the later names would read nothing anyway.
     const std::wstring productName = registrations.Value(i);
     for (const std::wstring& keyName : KeyNames) {
-      if (!SameTextLocale(productName, keyName)) continue;
+      if (AnsiCompareText(productName, keyName) != 0) continue;
       found = true;
       Found(TTraceKind::InstallerRegistration, kHKCR + registrations.KeyPath(i), L"ProductName = " + productName);
       if (RemoveTraces) RegDeleteKeyLX(HKEY_CLASSES_ROOT, registrations.KeyPath(i));
