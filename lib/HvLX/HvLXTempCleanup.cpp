@@ -82,7 +82,7 @@ bool MayCleanIn(const std::wstring& folder) {
 // The library's temporary folder when the sweeps of old leftovers may run in it: under Wine,
 // in the program itself, and only when it is the program's own folder. The host's shared
 // temporary folder holds files of other programs of every age.
-bool SharedSweepFolder(std::wstring& folder) {
+bool OwnTempFolderToSweep(std::wstring& folder) {
   if (!IsWine() || !LibraryIsInProgramModule() || !HalvernTempFolderIsPrivate()) return false;
   folder = GetHalvernTempFolder();
   return MayCleanIn(folder);
@@ -109,7 +109,7 @@ void CleanupTempFiles() {
   }
   try {
     std::wstring root;
-    if (!SharedSweepFolder(root)) return;
+    if (!OwnTempFolderToSweep(root)) return;
     for (const std::wstring& file : FilesBelow(root)) {
       // One file that vanishes or cannot be read must not keep the others.
       try {
@@ -134,7 +134,7 @@ void CleanupTempFolders() {
   }
   try {
     std::wstring root;
-    if (!SharedSweepFolder(root)) return;
+    if (!OwnTempFolderToSweep(root)) return;
     // Children first, so that a folder holding only empty folders goes in the same pass.
     const std::vector<std::wstring> folders = FoldersBelow(root);
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) RemoveDirLX(*folder);
