@@ -1,9 +1,12 @@
 #include "HvDetectCommand.h"
+#include "HvLXExitCleanup.h"
 #include "HvWindows.h"
 
 #include <shellapi.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // The library's clean-ups (temporary files and the like) run on every way out of here.
+  hv::THvExitCleanupScope cleanupAtEnd;
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   const bool detect = argc > 1 && (lstrcmpiW(argv[1], L"/detect") == 0 || lstrcmpiW(argv[1], L"-detect") == 0);
