@@ -227,8 +227,8 @@ TEST_F(EngineTest, ARefusedDeletionEndsTheCallWithTheFullKeyPath) {
 
 TEST_F(EngineTest, LinkedIdentCacheFoldersNeverReachTheirTargets) {
   filestest::Canary canary;
-  filestest::HostLinks links;
   ScratchDir cache;
+  filestest::HostLinks links;  // removed first, so no clean-up meets a link
   // The cache value names a link to the canary; and another names a folder holding such a link.
   links.Make(cache / L"link", canary.Path());
   CreateDirectoryW((cache / L"holder").c_str(), nullptr);

@@ -1,5 +1,7 @@
 #include "HvTracePlanter.h"
 
+#include "HvLXLinks.h"
+
 #include <shlobj.h>
 
 #include <stdexcept>
@@ -41,9 +43,13 @@ void CreateDirs(const std::wstring& path) {
   CreateDirectoryW(path.c_str(), nullptr);
 }
 
+}  // namespace
+
 void RemoveFolderTree(const std::wstring& path) {
   DWORD attrs = GetFileAttributesW(path.c_str());
   if (attrs == INVALID_FILE_ATTRIBUTES) return;
+  // Under Wine every delete call acts on a link's target: links are left to whoever made them.
+  if (hv::IsLinkPath(path)) return;
   if (!(attrs & FILE_ATTRIBUTE_DIRECTORY) || (attrs & FILE_ATTRIBUTE_REPARSE_POINT)) {
     if (!DeleteFileW(path.c_str())) RemoveDirectoryW(path.c_str());
     return;
@@ -59,6 +65,8 @@ void RemoveFolderTree(const std::wstring& path) {
   }
   RemoveDirectoryW(path.c_str());
 }
+
+namespace {
 
 std::wstring GuidText(unsigned n) {
   wchar_t buf[64];
@@ -159,27 +167,56 @@ void PlantIdentCache(const std::wstring& productCode, const std::wstring& folder
   }
 }
 
+namespace {
+// One sample installation: a trace of every kind, under names a real setup uses.
+struct SampleInstall {
+  const wchar_t* product;
+  const wchar_t* folder;       // below Program Files
+  const wchar_t* entryGuid;    // Add/Remove Programs entry named by a GUID
+  const wchar_t* setupExe;
+  const wchar_t* namedEntry;   // Add/Remove Programs entry named after the product
+  const wchar_t* linkKey;      // below SOFTWARE, holding UninstallLink
+  const wchar_t* packedCode;   // Windows Installer registration
+  const wchar_t* productName;
+  const wchar_t* identCode;
+  const wchar_t* cacheFolder;  // the folder the identification cache names
+};
+
+const SampleInstall kSamples[] = {
+    {L"Corvista", L"Halvern\\Corvista", L"{1C0E7A5B-0D2F-4C11-9C55-6A3B2D1E0F01}", L"SetupCorvista.exe", L"Pelmark",
+     L"Halvern\\Corvista", L"19A7E6F3D4C7E8B41A2DE5C9B0F7A436", L"Halvern Corvista", kCorvistaCode,
+     L"C:\\ProgramData\\Halvern\\CorvistaSetupCache"},
+    {L"Sendaro", L"Halvern\\Sendaro", L"{72E4D18C-5A39-4F06-B7E8-2A6D19F5C0AA}", L"SetupSendaro.exe", L"Halvern Sendaro",
+     L"Sendaro", L"72E4D18C93A506F47B8EA2D6915F0C43", L"Halvern Sendaro", kSendaroCode,
+     L"C:\\ProgramData\\Halvern\\SendaroSetupCache"},
+};
+
+// The REG_SZ value, or nothing when it is missing or of another type.
+std::wstring ReadSz(HKEY root, const std::wstring& key, const wchar_t* name) {
+  HKEY h;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return {};
+  wchar_t buf[2048] = {};
+  DWORD size = sizeof buf - sizeof(wchar_t), type = 0;
+  LONG rc = RegQueryValueExW(h, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
+  RegCloseKey(h);
+  return rc == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ) ? std::wstring(buf) : std::wstring();
+}
+}  // namespace
+
 void PlantProduct(const std::wstring& product) {
   const std::wstring pf = ProgramFilesDir();
-  if (product == L"Corvista") {
-    PlantFolder(L"Halvern\\Corvista");
-    PlantUninstallEntry(L"{1C0E7A5B-0D2F-4C11-9C55-6A3B2D1E0F01}", pf + L"\\Halvern\\Corvista\\SetupCorvista.exe");
-    PlantUninstallEntry(L"Pelmark", pf + L"\\Pelmark\\uninstall.exe");
-    PlantUninstallLink(L"Halvern\\Corvista");
-    PlantInstallerRegistration(L"19A7E6F3D4C7E8B41A2DE5C9B0F7A436", L"Halvern Corvista");
-    PlantIdentCache(kCorvistaCode, L"C:\\ProgramData\\Halvern\\CorvistaSetupCache");
-    PlantFolderAt(L"C:\\ProgramData\\Halvern\\CorvistaSetupCache");
-  } else if (product == L"Sendaro") {
-    PlantFolder(L"Halvern\\Sendaro");
-    PlantUninstallEntry(L"{72E4D18C-5A39-4F06-B7E8-2A6D19F5C0AA}", pf + L"\\Halvern\\Sendaro\\SetupSendaro.exe");
-    PlantUninstallEntry(L"Halvern Sendaro", pf + L"\\Halvern\\Sendaro\\uninstall.exe");
-    PlantUninstallLink(L"Sendaro");
-    PlantInstallerRegistration(L"72E4D18C93A506F47B8EA2D6915F0C43", L"Halvern Sendaro");
-    PlantIdentCache(kSendaroCode, L"C:\\ProgramData\\Halvern\\SendaroSetupCache");
-    PlantFolderAt(L"C:\\ProgramData\\Halvern\\SendaroSetupCache");
-  } else {
-    throw std::runtime_error("unknown product");
+  for (const SampleInstall& s : kSamples) {
+    if (product != s.product) continue;
+    PlantFolder(s.folder);
+    PlantUninstallEntry(s.entryGuid, pf + L"\\" + s.folder + L"\\" + s.setupExe);
+    PlantUninstallEntry(s.namedEntry, pf + L"\\" + s.folder + L"\\uninstall.exe");
+    PlantUninstallLink(s.linkKey);
+    PlantInstallerRegistration(s.packedCode, s.productName);
+    PlantIdentCache(s.identCode, s.cacheFolder);
+    PlantFolderAt(s.cacheFolder);
+    return;
   }
+  throw std::runtime_error("unknown product");
 }
 
 void RemoveAllProductTraces() {
@@ -197,29 +234,14 @@ void RemoveAllProductTraces() {
   DeleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Halvern");
   for (const auto& name : SubKeyNames(HKEY_LOCAL_MACHINE, kUninstall)) {
     std::wstring key = std::wstring(kUninstall) + L"\\" + name;
-    if (ValueExists(HKEY_LOCAL_MACHINE, key, L"UninstallString")) {
-      HKEY h;
-      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) continue;
-      wchar_t buf[2048] = {};
-      DWORD size = sizeof buf - sizeof(wchar_t), type = 0;
-      RegQueryValueExW(h, L"UninstallString", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
-      RegCloseKey(h);
-      std::wstring cmd = buf;
-      for (auto& c : cmd) c = towlower(c);
-      for (const wchar_t* exe : {L"\\setupcorvista.exe", L"\\setuppelmark.exe", L"\\setupsendaro.exe"})
-        if (cmd.find(exe) != std::wstring::npos) DeleteTree(HKEY_LOCAL_MACHINE, key);
-    }
+    std::wstring cmd = ReadSz(HKEY_LOCAL_MACHINE, key, L"UninstallString");
+    for (auto& c : cmd) c = towlower(c);
+    for (const wchar_t* exe : {L"\\setupcorvista.exe", L"\\setuppelmark.exe", L"\\setupsendaro.exe"})
+      if (cmd.find(exe) != std::wstring::npos) DeleteTree(HKEY_LOCAL_MACHINE, key);
   }
   for (const auto& name : SubKeyNames(HKEY_CLASSES_ROOT, kProducts)) {
     std::wstring key = std::wstring(kProducts) + L"\\" + name;
-    HKEY h;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) continue;
-    wchar_t buf[1024] = {};
-    DWORD size = sizeof buf - sizeof(wchar_t), type = 0;
-    LONG rc = RegQueryValueExW(h, L"ProductName", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
-    RegCloseKey(h);
-    if (rc != ERROR_SUCCESS || type != REG_SZ) continue;
-    std::wstring pn = buf;
+    std::wstring pn = ReadSz(HKEY_CLASSES_ROOT, key, L"ProductName");
     for (const auto& n : names)
       if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, pn.c_str(), -1, n.c_str(), -1) == CSTR_EQUAL)
         DeleteTree(HKEY_CLASSES_ROOT, key);

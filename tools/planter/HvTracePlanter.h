@@ -25,6 +25,8 @@ void PlantIdentCache(const std::wstring& productCode, const std::wstring& folder
 
 // A whole product: "Corvista" or "Sendaro" with every kind of trace.
 void PlantProduct(const std::wstring& product);
+// Removes a folder tree without following links: a link is neither entered nor removed.
+void RemoveFolderTree(const std::wstring& path);
 // Removes every trace either product can leave (and the planter's own bulk entries).
 void RemoveAllProductTraces();
 // Unrelated Add/Remove Programs entries (every second one named by a GUID, with an uninstall
