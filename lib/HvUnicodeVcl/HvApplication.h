@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,11 +36,20 @@ class TApplication : public TComponent {
   void SetModalPopupMode(TPopupMode mode) { FModalPopupMode = mode; }
 
   // Creates a form owned by the application; the first becomes the main form.
+  // The main form is known while its resource loads, so it can claim what only the main
+  // form may (the first place among the taskbar windows).
   template <class T>
   T* CreateForm() {
-    T* form = TForm::Create<T>(this);
-    if (!FMainForm) FMainForm = form;
-    return form;
+    std::unique_ptr<T> form(new T(this));
+    bool becomesMain = !FMainForm;
+    if (becomesMain) FMainForm = form.get();
+    try {
+      TForm::FinishCreate(*form);
+    } catch (...) {
+      if (becomesMain) FMainForm = nullptr;
+      throw;
+    }
+    return form.release();
   }
 
   void Run();

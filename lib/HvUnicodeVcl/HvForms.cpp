@@ -223,7 +223,65 @@ void TForm::LayoutControls() {
   RECT rc;
   GetClientRect(FHandle, &rc);
   int dw = rc.right - FCreatedClientWidth, dh = rc.bottom - FCreatedClientHeight;
-  for (TWinControl* c : FControls) c->ApplyLayout(dw, dh);
+  // Scrolled content keeps its design size; anchors follow only the visible area otherwise.
+  if (FScrollRange[0] > 0) dw = 0;
+  if (FScrollRange[1] > 0) dh = 0;
+  for (TWinControl* c : FControls) {
+    c->ApplyLayout(dw, dh);
+    if ((FScrollPos[0] || FScrollPos[1]) && c->HandleAllocated()) {
+      RECT r = c->BoundsRect();
+      SetWindowPos(c->Handle(), nullptr, r.left - FScrollPos[0], r.top - FScrollPos[1], 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+}
+
+void TForm::SetScrollRange(int bar, int range) {
+  int i = bar == SB_VERT ? 1 : 0;
+  FScrollRange[i] = std::max(range, 0);
+  FScrollPos[i] = 0;
+  UpdateScrollBars();
+  LayoutControls();
+}
+
+void TForm::UpdateScrollBars() {
+  if (!FHandle) return;
+  RECT rc;
+  GetClientRect(FHandle, &rc);
+  for (int i = 0; i < 2; ++i) {
+    int bar = i ? SB_VERT : SB_HORZ;
+    int page = i ? rc.bottom : rc.right;
+    SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS};
+    si.nMax = FScrollRange[i] > page ? FScrollRange[i] - 1 : 0;
+    si.nPage = FScrollRange[i] > page ? page : 0;
+    FScrollPos[i] = std::clamp(FScrollPos[i], 0, std::max(FScrollRange[i] - page, 0));
+    si.nPos = FScrollPos[i];
+    SetScrollInfo(FHandle, bar, &si, TRUE);
+  }
+}
+
+void TForm::Scroll(int bar, int code) {
+  int i = bar == SB_VERT ? 1 : 0;
+  SCROLLINFO si{sizeof(si), SIF_ALL};
+  GetScrollInfo(FHandle, bar, &si);
+  int pos = si.nPos;
+  switch (code) {
+    case SB_LINEUP: pos -= ScaleForDpi(8); break;
+    case SB_LINEDOWN: pos += ScaleForDpi(8); break;
+    case SB_PAGEUP: pos -= static_cast<int>(si.nPage); break;
+    case SB_PAGEDOWN: pos += static_cast<int>(si.nPage); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: pos = si.nTrackPos; break;
+    case SB_TOP: pos = 0; break;
+    case SB_BOTTOM: pos = si.nMax; break;
+    default: return;
+  }
+  pos = std::clamp(pos, 0, std::max(si.nMax - static_cast<int>(si.nPage) + 1, 0));
+  if (pos == FScrollPos[i]) return;
+  FScrollPos[i] = pos;
+  SetScrollPos(FHandle, bar, pos, TRUE);
+  LayoutControls();
+  InvalidateRect(FHandle, nullptr, TRUE);
 }
 
 void TForm::DestroyHandle() {
@@ -319,7 +377,8 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) != WA_INACTIVE) {
         LRESULT r = DefaultHandler(msg, wParam, lParam);
         HWND focus = GetFocus();
-        if (!focus || (focus != FHandle && !IsChild(FHandle, focus))) {
+        // Only an active window may take the focus; on a hidden one SetFocus would activate it.
+        if (GetActiveWindow() == FHandle && (!focus || (focus != FHandle && !IsChild(FHandle, focus)))) {
           if (HWND first = GetNextDlgTabItem(FHandle, nullptr, FALSE)) ::SetFocus(first);
         }
         Activate();
@@ -339,10 +398,18 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SIZE: {
       LRESULT r = DefaultHandler(msg, wParam, lParam);
+      UpdateScrollBars();
       if (FFormStyle != TFormStyle::fsMDIForm) LayoutControls();
       Resize();
       return r;
     }
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+      if (lParam == 0) {
+        Scroll(msg == WM_VSCROLL ? SB_VERT : SB_HORZ, LOWORD(wParam));
+        return 0;
+      }
+      break;
     case WM_GETMINMAXINFO: {
       auto* mmi = reinterpret_cast<MINMAXINFO*>(lParam);
       if (FMinWidth96 > 0) mmi->ptMinTrackSize.x = ScaleForDpi(FMinWidth96);
@@ -424,8 +491,17 @@ void TForm::SetBorderIcons(unsigned icons) {
 
 void TForm::SetFormStyle(TFormStyle style) {
   if (style == FFormStyle) return;
+  auto topLevelOnly = [](TFormStyle s) { return s == TFormStyle::fsNormal || s == TFormStyle::fsStayOnTop; };
+  bool inPlace = topLevelOnly(style) && topLevelOnly(FFormStyle);
   FFormStyle = style;
-  RecreateWnd();
+  // Staying on top is a z-order band, not a creation style: no need to rebuild.
+  if (inPlace && FHandle) {
+    bool onTop = style == TFormStyle::fsStayOnTop;
+    SetWindowPos(FHandle, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // Wine may keep a window in the topmost band; a new window leaves it for sure.
+    if (!onTop && (GetWindowLongW(FHandle, GWL_EXSTYLE) & WS_EX_TOPMOST)) RecreateWnd();
+  } else
+    RecreateWnd();
 }
 
 void TForm::SetPopupMode(TPopupMode mode) {
@@ -618,6 +694,7 @@ int TForm::ShowModal() {
     EnableTaskWindows(disabled);
     throw;
   }
+  ModalLoopEnded();
   Application().PopModalWindow(FHandle);
   EnableTaskWindows(disabled);
   if (activeBefore && IsWindow(activeBefore)) SetActiveWindow(activeBefore);

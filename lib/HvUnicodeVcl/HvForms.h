@@ -71,9 +71,13 @@ class TForm : public TComponent {
   template <class T, class... Args>
   static T* Create(TComponent* owner, Args&&... args) {
     std::unique_ptr<T> form(new T(owner, std::forward<Args>(args)...));
-    form->InitializeNewForm();
-    form->AfterConstruction();
+    FinishCreate(*form);
     return form.release();
+  }
+  // The second phase of Create: the resource chain, then the create event.
+  static void FinishCreate(TForm& form) {
+    form.InitializeNewForm();
+    form.AfterConstruction();
   }
 
   // Adds a control described at 96 dots per inch.
@@ -144,6 +148,11 @@ class TForm : public TComponent {
   int ModalResult() const { return FModalResult; }
   void SetModalResult(int result) { FModalResult = result; }
 
+  // Content size of the client area along SB_HORZ or SB_VERT, in pixels; when larger than
+  // the client area a scroll bar lets the user reach the rest. 0 removes it.
+  void SetScrollRange(int bar, int range);
+  int ScrollRange(int bar) const { return bar == SB_VERT ? FScrollRange[1] : FScrollRange[0]; }
+
   // The active control within the form (the focused child, if any).
   TWinControl* ActiveControl() const;
   // The form's own MDI client window (MDI frames only).
@@ -178,9 +187,13 @@ class TForm : public TComponent {
   virtual void Deactivate();
   virtual void DoClose(TCloseAction& action);
   virtual void VisibleChanging() {}
+  // The modal loop of ShowModal ended; the window is still shown.
+  virtual void ModalLoopEnded() {}
   // The window's bounds changed by the user or by code.
   virtual void Resize();
   void SetDestroying() { FDestroying = true; }
+  // Changes the popup mode without rebuilding the window (while computing parameters).
+  void SetPopupModeField(TPopupMode mode) { FPopupMode = mode; }
   void SetModal(bool modal) { FModal = modal; }
 
  private:
@@ -191,6 +204,8 @@ class TForm : public TComponent {
   void PlaceInitially();
   void ApplyTabOrder();
   void LayoutControls();
+  void UpdateScrollBars();
+  void Scroll(int bar, int code);
   static void RegisterFormClass();
   static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
 
@@ -220,6 +235,8 @@ class TForm : public TComponent {
   bool FOldCreateOrder = false;
   bool FRecreating = false;
   bool FModalLoop = false;
+  int FScrollRange[2] = {0, 0};  // horizontal, vertical
+  int FScrollPos[2] = {0, 0};
   int FModalResult = mrNone;
 };
 
