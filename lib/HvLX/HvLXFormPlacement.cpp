@@ -10,7 +10,12 @@
 namespace hv {
 namespace {
 
-using TUniqueKey = TUniqueHandle<HKEY, [](HKEY k) { RegCloseKey(k); }>;
+struct KeyTraits {
+  using Type = HKEY;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { RegCloseKey(h); }
+};
+using TUniqueKey = UniqueHandle<KeyTraits>;
 
 // The stored placement is exactly the native structure; anything else is not ours.
 static_assert(sizeof(WINDOWPLACEMENT) == 44);

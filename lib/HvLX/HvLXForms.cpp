@@ -8,6 +8,7 @@
 #include <uxtheme.h>
 
 #include "HvApplication.h"
+#include "HvLXFontBoost.h"
 #include "HvLXHost.h"
 #include "HvLXVclUtils.h"
 #include "HvScreen.h"
@@ -31,22 +32,6 @@ const UINT WM_HV_TASKBAR_WINDOW_HIDDEN = WM_APP + 0x101;
 FormsUnit& Unit() {
   static FormsUnit unit;
   return unit;
-}
-
-std::wstring ProgramBaseName() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  size_t slash = path.find_last_of(L"\\/");
-  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-  size_t dot = name.find_last_of(L'.');
-  return dot == std::wstring::npos ? name : name.substr(0, dot);
 }
 
 void Erase(std::vector<THvFormLX*>& list, THvFormLX* form) {
@@ -77,20 +62,11 @@ const std::vector<THvFormLX*>& TaskBarForms() { return Unit().taskBarForms; }
 bool MainWindowClosePending() { return Unit().mainWindowClosePending; }
 const std::vector<THvFormLX*>& ModalForms() { return Unit().modalForms; }
 
-int ClampFontBoostPercent(int percent) { return std::clamp(percent, 100, 200); }
-
-int ReadFontBoostPercent() {
-  std::wstring key = L"Software\\Halvern\\" + ProgramBaseName();
-  DWORD value = 0, size = sizeof(value);
-  LSTATUS r = RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"FontBoostPercent", RRF_RT_REG_DWORD, nullptr, &value, &size);
-  return ClampFontBoostPercent(r == ERROR_SUCCESS ? static_cast<int>(value) : 100);
-}
-
 void InitializeHvLXForms() {
   static bool done = false;
   if (done) return;
   done = true;
-  Screen().SetPixelsPerInch(MulDiv(Screen().PixelsPerInch(), ReadFontBoostPercent(), 100));
+  Screen().SetPixelsPerInch(MulDiv(Screen().PixelsPerInch(), GetFontBoostPercent(), 100));
   Application().SetMainFormOnTaskBar(true);
   Application().SetModalPopupMode(TPopupMode::pmAuto);
   if (UseWineTricks(L"4.12")) Unit().wineMdiChildRestored = RegisterWindowMessageW(L"Halvern.WM_WINE_MDI_CHILD_RESTORED");

@@ -112,9 +112,6 @@ const std::vector<THvFormLX*>& ModalForms();
 // Unit start-up: font boost, taskbar ownership of the main window, automatic modal popups.
 // Runs once; every THvFormLX runs it on creation, the program may run it earlier.
 void InitializeHvLXForms();
-// The "FontBoostPercent" setting of this program (100 when missing), clamped to 100..200.
-int ReadFontBoostPercent();
-int ClampFontBoostPercent(int percent);
 
 // The screen's font families ("Default" first), built on first use. A failure to build the
 // list is reported once per process and never raised.

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "HvApplication.h"
-#include "HvHandles.h"
+#include "HvGdiHandles.h"
 #include "HvLXForms.h"
 #include "HvScreen.h"
 

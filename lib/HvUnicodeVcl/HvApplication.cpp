@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "HvLXPaths.h"
 #include "HvVisualStyles.h"
 
 namespace hv {
@@ -50,10 +51,7 @@ TApplication::TApplication() {
     module.resize(module.size() * 2);
   }
   // The title defaults to the program's base name, as a caption for early error boxes.
-  size_t slash = module.find_last_of(L"\\/");
-  std::wstring base = slash == std::wstring::npos ? module : module.substr(slash + 1);
-  size_t dot = base.find_last_of(L'.');
-  FTitle = dot == std::wstring::npos ? base : base.substr(0, dot);
+  FTitle = ExtractFileBaseName(module);
   if (!gExceptionDisplay) {
     gExceptionDisplay = &ShowApplicationExceptionBox;
     FInstalledDisplay = gExceptionDisplay;

@@ -320,7 +320,7 @@ LRESULT TShape::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   GetClientRect(Handle(), &r);
   FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
   TUniqueBrush brush(CreateSolidBrush(FBrush));
-  TUniqueHandle<HPEN, [](HPEN p) { DeleteObject(p); }> pen(CreatePen(PS_SOLID, 1, FPen));
+  TUniquePen pen(CreatePen(PS_SOLID, 1, FPen));
   HGDIOBJ oldBrush = SelectObject(dc, brush.get());
   HGDIOBJ oldPen = SelectObject(dc, pen.get());
   switch (FShape) {

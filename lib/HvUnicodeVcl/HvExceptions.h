@@ -7,6 +7,9 @@
 #include <string>
 
 #include "HvFormat.h"
+#include "HvWindows.h"
+
+#include <unknwn.h>
 
 namespace hv {
 
@@ -36,21 +39,33 @@ class Exception {
   void SetStackInfo(std::shared_ptr<void> info) { FStackInfo = std::move(info); }
   std::wstring StackTrace() const;
 
+  // The code address of the last throw of this object (null before it was first thrown).
+  void* RaiseAddress() const { return FRaiseAddress; }
+  void SetRaiseAddress(void* address) { FRaiseAddress = address; }
+
  private:
   std::wstring FMessage;
   std::shared_ptr<const Exception> FInner;
   std::shared_ptr<void> FStackInfo;
+  void* FRaiseAddress = nullptr;
 };
 
-// Declares an exception class with the base's constructors, its own ClassName, and
-// copying/rethrowing by its dynamic type.
+// What every class below the base overrides: its own ClassName, and copying and rethrowing
+// by its dynamic type.
+#define HV_EXCEPTION_IDENTITY(Name)                                        \
+  std::wstring ClassName() const override { return L## #Name; }            \
+  ::hv::Exception* Clone() const override { return new Name(*this); }      \
+  [[noreturn]] void Rethrow() const override { throw *this; }
+
+// Declares an exception class with the base's constructors and its identity. The base may be
+// named with its namespace (hv::EAbort), hence the alias for inheriting its constructors.
 #define HV_DECLARE_EXCEPTION(Name, Base)                                   \
   class Name : public Base {                                               \
+    using HvInherited = Base;                                              \
+                                                                           \
    public:                                                                 \
-    using Base::Base;                                                      \
-    std::wstring ClassName() const override { return L## #Name; }          \
-    ::hv::Exception* Clone() const override { return new Name(*this); }    \
-    [[noreturn]] void Rethrow() const override { throw *this; }            \
+    using HvInherited::HvInherited;                                        \
+    HV_EXCEPTION_IDENTITY(Name)                                            \
   }
 
 HV_DECLARE_EXCEPTION(EAbort, Exception);
@@ -74,9 +89,7 @@ class EOSError : public Exception {
   EOSError(std::wstring message, std::uint32_t code) : Exception(std::move(message)), FErrorCode(code) {}
   std::uint32_t ErrorCode() const { return FErrorCode; }
   void SetErrorCode(std::uint32_t code) { FErrorCode = code; }
-  std::wstring ClassName() const override { return L"EOSError"; }
-  Exception* Clone() const override { return new EOSError(*this); }
-  [[noreturn]] void Rethrow() const override { throw *this; }
+  HV_EXCEPTION_IDENTITY(EOSError)
 
  private:
   std::uint32_t FErrorCode = 0;
@@ -116,22 +129,52 @@ template <class E>
 
 namespace hv {
 
+// {191D1196-0A9C-4DBC-8CB3-420BAF473BAA}
+inline constexpr IID IID_IExtraErrorInfo = {0x191D1196, 0x0A9C, 0x4DBC, {0x8C, 0xB3, 0x42, 0x0B, 0xAF, 0x47, 0x3B, 0xAA}};
+
+// Extra information an exception can carry beside its message. Reports ask every exception
+// for this interface instead of testing for a class, so any class can offer it. Exceptions
+// are owned by whoever holds them, never by interface references: AddRef and Release do
+// nothing and answer E_NOTIMPL.
+struct IExtraErrorInfo : public IUnknown {
+  virtual std::wstring GetExtraInfo() = 0;
+};
+
+// Asks `e` for IExtraErrorInfo; `out` (may be null) receives it when supported.
+bool Supports(const Exception& e, IExtraErrorInfo** out);
+
 // An exception that carries, besides the message the user sees, an extra-information text
 // (raw result codes, diagnostics) that reports print and message boxes never show.
-class EExtraInfoException : public Exception {
+class EExtraInfoException : public Exception, public IExtraErrorInfo {
  public:
   EExtraInfoException(std::wstring message, std::wstring extraInfo)
       : Exception(std::move(message)), FExtraInfo(std::move(extraInfo)) {}
   const std::wstring& ExtraInfo() const { return FExtraInfo; }
   void SetExtraInfo(std::wstring extraInfo) { FExtraInfo = std::move(extraInfo); }
-  std::wstring ClassName() const override { return L"EExtraInfoException"; }
-  Exception* Clone() const override { return new EExtraInfoException(*this); }
-  [[noreturn]] void Rethrow() const override { throw *this; }
+  HV_EXCEPTION_IDENTITY(EExtraInfoException)
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+  std::wstring GetExtraInfo() override { return FExtraInfo; }
 
  private:
   std::wstring FExtraInfo;
 };
 
 HV_DECLARE_EXCEPTION(EAppleScriptError, EExtraInfoException);
+
+// The shell refused to open a document or program; ErrorCode is the shell's result code.
+class EShellOpenError : public EExtraInfoException {
+ public:
+  EShellOpenError(std::wstring message, std::wstring extraInfo, std::int32_t errorCode = 0)
+      : EExtraInfoException(std::move(message), std::move(extraInfo)), FErrorCode(errorCode) {}
+  std::int32_t ErrorCode() const { return FErrorCode; }
+  void SetErrorCode(std::int32_t code) { FErrorCode = code; }
+  HV_EXCEPTION_IDENTITY(EShellOpenError)
+
+ private:
+  std::int32_t FErrorCode = 0;
+};
 
 }  // namespace hv

@@ -13,7 +13,7 @@
 #include "HvExceptions.h"
 #include "HvControls.h"
 #include "HvFormResources.h"
-#include "HvHandles.h"
+#include "HvGdiHandles.h"
 #include "HvWindows.h"
 
 namespace hv {

@@ -1,5 +1,6 @@
-// Move-only owners of Windows handles, one line per handle kind. Closing keeps the
-// caller's GetLastError, so an error path can still report the real cause.
+// Move-only owners of Windows handles. Each handle kind is one traits struct that knows its
+// empty value and its close call. Closing keeps the caller's GetLastError, so an error path
+// can still report the real cause after the handle goes out of scope.
 #pragma once
 
 #include <utility>
@@ -8,57 +9,60 @@
 
 namespace hv {
 
-template <class Handle, auto Close, Handle Empty = Handle{}>
-class TUniqueHandle {
+template <class Traits>
+class UniqueHandle {
  public:
-  TUniqueHandle() = default;
-  explicit TUniqueHandle(Handle h) : FHandle(h) {}
-  ~TUniqueHandle() { reset(); }
-  TUniqueHandle(TUniqueHandle&& other) noexcept : FHandle(other.release()) {}
-  TUniqueHandle& operator=(TUniqueHandle&& other) noexcept {
+  using Type = typename Traits::Type;
+
+  UniqueHandle() = default;
+  explicit UniqueHandle(Type h) : FHandle(h) {}
+  ~UniqueHandle() { reset(); }
+  UniqueHandle(UniqueHandle&& other) noexcept : FHandle(other.release()) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
     if (this != &other) reset(other.release());
     return *this;
   }
-  TUniqueHandle(const TUniqueHandle&) = delete;
-  TUniqueHandle& operator=(const TUniqueHandle&) = delete;
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
 
-  Handle get() const { return FHandle; }
-  explicit operator bool() const { return FHandle != Empty; }
-  [[nodiscard]] Handle release() { return std::exchange(FHandle, Empty); }
-  void reset(Handle h = Empty) {
-    Handle old = std::exchange(FHandle, h);
-    if (old != Empty) {
+  Type get() const { return FHandle; }
+  bool valid() const { return FHandle != Traits::Invalid(); }
+  explicit operator bool() const { return valid(); }
+  [[nodiscard]] Type release() { return std::exchange(FHandle, Traits::Invalid()); }
+  void reset(Type h = Traits::Invalid()) {
+    Type old = std::exchange(FHandle, h);
+    if (old != Traits::Invalid()) {
       DWORD saved = GetLastError();
-      Close(old);
+      Traits::Close(old);
       SetLastError(saved);
     }
   }
 
  private:
-  Handle FHandle = Empty;
+  Type FHandle = Traits::Invalid();
 };
 
-using TUniqueFont = TUniqueHandle<HFONT, [](HFONT h) { DeleteObject(h); }>;
-using TUniqueBrush = TUniqueHandle<HBRUSH, [](HBRUSH h) { DeleteObject(h); }>;
-using TUniqueBitmap = TUniqueHandle<HBITMAP, [](HBITMAP h) { DeleteObject(h); }>;
-using TUniqueMemDC = TUniqueHandle<HDC, [](HDC h) { DeleteDC(h); }>;
-using TUniqueWindow = TUniqueHandle<HWND, [](HWND h) { DestroyWindow(h); }>;
-
-// A screen DC for the life of a scope.
-class TScreenDC {
- public:
-  TScreenDC() : FDC(GetDC(nullptr)) {}
-  ~TScreenDC() {
-    DWORD saved = GetLastError();
-    if (FDC) ReleaseDC(nullptr, FDC);
-    SetLastError(saved);
-  }
-  TScreenDC(const TScreenDC&) = delete;
-  TScreenDC& operator=(const TScreenDC&) = delete;
-  HDC get() const { return FDC; }
-
- private:
-  HDC FDC;
+// Kernel objects opened by CreateFileW report failure as INVALID_HANDLE_VALUE.
+struct FileHandleTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type h) { CloseHandle(h); }
 };
+using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
+
+// Kernel objects whose creators report failure as NULL (processes, threads, events).
+struct KernelHandleTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { CloseHandle(h); }
+};
+using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+
+struct FindHandleTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type h) { FindClose(h); }
+};
+using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 
 }  // namespace hv

@@ -1,6 +1,6 @@
 #include "HvScreen.h"
 
-#include "HvHandles.h"
+#include "HvGdiHandles.h"
 #include "HvWindows.h"
 
 namespace hv {

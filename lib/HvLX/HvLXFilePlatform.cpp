@@ -1,0 +1,36 @@
+#include "HvLXFilePlatform.h"
+
+#include <shlobj.h>
+
+namespace hv {
+namespace {
+
+FilePlatform& Installed() {
+  static FilePlatform platform = RealFilePlatform();
+  return platform;
+}
+
+}  // namespace
+
+FilePlatform RealFilePlatform() {
+  FilePlatform real;
+  real.GetAttributes = [](const wchar_t* path) { return ::GetFileAttributesW(path); };
+  real.ShellFileOperation = [](SHFILEOPSTRUCTW* op) { return ::SHFileOperationW(op); };
+  real.GetSpecialFolderPath = [](HWND owner, wchar_t* buffer, int csidl) {
+    return ::SHGetSpecialFolderPathW(owner, buffer, csidl, FALSE);
+  };
+  return real;
+}
+
+const FilePlatform& CurrentFilePlatform() { return Installed(); }
+
+ScopedFilePlatform::ScopedFilePlatform(const FilePlatform& replacement) : FSaved(Installed()) {
+  FilePlatform& platform = Installed();
+  if (replacement.GetAttributes) platform.GetAttributes = replacement.GetAttributes;
+  if (replacement.ShellFileOperation) platform.ShellFileOperation = replacement.ShellFileOperation;
+  if (replacement.GetSpecialFolderPath) platform.GetSpecialFolderPath = replacement.GetSpecialFolderPath;
+}
+
+ScopedFilePlatform::~ScopedFilePlatform() { Installed() = FSaved; }
+
+}  // namespace hv

@@ -1,0 +1,41 @@
+// The few platform calls of the file layer whose failures the real system will not produce on
+// demand (a share that vanished, an empty drive, a refused shell operation, no special
+// folder). Everything else in the file layer calls Win32 directly; a test replaces one of
+// these through ScopedFilePlatform to reach the branch it needs.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "HvWindows.h"
+#include <shellapi.h>
+
+namespace hv {
+
+struct FilePlatform {
+  // GetFileAttributesW: the attribute word, or INVALID_FILE_ATTRIBUTES with the last error set.
+  std::function<DWORD(const wchar_t* path)> GetAttributes;
+  // SHFileOperationW: its result; may set op->fAnyOperationsAborted.
+  std::function<int(SHFILEOPSTRUCTW* op)> ShellFileOperation;
+  // SHGetSpecialFolderPathW without creation into a buffer of MAX_PATH characters.
+  std::function<BOOL(HWND owner, wchar_t* buffer, int csidl)> GetSpecialFolderPath;
+};
+
+// The table in force: the real calls unless a test has replaced some.
+const FilePlatform& CurrentFilePlatform();
+// The real calls.
+FilePlatform RealFilePlatform();
+
+// Replaces the calls that are set in `replacement` until the scope ends; the others stay.
+class ScopedFilePlatform {
+ public:
+  explicit ScopedFilePlatform(const FilePlatform& replacement);
+  ~ScopedFilePlatform();
+  ScopedFilePlatform(const ScopedFilePlatform&) = delete;
+  ScopedFilePlatform& operator=(const ScopedFilePlatform&) = delete;
+
+ private:
+  FilePlatform FSaved;
+};
+
+}  // namespace hv

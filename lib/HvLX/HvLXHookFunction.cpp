@@ -1,0 +1,74 @@
+#include "HvLXHookFunction.h"
+
+#include <cstring>
+
+#include "HvExceptions.h"
+#include "HvWindows.h"
+
+namespace hv {
+namespace {
+
+constexpr std::size_t kJumpSize = 5;
+
+bool InsideTheProgram() {
+  HMODULE self = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&InsideTheProgram), &self);
+  return self == GetModuleHandleW(nullptr);
+}
+
+// Follows "jmp [pointer]" (FF 25), as import stubs are made, to the routine they reach.
+std::uint8_t* FollowImportStub(std::uint8_t* code) {
+  if (code[0] != 0xFF || code[1] != 0x25) return code;
+  std::int32_t operand;
+  std::memcpy(&operand, code + 2, sizeof(operand));
+#if defined(_WIN64)
+  auto* cell = code + 6 + operand;  // relative to the next instruction
+#else
+  auto* cell = reinterpret_cast<std::uint8_t*>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(operand)));
+#endif
+  void* routine;
+  std::memcpy(&routine, cell, sizeof(routine));
+  return static_cast<std::uint8_t*>(routine);
+}
+
+// Writes `bytes` over code, with the page made writable only for the moment.
+void PatchCode(std::uint8_t* code, const std::uint8_t* bytes, std::size_t count, std::size_t span) {
+  DWORD oldProtect = 0;
+  if (!VirtualProtect(code, span, PAGE_EXECUTE_READWRITE, &oldProtect)) RaiseLastOSError();
+  std::memcpy(code, bytes, count);
+  DWORD ignored = 0;
+  if (!VirtualProtect(code, span, oldProtect, &ignored)) RaiseLastOSError();
+  FlushInstructionCache(GetCurrentProcess(), code, span);
+}
+
+}  // namespace
+
+TFunctionHook HookFunction(void* target, void* replacement) {
+  if (!InsideTheProgram())
+    throw EHvInternalError(L"Internal Error: HookFunction() is not available from an external library.");
+  if (!target || !replacement) throw EArgumentNilException(L"Internal Error: HookFunction() needs both functions.");
+
+  TFunctionHook hook;
+  auto* code = FollowImportStub(static_cast<std::uint8_t*>(target));
+  hook.Target = code;
+  std::memcpy(hook.SavedBytes.data(), code, hook.SavedBytes.size());
+
+  std::int64_t displacement = reinterpret_cast<std::intptr_t>(replacement) -
+                              reinterpret_cast<std::intptr_t>(code) - static_cast<std::intptr_t>(kJumpSize);
+  if (displacement < INT32_MIN || displacement > INT32_MAX)
+    throw EHvInternalError(L"Internal Error: HookFunction() cannot reach the replacement.");
+  std::uint8_t jump[kJumpSize] = {0xE9};
+  auto rel = static_cast<std::int32_t>(displacement);
+  std::memcpy(jump + 1, &rel, sizeof(rel));
+  PatchCode(code, jump, kJumpSize, hook.SavedBytes.size());
+  return hook;
+}
+
+void UnhookFunction(const TFunctionHook& hook) {
+  if (!hook.Target) return;
+  PatchCode(static_cast<std::uint8_t*>(hook.Target), hook.SavedBytes.data(), hook.SavedBytes.size(),
+            hook.SavedBytes.size());
+}
+
+}  // namespace hv

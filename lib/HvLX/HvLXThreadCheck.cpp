@@ -1,0 +1,26 @@
+#include "HvLXThreadCheck.h"
+
+#include "HvExceptions.h"
+
+namespace hv {
+
+namespace detail {
+const DWORD gMainThreadId = GetCurrentThreadId();
+}  // namespace detail
+
+namespace {
+// Plain values only: thread_local objects with destructors are fragile on some runtimes.
+thread_local TThreadTerminatedQuery tTerminatedQuery = nullptr;
+thread_local void* tTerminatedContext = nullptr;
+}  // namespace
+
+void SetCurrentThreadTerminatedQuery(TThreadTerminatedQuery query, void* context) {
+  tTerminatedQuery = query;
+  tTerminatedContext = query ? context : nullptr;
+}
+
+void detail::CheckWorkerThread() {
+  if (tTerminatedQuery && tTerminatedQuery(tTerminatedContext)) throw EAbort(L"Operation aborted");
+}
+
+}  // namespace hv

@@ -1,0 +1,40 @@
+// What the raise mechanism records: the process-wide hooks called at every throw of an
+// hv::Exception (stack capture and reports plug in here), and per thread the exception being
+// handled and the address it was thrown from.
+#pragma once
+
+#include <string>
+
+#include "HvExceptions.h"
+
+namespace hv {
+
+struct ExceptionHooks {
+  // Called at every throw of an hv::Exception (or a descendant), anywhere in the program;
+  // the answer becomes the exception's StackInfo. Exceptions thrown by the hook are dropped.
+  void* (*onRaise)(const Exception& raised, void* raiseAddress) = nullptr;
+  // Frees what onRaise answered, when the last copy of the exception goes. The onFree set at
+  // the time of the raise is the one called, even if the hooks changed since.
+  void (*onFree)(void* stackInfo) = nullptr;
+  // Turns stack information into text for Exception::StackTrace.
+  std::wstring (*toText)(void* stackInfo) = nullptr;
+};
+
+// Installs `hooks` for the whole process and answers the ones installed before.
+ExceptionHooks SetExceptionHooks(const ExceptionHooks& hooks);
+ExceptionHooks GetExceptionHooks();
+
+// The hv::Exception being handled by the innermost active handler of this thread; null
+// outside a handler or when the object being handled is not an hv::Exception.
+const Exception* ExceptObject();
+// The code address the exception being handled on this thread was thrown from (null outside
+// a handler).
+void* ExceptAddr();
+
+namespace detail {
+// Called by the compiler-specific throw interception for every thrown object, before it
+// leaves; `raised` is null when the object is not an hv::Exception.
+void ExceptionRaised(Exception* raised, void* raiseAddress) noexcept;
+}  // namespace detail
+
+}  // namespace hv

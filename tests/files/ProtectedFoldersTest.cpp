@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include "FilesTestSupport.h"
+#include "HvExceptions.h"
+#include "HvLXFiles.h"
+
+namespace {
+
+using hvtest::ScratchDir;
+
+std::wstring Env(const wchar_t* name) {
+  wchar_t value[MAX_PATH] = {};
+  GetEnvironmentVariableW(name, value, MAX_PATH);
+  return value;
+}
+
+TEST(ProtectedFolders, SystemAndUserFoldersUnderEveryNameButNotTheirNeighbours) {
+  const std::wstring profile = Env(L"USERPROFILE");
+  ASSERT_FALSE(profile.empty());
+  // Under Wine the profile's Documents is a link to the host home folder.
+  std::wstring documentsTarget;
+  ASSERT_TRUE(hv::GetFinalPathName(profile + L"\\Documents", documentsTarget));
+  documentsTarget = documentsTarget.substr(4);  // without "\\?\"
+
+  wchar_t shortName[MAX_PATH] = {};
+  GetShortPathNameW(L"C:\\Program Files (x86)", shortName, MAX_PATH);
+
+  ScratchDir dir;
+  filestest::HostLinks links;
+  links.Make(dir / L"to_users", L"C:\\users");
+  links.Make(dir / L"to_documents_target", documentsTarget);
+  const std::wstring desktopOld = profile + L"\\Desktop.old";
+  CreateDirectoryW(desktopOld.c_str(), nullptr);
+
+  struct Case {
+    std::wstring path;
+    bool isProtected;
+  } cases[] = {
+      {L"C:\\", true},
+      {L"\\\\?\\C:\\", true},
+      {L"Z:\\", true},
+      {L"\\\\server\\share", true},
+      {L"\\\\server\\share\\", true},
+      {L"\\\\?\\UNC\\server\\share", true},
+      {L"\\\\server\\share\\folder", false},
+      {L"C:\\windows", true},
+      {L"c:\\WINDOWS\\\\", true},
+      {L"\\\\?\\C:\\windows\\", true},
+      {L"C:\\windows\\system32", true},
+      {L"C:\\windows\\syswow64", true},
+      {L"C:\\windows2", false},
+      {L"C:\\Program Files", true},
+      {L"C:\\Program Files (x86)", true},
+      {shortName, true},
+      {L"C:\\Program Files (x86)\\Corvista", false},
+      {L"C:\\Program Files\\Common Files", false},
+      {L"C:\\ProgramData", true},
+      {L"C:\\users", true},
+      {L"C:\\users\\Public", true},
+      {L"C:\\users\\someone-else", true},  // any folder directly in Users is a profile
+      {profile, true},
+      {profile + L"\\Desktop", true},
+      {profile + L"\\Documents", true},
+      {profile + L"\\Downloads", true},
+      {profile + L"\\Pictures", true},
+      {profile + L"\\Music", true},
+      {profile + L"\\Videos", true},
+      {profile + L"\\AppData", true},  // holds Roaming and Local
+      {profile + L"\\AppData\\Roaming", true},
+      {profile + L"\\AppData\\Local", true},
+      {profile + L"\\AppData\\Local\\Corvista", false},
+      {desktopOld, false},
+      {profile + L"\\Documents\\Corvista", false},
+      {documentsTarget, true},  // where Documents really is
+      {dir / L"to_documents_target", true},
+      {dir / L"to_users", true},
+      {dir.Path(), false},
+      {dir / L"missing", false},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    std::wstring why;
+    EXPECT_EQ(hv::IsProtectedFolder(cases[i].path, &why), cases[i].isProtected) << "case " << i << " why " << why.c_str();
+    EXPECT_EQ(why.empty(), !cases[i].isProtected) << "case " << i;
+  }
+  RemoveDirectoryW(desktopOld.c_str());
+}
+
+TEST(ProtectedFolders, ShellDeletePathRefusesThem) {
+  try {
+    hv::ShellDeletePath(L"C:\\users\\someone-else", 0x414, L"");
+    FAIL() << "no exception";
+  } catch (const hv::EHvGeneralError& e) {
+    EXPECT_EQ(e.Message(), L"Refusing to delete \"C:\\users\\someone-else\": it is a user profile folder.");
+  }
+  EXPECT_NO_THROW(hv::DeletePathLX(L"C:\\windows", true));
+  EXPECT_TRUE(hv::DirExistsLX(L"C:\\windows\\system32", true));
+}
+
+}  // namespace
