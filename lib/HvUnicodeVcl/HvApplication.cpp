@@ -3,36 +3,18 @@
 #include <algorithm>
 
 #include "HvLXPaths.h"
+#include "HvLXShowException.h"
 #include "HvVisualStyles.h"
 
 namespace hv {
 namespace {
 
-TExceptionDisplayProc gExceptionDisplay = nullptr;
-
-// The application's display of an exception: the innermost message when there is one, a
-// closing full stop, and the error box captioned with the title. Kept as one function so
-// the library-wide error display can take its place.
-void ShowApplicationExceptionBox(const Exception& e) {
-  std::wstring text = e.Message();
-  if (e.InnerException()) {
-    const std::wstring& base = e.GetBaseException().Message();
-    if (!base.empty()) text = base;
-  }
-  if (!text.empty() && text.back() > L'.') text += L'.';
-  HWND owner = GetActiveWindow();
-  MessageBoxW(owner, text.c_str(), Application().Title().c_str(), MB_OK | MB_ICONERROR);
-}
+// The application's display of an exception: the library's error box under our title.
+void ShowApplicationException(const Exception& e) { ApplicationShowException(e, Application().Title()); }
 
 const wchar_t kAppWindowClass[] = L"HvApplicationWindow";
 
 }  // namespace
-
-TExceptionDisplayProc ApplicationExceptionDisplayProc() { return gExceptionDisplay; }
-
-TExceptionDisplayProc SetApplicationExceptionDisplayProc(TExceptionDisplayProc proc) {
-  return std::exchange(gExceptionDisplay, proc);
-}
 
 TApplication& Application() {
   static TApplication app;
@@ -52,14 +34,11 @@ TApplication::TApplication() {
   }
   // The title defaults to the program's base name, as a caption for early error boxes.
   FTitle = ExtractFileBaseName(module);
-  if (!gExceptionDisplay) {
-    gExceptionDisplay = &ShowApplicationExceptionBox;
-    FInstalledDisplay = gExceptionDisplay;
-  }
+  InstallApplicationExceptionDisplay(&ShowApplicationException);
 }
 
 TApplication::~TApplication() {
-  if (FInstalledDisplay && gExceptionDisplay == FInstalledDisplay) gExceptionDisplay = nullptr;
+  RemoveApplicationExceptionDisplay(&ShowApplicationException);
   if (FHandle) DestroyWindow(FHandle);
 }
 
@@ -195,10 +174,10 @@ void TApplication::HandleException() noexcept {
 
 void TApplication::ShowException(const Exception& e) {
   if (dynamic_cast<const EAbort*>(&e)) return;
-  if (gExceptionDisplay)
-    gExceptionDisplay(e);
+  if (ExceptionDisplayProc display = ApplicationExceptionDisplay())
+    display(e);
   else
-    ShowApplicationExceptionBox(e);
+    ShowApplicationException(e);
 }
 
 }  // namespace hv

@@ -15,9 +15,6 @@
 
 namespace hv {
 
-// How the application shows an exception to the user.
-using TExceptionDisplayProc = void (*)(const Exception&);
-
 class TApplication : public TComponent {
  public:
   TApplication();
@@ -59,8 +56,10 @@ class TApplication : public TComponent {
   bool HandleMessage();
   void ProcessMessages();
 
-  // Handles the exception being handled by the caller's catch block.
+  // Handles the exception being handled by the caller's catch block: OnException when set,
+  // otherwise ShowException. Nothing leaves it.
   void HandleException() noexcept;
+  // The library's error box captioned with the title; nothing for EAbort.
   void ShowException(const Exception& e);
   std::function<void(const Exception&)> OnException;
 
@@ -82,13 +81,8 @@ class TApplication : public TComponent {
   TPopupMode FModalPopupMode = TPopupMode::pmNone;
   bool FTerminated = false;
   std::vector<HWND> FModalWindows;
-  TExceptionDisplayProc FInstalledDisplay = nullptr;
 };
 
 TApplication& Application();
-
-// The process-wide exception display the application installs while it exists.
-TExceptionDisplayProc ApplicationExceptionDisplayProc();
-TExceptionDisplayProc SetApplicationExceptionDisplayProc(TExceptionDisplayProc proc);
 
 }  // namespace hv

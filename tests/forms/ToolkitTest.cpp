@@ -7,6 +7,7 @@
 #include "FormsTestSupport.h"
 #include "HvApplication.h"
 #include "HvForms.h"
+#include "HvLXShowException.h"
 #include "HvScreen.h"
 #include "HvVisualStyles.h"
 
@@ -129,4 +130,13 @@ TEST(Toolkit, ControlsUseCommonControlsVersion6) {
   // Only the version 6 button answers the ideal-size query.
   SIZE ideal{};
   EXPECT_TRUE(SendMessageW(button->Handle(), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
+}
+
+TEST(Toolkit, TheLibraryErrorDisplayUsesTheApplicationTitleWhileTheApplicationExists) {
+  Application().SetTitle(L"Title Of The Program");
+  hvtest::MessageBoxDismisser boxes(L"Title Of The Program");
+  EHvGeneralError error(L"Shown through the library");
+  ShowExceptionLX(&error);
+  ASSERT_EQ(boxes.Texts.size(), 1u);
+  EXPECT_EQ(boxes.Texts[0], L"Shown through the library.");
 }
