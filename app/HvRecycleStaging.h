@@ -1,0 +1,43 @@
+// Entries of one folder moved aside into a staging folder beside them, which then goes to the
+// Recycle Bin in one step. Moving an entry is a rename within the folder; sending each entry
+// to the Recycle Bin on its own costs a search through everything already in the bin.
+#pragma once
+
+#include <string>
+
+namespace hv {
+
+class TRecycleStaging {
+ public:
+  enum class TMoveResult { Moved, RefusedLink, Failed };
+
+  // `folder`: where the entries lie; the staging folder is made there on the first move.
+  explicit TRecycleStaging(std::wstring folder);
+  // Recycles what was moved aside, on every path (a cancelled run keeps what it removed in
+  // the Recycle Bin).
+  ~TRecycleStaging();
+  TRecycleStaging(const TRecycleStaging&) = delete;
+  TRecycleStaging& operator=(const TRecycleStaging&) = delete;
+
+  // Moves a file or folder that lies directly in the folder aside. A link this system can
+  // only move by moving what it leads to, or a tree holding one, is refused and left where
+  // it is; so is an entry the system will not move.
+  TMoveResult MoveAside(const std::wstring& entry);
+  // Sends the staging folder to the Recycle Bin, silently; it stays where it is when that
+  // fails. Later moves start a new staging folder.
+  void Recycle() noexcept;
+
+  // The staging folder of the moves so far (empty before the first).
+  const std::wstring& Path() const { return FStaging; }
+
+ private:
+  std::wstring NextTarget(const std::wstring& name);
+
+  std::wstring FFolder;
+  std::wstring FStaging;
+  std::wstring FBucket;
+  int FBucketFill = 0;
+  int FBuckets = 0;
+};
+
+}  // namespace hv
