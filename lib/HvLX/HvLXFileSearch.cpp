@@ -12,17 +12,28 @@
 namespace hv {
 namespace {
 
+std::int64_t AsInt64(const FILETIME& time) {
+  return (static_cast<std::int64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// The system's conversion applies the bias in force now to any time stamp, so one answer
+// serves a whole listing; asking per entry costs as much as the listing itself under Wine.
+std::int64_t CurrentLocalTimeOffset() {
+  const FILETIME utc{0, 0x01000000};
+  FILETIME local;
+  if (!FileTimeToLocalFileTime(&utc, &local)) return 0;
+  return AsInt64(local) - AsInt64(utc);
+}
+
 void FillFromFindData(TSearchRecLX& search) {
   const WIN32_FIND_DATAW& data = search.FindData;
   search.Name = data.cFileName;
   search.Attr = data.dwFileAttributes;
   search.Size = (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  FILETIME local;
+  const std::int64_t localTime = AsInt64(data.ftLastWriteTime) + search.LocalTimeOffset;
+  const FILETIME local{static_cast<DWORD>(localTime), static_cast<DWORD>(localTime >> 32)};
   WORD date = 0, time = 0;
-  if (FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) && FileTimeToDosDateTime(&local, &date, &time))
-    search.Time = (static_cast<int>(date) << 16) | time;
-  else
-    search.Time = -1;
+  search.Time = FileTimeToDosDateTime(&local, &date, &time) ? (static_cast<int>(date) << 16) | time : -1;
 }
 
 // Skips entries the attribute set excludes. 0 when an entry is current; otherwise the
@@ -56,10 +67,12 @@ void AddFilesOfTree(const std::wstring& folder, TStrings& list, const std::wstri
   if (!DirExistsLX(dir, true)) return;
 
   TSearchRecLX search;
+  std::wstring path;  // one buffer for every entry: the list keeps its own copy
   int result = FindFirstLX(dir + mask, kFindAnyFileButFolders, search, ignoreAccessDenied, false);
   while (result == 0) {
     if (flash) flash->CheckCancel();
-    list.Add(dir + search.Name);
+    path.assign(dir).append(search.Name);
+    list.Add(path);
     result = FindNextLX(search);
   }
   FindCloseLX(search);
@@ -80,6 +93,7 @@ int FindFirstLX(const std::wstring& path, unsigned attributes, TSearchRecLX& sea
   FindCloseLX(search);
   const std::wstring longPath = LongFileName(path, false);
   search.ExcludeAttr = ~attributes & kFindExcludable;
+  search.LocalTimeOffset = CurrentLocalTimeOffset();
   const FilePlatform& platform = CurrentFilePlatform();
   HANDLE handle;
   if (IsWine() || !IsWin10OrLater()) {

@@ -30,6 +30,8 @@ struct TSearchRecLX {
   std::int64_t Size = 0;
   int Time = 0;
   unsigned ExcludeAttr = 0;
+  // Local time minus UTC in file-time units, asked once per enumeration.
+  std::int64_t LocalTimeOffset = 0;
   UniqueFindHandle FindHandle;
   WIN32_FIND_DATAW FindData{};
 };
