@@ -3,7 +3,10 @@
 // to the Recycle Bin on its own costs a search through everything already in the bin.
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "HvWindows.h"
 
 namespace hv {
 
@@ -30,10 +33,20 @@ class TRecycleStaging {
   // The staging folder of the moves so far (empty before the first).
   const std::wstring& Path() const { return FStaging; }
 
+  struct TIdentity {
+    DWORD volume;
+    std::wstring name;  // the path on the volume, from its root
+  };
+
  private:
-  std::wstring NextTarget(const std::wstring& name);
+  // The folder that receives the next entry (absolute), or empty when it cannot be made.
+  std::wstring NextBucket();
+  bool MayMove(HANDLE entry, const std::wstring& path);
 
   std::wstring FFolder;
+  bool FFolderKnown = false;
+  std::optional<std::wstring> FFolderFinalPath;
+  std::optional<TIdentity> FFolderIdentity;
   std::wstring FStaging;
   std::wstring FBucket;
   int FBucketFill = 0;

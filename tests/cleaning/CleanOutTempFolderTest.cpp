@@ -43,10 +43,16 @@ std::string ReadFile(const std::wstring& path) {
   return text;
 }
 
-// Names unique to this run, so the shared Recycle Bin tells our entries apart.
+// Names unique to this run, so the shared Recycle Bin tells our entries apart (Wine gives
+// out the same process ids again and again).
 std::wstring Unique(const std::wstring& name) {
+  static const unsigned long long run = [] {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<unsigned long long>(now.dwHighDateTime) << 32 | now.dwLowDateTime) / 10000 % 100000000;
+  }();
   static int counter = 0;
-  return std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) + L"-" + name;
+  return std::to_wstring(run) + L"-" + std::to_wstring(++counter) + L"-" + name;
 }
 
 // Whatever the cleaning left in `folder`, its own staging folders included.
@@ -221,7 +227,7 @@ TEST(CleanOutTempFolder, EntriesThatCannotGoStayAndTheRestIsCleanedSilently) {
   const std::wstring held = dir / Unique(L"held.txt");
   const std::wstring readOnly = dir / Unique(L"read-only.txt");
   const std::wstring foreign = dir / Unique(L"\u00e9t\u00e9 \u65e5\u672c \u0416.txt");
-  const std::wstring longName = dir / Unique(std::wstring(240, L'n') + L".txt");
+  const std::wstring longName = dir / Unique(std::wstring(220, L'n') + L".txt");
   const std::wstring deepFolder = dir / Unique(L"deep");
   std::wstring deep = deepFolder;
   while (deep.size() < 300) deep += L"\\" + std::wstring(40, L'd');

@@ -49,16 +49,18 @@ std::wstring RecycleBinFiles() {
 
 std::vector<std::wstring> RecycledAs(const std::wstring& name) {
   std::vector<std::wstring> found;
-  hv::THvStringList staging, inside;
   const std::wstring bin = RecycleBinFiles();
   if (GetFileAttributesW(bin.c_str()) == INVALID_FILE_ATTRIBUTES) return found;
+  // Entries lie two folder levels below the staging folder.
+  hv::THvStringList staging, folders;
   hv::ListFoldersLX(bin, staging, false, false);
   for (int i = 0; i < staging.Count(); ++i) {
     if (!staging[i].starts_with(bin + L"\\Cleaned-out temporary files")) continue;
-    hv::ListFoldersLX(staging[i], inside, false, false);
-    for (int j = 0; j < inside.Count(); ++j) {
-      const std::wstring candidate = inside[j] + L"\\" + name;
-      if (GetFileAttributesW(hv::LongFileName(candidate, false).c_str()) != INVALID_FILE_ATTRIBUTES)
+    hv::ListFoldersLX(staging[i], folders, true, false);
+    for (int j = 0; j < folders.Count(); ++j) {
+      const std::wstring candidate = folders[j] + L"\\" + name;
+      if (folders[j].size() - staging[i].size() == 8 &&
+          GetFileAttributesW(hv::LongFileName(candidate, false).c_str()) != INVALID_FILE_ATTRIBUTES)
         found.push_back(candidate);
     }
   }
