@@ -42,25 +42,6 @@ std::optional<std::wstring> FinalPathOf(HANDLE file) {
   return ExcludeTrailingBackslashLX(std::wstring(buffer, len));
 }
 
-// What an open handle refers to, on volumes and paths of any length: Wine gives no final
-// path name past MAX_PATH characters, so there the path on the volume and the volume's
-// serial number (slower to ask) stand in for it.
-std::optional<TRecycleStaging::TIdentity> LongIdentityOf(HANDLE file) {
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(file, &info)) return std::nullopt;
-  DWORD size = sizeof(FILE_NAME_INFO) + MAX_PATH * sizeof(wchar_t);
-  for (;;) {
-    std::vector<BYTE> buffer(size);
-    auto* name = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
-    if (GetFileInformationByHandleEx(file, FileNameInfo, name, size))
-      return TRecycleStaging::TIdentity{info.dwVolumeSerialNumber,
-                                        std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t))};
-    // The first part tells the length when the buffer was too short.
-    if (GetLastError() != ERROR_MORE_DATA || name->FileNameLength + sizeof(FILE_NAME_INFO) <= size) return std::nullopt;
-    size = static_cast<DWORD>(sizeof(FILE_NAME_INFO) + name->FileNameLength);
-  }
-}
-
 // The system's own form of an absolute path, which a rename by handle needs.
 std::wstring NtPath(const std::wstring& path) {
   if (path.starts_with(L"\\\\?\\")) return L"\\??\\" + path.substr(4);
@@ -83,6 +64,25 @@ std::wstring StagingName() {
 TRecycleStaging::TRecycleStaging(std::wstring folder) : FFolder(IncludeTrailingBackslashLX(folder)) {}
 
 TRecycleStaging::~TRecycleStaging() { Recycle(); }
+
+// What an open handle refers to, on volumes and paths of any length: Wine gives no final
+// path name past MAX_PATH characters, so there the path on the volume and the volume's
+// serial number (slower to ask) stand in for it.
+std::optional<TRecycleStaging::TIdentity> TRecycleStaging::LongIdentityOf(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file, &info)) return std::nullopt;
+  DWORD size = sizeof(FILE_NAME_INFO) + MAX_PATH * sizeof(wchar_t);
+  for (;;) {
+    std::vector<BYTE> buffer(size);
+    auto* name = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
+    if (GetFileInformationByHandleEx(file, FileNameInfo, name, size))
+      return TRecycleStaging::TIdentity{info.dwVolumeSerialNumber,
+                                        std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t))};
+    // The first part tells the length when the buffer was too short.
+    if (GetLastError() != ERROR_MORE_DATA || name->FileNameLength + sizeof(FILE_NAME_INFO) <= size) return std::nullopt;
+    size = static_cast<DWORD>(sizeof(FILE_NAME_INFO) + name->FileNameLength);
+  }
+}
 
 std::wstring TRecycleStaging::NextBucket() {
   if (FStaging.empty()) {
@@ -107,9 +107,9 @@ std::wstring TRecycleStaging::NextBucket() {
 bool TRecycleStaging::MayMove(HANDLE entry, const std::wstring& path) {
   FILE_BASIC_INFO basic;
   if (!GetFileInformationByHandleEx(entry, FileBasicInfo, &basic, sizeof basic)) return false;
-  // A link that the system marks as one was opened as itself; only its tag says whether
-  // it can be moved as a link.
-  if (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return ClassifyLink(path) == TLinkKind::RemovableLink;
+  // A reparse point that the system marks as one was opened as itself; its tag says
+  // whether it is a link that can be moved as a link, or data of its own.
+  if (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return ClassifyLink(path) != TLinkKind::UnremovableLink;
 
   // Other links were opened as what they lead to, which then lies elsewhere.
   if (!FFolderKnown) {

@@ -30,15 +30,13 @@ class TRecycleStaging {
   // fails. Later moves start a new staging folder.
   void Recycle() noexcept;
 
-  // The staging folder of the moves so far (empty before the first).
-  const std::wstring& Path() const { return FStaging; }
-
+ private:
   struct TIdentity {
     DWORD volume;
     std::wstring name;  // the path on the volume, from its root
   };
+  static std::optional<TIdentity> LongIdentityOf(HANDLE file);
 
- private:
   // The folder that receives the next entry (absolute), or empty when it cannot be made.
   std::wstring NextBucket();
   bool MayMove(HANDLE entry, const std::wstring& path);

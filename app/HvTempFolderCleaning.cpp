@@ -4,6 +4,7 @@
 #include "HvLXFileSearch.h"
 #include "HvLXFiles.h"
 #include "HvLXFlash.h"
+#include "HvLXSpecialFolders.h"
 #include "HvRecycleStaging.h"
 #include "HvStringList.h"
 
@@ -33,5 +34,7 @@ void CleanOutTempFolder(const std::wstring& folder) {
   }
   staging.Recycle();
 }
+
+void CleanOutTempFolder() { CleanOutTempFolder(GetHalvernTempFolder()); }
 
 }  // namespace hv

@@ -13,5 +13,7 @@ namespace hv {
 // the search's errors when it cannot be listed, and EAbort when the user cancels; what was
 // removed before then is in the Recycle Bin.
 void CleanOutTempFolder(const std::wstring& folder);
+// Cleans out the library's temporary folder (GetHalvernTempFolder).
+void CleanOutTempFolder();
 
 }  // namespace hv

@@ -1,5 +1,5 @@
-// Checks that a file or folder a caller relies on is there, raising a sentence the user can
-// read (fmUser) or an internal error (fmInternal) when it is not.
+// Checks that a file or folder exists, raising either an internal error (the program itself
+// should have made sure) or a plain sentence the user must read.
 #pragma once
 
 #include <string>
@@ -8,9 +8,9 @@
 
 namespace hv {
 
-// Raises when DirExistsLX(path, true) is false: with fmUser a plain Exception
-// "Directory \"<path>\\\" doesn't exist.", with fmInternal EHvInternalError
-// "Internal Error: Directory does not exist: <path>".
+// Missing file: EExtraInfoException with the existence account as extra information.
+void CheckFileExists(const std::wstring& path, TForceMessageType messageType);
+// Missing folder: EHvInternalError (fmInternal) or a plain Exception (fmUser).
 void CheckDirectoryExists(const std::wstring& path, TForceMessageType messageType);
 
 }  // namespace hv

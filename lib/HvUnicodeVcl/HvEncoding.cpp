@@ -1,8 +1,8 @@
 #include "HvEncoding.h"
 
 #include <array>
-#include <climits>
 
+#include "HvLXCodePage.h"
 #include "HvWindows.h"
 
 namespace hv {
@@ -13,36 +13,21 @@ constexpr unsigned kCpUtf16BE = 1201;
 constexpr unsigned kCpGB18030 = 54936;
 constexpr wchar_t kReplacementChar = 0xFFFD;
 
-// The conversion functions take int lengths; a larger piece is converted in slices that
-// end at a character boundary of the source.
-constexpr size_t kMaxSlice = INT_MAX / 4;
+// Appends without a copy when `out` is still empty (a whole text decoded at once).
+template <class S>
+void AppendTo(S& out, S&& piece) {
+  if (out.empty())
+    out = std::move(piece);
+  else
+    out += piece;
+}
 
 void AppendWide(unsigned codePage, std::string_view bytes, std::wstring& out) {
-  while (!bytes.empty()) {
-    std::string_view slice = bytes.substr(0, kMaxSlice);
-    int needed = MultiByteToWideChar(codePage, 0, slice.data(), static_cast<int>(slice.size()), nullptr, 0);
-    if (needed <= 0) RaiseLastOSError();
-    size_t start = out.size();
-    out.resize(start + needed);
-    MultiByteToWideChar(codePage, 0, slice.data(), static_cast<int>(slice.size()), out.data() + start, needed);
-    bytes.remove_prefix(slice.size());
-  }
+  AppendTo(out, MultiByteToWideLX(bytes, codePage));
 }
 
 void AppendNarrow(unsigned codePage, std::wstring_view text, std::string& out) {
-  while (!text.empty()) {
-    size_t take = std::min(text.size(), kMaxSlice);
-    // Never split a surrogate pair between two slices.
-    if (take < text.size() && text[take - 1] >= 0xD800 && text[take - 1] <= 0xDBFF) --take;
-    std::wstring_view slice = text.substr(0, take);
-    int needed = WideCharToMultiByte(codePage, 0, slice.data(), static_cast<int>(slice.size()), nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) RaiseLastOSError();
-    size_t start = out.size();
-    out.resize(start + needed);
-    WideCharToMultiByte(codePage, 0, slice.data(), static_cast<int>(slice.size()), out.data() + start, needed,
-                        nullptr, nullptr);
-    text.remove_prefix(take);
-  }
+  AppendTo(out, WideToMultiByteLX(text, codePage));
 }
 
 class TUTF8Encoding final : public TEncoding {

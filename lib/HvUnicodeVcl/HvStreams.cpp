@@ -1,5 +1,7 @@
 #include "HvStreams.h"
 
+#include "HvLXPaths.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -21,17 +23,6 @@ std::wstring FullPathName(const std::wstring& path) {
     size = len;  // the path changed between the two calls: ask again with the new size
   }
   return {};
-}
-
-// The name to hand to CreateFileW: past the classic limit, the full path in its
-// \\?\ or \\?\UNC\ form, which the system takes without length limit.
-std::wstring LongFileName(const std::wstring& path) {
-  if (path.starts_with(L"\\\\?\\")) return path;
-  // A short relative name can still expand past the limit: judge by the full form.
-  std::wstring full = FullPathName(path);
-  if (full.size() < MAX_PATH || full.starts_with(L"\\\\.\\")) return path;
-  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
-  return L"\\\\?\\" + full;
 }
 
 std::wstring ExpandedName(const std::wstring& path) {
@@ -69,7 +60,7 @@ HANDLE CreateFileByMode(const std::wstring& name, std::uint16_t shareBits) {
 }
 
 HANDLE OpenOrCreate(const std::wstring& fileName, std::uint16_t mode, bool longPaths) {
-  std::wstring name = longPaths ? LongFileName(fileName) : fileName;
+  std::wstring name = longPaths ? LongFileName(fileName, false) : fileName;
   if ((mode & fmCreate) == fmCreate) {
     std::uint16_t share = mode & 0xFF;
     if (share == 0xFF) share = fmShareExclusive;  // a caller passing 0xFFFF means "create, exclusive"

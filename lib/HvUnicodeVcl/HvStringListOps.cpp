@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "HvLXStrings.h"
 #include "HvStreamReader.h"
 
 namespace hv {
@@ -16,8 +17,6 @@ bool ReadsLineByLine(unsigned codePage) {
     default: return false;
   }
 }
-
-bool IsTrimmable(wchar_t c) { return c <= L' '; }
 
 }  // namespace
 
@@ -167,10 +166,8 @@ void SortByValues(TStrings& list) {
 void TrimEachString(TStrings& list) {
   for (int i = 0, n = list.GetCount(); i < n; ++i) {
     std::wstring s = list.Get(i);
-    if (s.empty() || (!IsTrimmable(s.front()) && !IsTrimmable(s.back()))) continue;
-    auto first = std::find_if_not(s.begin(), s.end(), IsTrimmable);
-    auto last = std::find_if_not(s.rbegin(), s.rend(), IsTrimmable).base();
-    list.Put(i, first < last ? std::wstring(first, last) : std::wstring());
+    std::wstring trimmed = TrimLX(s);
+    if (trimmed.size() != s.size()) list.Put(i, trimmed);  // untouched items stay untouched
   }
 }
 

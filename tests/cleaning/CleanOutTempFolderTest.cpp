@@ -4,7 +4,7 @@
 #include <shlobj.h>
 
 #include "CleaningTestSupport.h"
-#include "FilesTestSupport.h"
+#include "HvHostLinks.h"
 #include "HvExceptions.h"
 #include "HvLXFiles.h"
 #include "HvTempFolderCleaning.h"

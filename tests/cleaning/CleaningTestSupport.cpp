@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "FilesTestSupport.h"
+#include "HvHostLinks.h"
 #include "HvExceptions.h"
 #include "HvLXFileSearch.h"
 #include "HvLXPaths.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "FilesTestSupport.h"
+#include "HvHostLinks.h"
 #include "HvExceptions.h"
 #include "HvLXFileSearch.h"
 #include "HvLXFiles.h"

@@ -1,0 +1,57 @@
+// Wine on macOS can lose track of the displays until a real window has been shown,
+// minimised and restored once; a throw-away window does that before ours appear.
+#include "HvLXForms.h"
+#include "HvLXHost.h"
+
+namespace hv {
+namespace {
+const wchar_t kFixerClass[] = L"HalvernFormLX_Mac_Fixer_Class";
+const wchar_t kFixerTitle[] = L"Halvern Mac Fixer Window";
+bool gFixerClassRegistered = false;
+bool gFixerRunning = false;
+}  // namespace
+
+bool NeedsMacFix(HWND hwnd) {
+  if (!IsMac() || !UseWineTricks(L"unknown")) return false;
+  if (hwnd && IsWindow(hwnd) && !MonitorFromWindow(hwnd, MONITOR_DEFAULTTONULL)) return true;
+  return GetSystemMetrics(SM_CMONITORS) == 0;
+}
+
+void RunMacFix() {
+  if (gFixerRunning) return;
+  gFixerRunning = true;
+  struct Reset {
+    ~Reset() { gFixerRunning = false; }
+  } reset;
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  if (!gFixerClassRegistered) {
+    WNDCLASSEXW wc{sizeof(wc)};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kFixerClass;
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+      MessageBoxW(nullptr, L"window class registration failed", kFixerTitle, MB_OK | MB_ICONWARNING);
+      return;
+    }
+    gFixerClassRegistered = true;
+  }
+  HWND h = CreateWindowExW(0, kFixerClass, kFixerTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 50, 30,
+                           nullptr, nullptr, instance, nullptr);
+  if (!h) {
+    MessageBoxW(nullptr, L"window creation failed", kFixerTitle, MB_OK | MB_ICONWARNING);
+    return;
+  }
+  ShowWindow(h, SW_SHOWNORMAL);
+  UpdateWindow(h);
+  Sleep(30);
+  ShowWindow(h, SW_MINIMIZE);
+  Sleep(30);
+  ShowWindow(h, SW_RESTORE);
+  Sleep(30);
+  DestroyWindow(h);
+}
+
+}  // namespace hv

@@ -1,0 +1,98 @@
+// The screen's font list. Font enumeration has been seen to fail on some hosts; the
+// program must go on with what it has, and the failure is worth one report per process.
+#include <algorithm>
+
+#include "HvApplication.h"
+#include "HvGdiHandles.h"
+#include "HvLXForms.h"
+#include "HvScreen.h"
+
+namespace hv {
+namespace {
+
+int CALLBACK CollectFamily(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM param) {
+  reinterpret_cast<std::vector<std::wstring>*>(param)->push_back(lf->lfFaceName);
+  return 1;
+}
+
+std::vector<std::wstring> EnumAllCharsets() {
+  TScreenDC dc;
+  if (!dc.get()) RaiseLastOSError();
+  LOGFONTW lf{};
+  lf.lfCharSet = DEFAULT_CHARSET;
+  std::vector<std::wstring> names;
+  EnumFontFamiliesExW(dc.get(), &lf, reinterpret_cast<FONTENUMPROCW>(&CollectFamily), reinterpret_cast<LPARAM>(&names), 0);
+  return names;
+}
+
+std::vector<std::wstring> EnumPerFamily() {
+  TScreenDC dc;
+  if (!dc.get()) RaiseLastOSError();
+  std::vector<std::wstring> names;
+  EnumFontFamiliesW(dc.get(), nullptr, reinterpret_cast<FONTENUMPROCW>(&CollectFamily), reinterpret_cast<LPARAM>(&names));
+  return names;
+}
+
+TFontEnumerators gEnumerators{&EnumAllCharsets, &EnumPerFamily};
+bool gFailureReported = false;
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_EQUAL;
+}
+
+std::vector<std::wstring> BuildFontList() {
+  std::vector<std::wstring> list{L"Default"};
+  for (const std::wstring& name : gEnumerators.AllCharsets()) {
+    // Families come once per character set, next to each other.
+    if (!SameText(name, list.back())) list.push_back(name);
+  }
+  std::sort(list.begin(), list.end(), [](const std::wstring& a, const std::wstring& b) {
+    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_LESS_THAN;
+  });
+  return list;
+}
+
+std::wstring Section(std::vector<std::wstring> (*enumerate)()) {
+  try {
+    std::wstring text;
+    for (const std::wstring& name : enumerate()) text += name + L"\r\n";
+    return text;
+  } catch (...) {
+    std::shared_ptr<const Exception> e = CurrentExceptionCopy();
+    return e->ClassName() + L": " + e->Message() + L"\r\n" + e->StackTrace();
+  }
+}
+
+}  // namespace
+
+TFontEnumerators SetFontEnumerators(const TFontEnumerators& enumerators) {
+  return std::exchange(gEnumerators, enumerators);
+}
+
+std::vector<std::wstring> SafeScreenFonts() {
+  TScreen& screen = Screen();
+  if (!screen.Fonts()) {
+    try {
+      screen.SetFonts(BuildFontList());
+    } catch (...) {
+      if (!gFailureReported) {
+        gFailureReported = true;
+        std::shared_ptr<const Exception> first = CurrentExceptionCopy();
+        std::wstring diagnostic =
+            L"_1_EnumFontFamiliesEx_=======================================================\r\n" +
+            Section(gEnumerators.AllCharsets) + L"\r\n\r\n" +
+            L"_2_EnumFontFamilies_=======================================================\r\n" +
+            Section(gEnumerators.PerFamily) + L"\r\n\r\n" +
+            L"_3_end=======================================================";
+        try {
+          throw EExtraInfoException(first->Message(), diagnostic);
+        } catch (...) {
+          Application().HandleException();
+        }
+      }
+    }
+  }
+  return screen.Fonts().value_or(std::vector<std::wstring>{});
+}
+
+}  // namespace hv

@@ -1,0 +1,88 @@
+#include "FormsTestSupport.h"
+
+#include <cstdlib>
+#include <cstdio>
+
+namespace hvtest {
+
+void Pump() { hv::Application().ProcessMessages(); }
+
+CapturedExceptions::CapturedExceptions() {
+  hv::Application().OnException = [this](const hv::Exception& e) {
+    Messages.push_back(e.Message());
+    ClassNames.push_back(e.ClassName());
+    auto* extra = dynamic_cast<const hv::EExtraInfoException*>(&e);
+    ExtraInfos.push_back(extra ? extra->ExtraInfo() : std::wstring());
+  };
+}
+
+CapturedExceptions::~CapturedExceptions() { hv::Application().OnException = nullptr; }
+
+std::wstring SaveScreenshot(HWND hwnd, const std::wstring& name) {
+  const wchar_t* build = _wgetenv(L"HV_TEST_BUILD");
+  std::wstring folder = build ? std::wstring(L"Z:") + build + L"/screenshots" : L"screenshots";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  std::wstring path = folder + L"/" + name + L".bmp";
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 24, BI_RGB};
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  PrintWindow(hwnd, mem, 0);
+  GdiFlush();
+  int stride = ((w * 3 + 3) / 4) * 4;
+  BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + stride * h), 0, 0,
+                      sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+  if (FILE* f = _wfopen(path.c_str(), L"wb")) {
+    fwrite(&fh, sizeof(fh), 1, f);
+    fwrite(&bi.bmiHeader, sizeof(BITMAPINFOHEADER), 1, f);
+    fwrite(bits, stride, h, f);
+    fclose(f);
+  }
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return path;
+}
+
+namespace {
+MessageBoxDismisser* gDismisser = nullptr;
+}
+
+MessageBoxDismisser::MessageBoxDismisser(std::wstring caption) : FCaption(std::move(caption)) {
+  gDismisser = this;
+  FTimer = SetTimer(nullptr, 0, 20, &MessageBoxDismisser::OnTimer);
+}
+
+MessageBoxDismisser::~MessageBoxDismisser() {
+  KillTimer(nullptr, FTimer);
+  gDismisser = nullptr;
+}
+
+void CALLBACK MessageBoxDismisser::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+  if (!gDismisser) return;
+  HWND box = FindWindowW(L"#32770", gDismisser->FCaption.c_str());
+  if (!box || GetWindowThreadProcessId(box, nullptr) != GetCurrentThreadId()) return;
+  HWND text = GetDlgItem(box, 0xFFFF);
+  wchar_t buffer[1024] = {};
+  if (text) GetWindowTextW(text, buffer, 1024);
+  gDismisser->Texts.push_back(buffer);
+  SendMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+HeldKeys::HeldKeys(std::initializer_list<int> keys) {
+  GetKeyboardState(FSaved);
+  BYTE state[256] = {};
+  for (int k : keys) state[k] = 0x80;
+  SetKeyboardState(state);
+}
+
+HeldKeys::~HeldKeys() { SetKeyboardState(FSaved); }
+
+}  // namespace hvtest
