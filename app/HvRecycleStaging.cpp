@@ -65,25 +65,6 @@ TRecycleStaging::TRecycleStaging(std::wstring folder) : FFolder(IncludeTrailingB
 
 TRecycleStaging::~TRecycleStaging() { Recycle(); }
 
-// What an open handle refers to, on volumes and paths of any length: Wine gives no final
-// path name past MAX_PATH characters, so there the path on the volume and the volume's
-// serial number (slower to ask) stand in for it.
-std::optional<TRecycleStaging::TIdentity> TRecycleStaging::LongIdentityOf(HANDLE file) {
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(file, &info)) return std::nullopt;
-  DWORD size = sizeof(FILE_NAME_INFO) + MAX_PATH * sizeof(wchar_t);
-  for (;;) {
-    std::vector<BYTE> buffer(size);
-    auto* name = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
-    if (GetFileInformationByHandleEx(file, FileNameInfo, name, size))
-      return TRecycleStaging::TIdentity{info.dwVolumeSerialNumber,
-                                        std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t))};
-    // The first part tells the length when the buffer was too short.
-    if (GetLastError() != ERROR_MORE_DATA || name->FileNameLength + sizeof(FILE_NAME_INFO) <= size) return std::nullopt;
-    size = static_cast<DWORD>(sizeof(FILE_NAME_INFO) + name->FileNameLength);
-  }
-}
-
 std::wstring TRecycleStaging::NextBucket() {
   if (FStaging.empty()) {
     std::wstring staging = ExpandFileNameLX(FFolder + StagingName());
@@ -119,7 +100,7 @@ bool TRecycleStaging::MayMove(HANDLE entry, const std::wstring& path) {
                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (folder) {
       FFolderFinalPath = FinalPathOf(folder.get());
-      FFolderIdentity = LongIdentityOf(folder.get());
+      FFolderIdentity = VolumeIdentityOfHandle(folder.get());
     }
   }
   const std::wstring name = NameOf(path);
@@ -127,9 +108,9 @@ bool TRecycleStaging::MayMove(HANDLE entry, const std::wstring& path) {
     if (const std::optional<std::wstring> own = FinalPathOf(entry))
       return SameText(*own, *FFolderFinalPath + L"\\" + name);
   }
-  const std::optional<TIdentity> own = LongIdentityOf(entry);
-  return own && FFolderIdentity && own->volume == FFolderIdentity->volume &&
-         SameText(own->name, IncludeTrailingBackslashLX(FFolderIdentity->name) + name);
+  const std::optional<TVolumeIdentity> own = VolumeIdentityOfHandle(entry);
+  return own && FFolderIdentity && own->Volume == FFolderIdentity->Volume &&
+         SameText(own->Name, IncludeTrailingBackslashLX(FFolderIdentity->Name) + name);
 }
 
 TRecycleStaging::TMoveResult TRecycleStaging::MoveAside(const std::wstring& entry) {

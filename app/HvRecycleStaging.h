@@ -3,6 +3,8 @@
 // to the Recycle Bin on its own costs a search through everything already in the bin.
 #pragma once
 
+#include "HvLXLinks.h"
+
 #include <optional>
 #include <string>
 
@@ -31,12 +33,6 @@ class TRecycleStaging {
   void Recycle() noexcept;
 
  private:
-  struct TIdentity {
-    DWORD volume;
-    std::wstring name;  // the path on the volume, from its root
-  };
-  static std::optional<TIdentity> LongIdentityOf(HANDLE file);
-
   // The folder that receives the next entry (absolute), or empty when it cannot be made.
   std::wstring NextBucket();
   bool MayMove(HANDLE entry, const std::wstring& path);
@@ -44,7 +40,7 @@ class TRecycleStaging {
   std::wstring FFolder;
   bool FFolderKnown = false;
   std::optional<std::wstring> FFolderFinalPath;
-  std::optional<TIdentity> FFolderIdentity;
+  std::optional<TVolumeIdentity> FFolderIdentity;
   std::wstring FStaging;
   std::wstring FBucket;
   int FBucketFill = 0;

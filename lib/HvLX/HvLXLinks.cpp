@@ -1,5 +1,7 @@
 #include "HvLXLinks.h"
 
+#include <vector>
+
 #include "HvHandles.h"
 #include "HvLXExistence.h"
 #include "HvLXPaths.h"
@@ -27,6 +29,14 @@ bool HasWildcard(const std::wstring& path) {
   return path.find_first_of(L"*?", start) != std::wstring::npos;
 }
 
+// Whether `entry` is the entry of that name in `folder` itself, by volume identity.
+bool IsOwnEntryByVolume(const std::wstring& entryPath, const std::wstring& folder, const std::wstring& name) {
+  const std::optional<TVolumeIdentity> own = VolumeIdentity(entryPath);
+  const std::optional<TVolumeIdentity> parent = VolumeIdentity(folder);
+  if (!own) return true;  // nothing the shell could follow either
+  return parent && own->Volume == parent->Volume && SameText(own->Name, Join(parent->Name, name));
+}
+
 TLinkKind ClassifyEntry(const TEntry& entry, const std::optional<std::wstring>& folderIdentity) {
   const DWORD attrs = entry.data.dwFileAttributes;
   if (attrs & FILE_ATTRIBUTE_REPARSE_POINT) {
@@ -35,11 +45,15 @@ TLinkKind ClassifyEntry(const TEntry& entry, const std::optional<std::wstring>& 
     if (tag == 0) return TLinkKind::UnremovableLink;
     // Other tags (cloud placeholders, deduplicated files) are the data itself; judge by identity.
   }
-  if (!folderIdentity) return TLinkKind::None;
+  const std::wstring name = entry.data.cFileName;
   const std::optional<std::wstring> own = RealIdentity(entry.path);
-  if (!own) return TLinkKind::None;  // nothing the shell could follow either
-  return SameText(*own, Join(*folderIdentity, entry.data.cFileName)) ? TLinkKind::None
-                                                                     : TLinkKind::UnremovableLink;
+  if (own && folderIdentity) {
+    return SameText(*own, Join(*folderIdentity, name)) ? TLinkKind::None : TLinkKind::UnremovableLink;
+  }
+  // No final path (Wine gives none past MAX_PATH characters): judge by volume identity.
+  const std::size_t sep = entry.path.find_last_of(L'\\');
+  const std::wstring folder = sep == std::wstring::npos ? std::wstring() : entry.path.substr(0, sep + 1);
+  return IsOwnEntryByVolume(entry.path, folder, name) ? TLinkKind::None : TLinkKind::UnremovableLink;
 }
 
 // Up to and including the last backslash, so that "C:\x" gives "C:\", not the drive's
@@ -96,6 +110,28 @@ std::optional<std::wstring> RealIdentity(const std::wstring& path) {
     }
     size = len + 1;
   }
+}
+
+std::optional<TVolumeIdentity> VolumeIdentityOfHandle(void* handle) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
+  DWORD size = sizeof(FILE_NAME_INFO) + MAX_PATH * sizeof(wchar_t);
+  for (;;) {
+    std::vector<BYTE> buffer(size);
+    auto* name = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
+    if (GetFileInformationByHandleEx(handle, FileNameInfo, name, size))
+      return TVolumeIdentity{info.dwVolumeSerialNumber, std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t))};
+    // The first part tells the length when the buffer was too short.
+    if (GetLastError() != ERROR_MORE_DATA || name->FileNameLength + sizeof(FILE_NAME_INFO) <= size) return std::nullopt;
+    size = static_cast<DWORD>(sizeof(FILE_NAME_INFO) + name->FileNameLength);
+  }
+}
+
+std::optional<TVolumeIdentity> VolumeIdentity(const std::wstring& path) {
+  UniqueFileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file) return std::nullopt;
+  return VolumeIdentityOfHandle(file.get());
 }
 
 TLinkKind ClassifyLink(const std::wstring& path) {

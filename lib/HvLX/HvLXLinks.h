@@ -24,6 +24,16 @@ enum class TLinkKind {
 // ("\\?\" form, links resolved, no trailing backslash). Nothing when it cannot be opened.
 std::optional<std::wstring> RealIdentity(const std::wstring& path);
 
+// The same, on paths of any length: the volume's serial number and the path on the volume
+// from its root, links resolved. Wine gives no final path name past MAX_PATH characters, so
+// link tests fall back to this there.
+struct TVolumeIdentity {
+  unsigned long Volume = 0;
+  std::wstring Name;
+};
+std::optional<TVolumeIdentity> VolumeIdentityOfHandle(void* handle);
+std::optional<TVolumeIdentity> VolumeIdentity(const std::wstring& path);
+
 TLinkKind ClassifyLink(const std::wstring& path);
 // Whether `path` itself is a link to a file or folder, of either kind.
 bool IsLinkPath(const std::wstring& path);
