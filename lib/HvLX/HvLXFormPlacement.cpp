@@ -12,7 +12,7 @@ namespace {
 
 struct KeyTraits {
   using Type = HKEY;
-  static Type Invalid() { return nullptr; }
+  static Type Empty() noexcept { return nullptr; }
   static void Close(Type h) { RegCloseKey(h); }
 };
 using TUniqueKey = UniqueHandle<KeyTraits>;

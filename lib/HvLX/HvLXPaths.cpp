@@ -48,9 +48,13 @@ std::wstring ExcludeTrailingBackslashLX(const std::wstring& path) {
   return path;
 }
 
-std::wstring ExtractFileBaseName(const std::wstring& path) {
+std::wstring ExtractFileName(const std::wstring& path) {
   const std::size_t sep = path.find_last_of(L"\\:");
-  std::wstring name = sep == std::wstring::npos ? path : path.substr(sep + 1);
+  return sep == std::wstring::npos ? path : path.substr(sep + 1);
+}
+
+std::wstring ExtractFileBaseName(const std::wstring& path) {
+  std::wstring name = ExtractFileName(path);
   const std::size_t dot = name.rfind(L'.');
   if (dot != std::wstring::npos) name.resize(dot);
   return name;

@@ -26,5 +26,7 @@ std::wstring IncludeTrailingBackslashLX(const std::wstring& path);
 std::wstring ExcludeTrailingBackslashLX(const std::wstring& path);
 // The file name after the last "\" or ":", without its extension (from its last ".").
 std::wstring ExtractFileBaseName(const std::wstring& path);
+// The file name part: everything after the last "\" or ":".
+std::wstring ExtractFileName(const std::wstring& path);
 
 }  // namespace hv

@@ -1,5 +1,8 @@
 #include "HvLXShowException.h"
 
+#include "HvLXPaths.h"
+#include "HvLXSpecialFolders.h"
+
 #include <atomic>
 #include <exception>
 
@@ -22,21 +25,6 @@ int ShowErrorBox(HWND owner, const std::wstring& text, const std::wstring& capti
 
 // A message that already ends in punctuation, a quote or a space gets no second full stop.
 bool NeedsFullStop(const std::wstring& text) { return !text.empty() && text.back() > L'.'; }
-
-std::wstring ExeFileName() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    DWORD len = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (len == 0) return {};
-    if (len < path.size()) {
-      path.resize(len);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  auto slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
 
 }  // namespace
 
@@ -70,7 +58,7 @@ void ApplicationShowException(const Exception& e, const std::wstring& title) {
 }
 
 void ShowExceptionWithoutApplication(const Exception& e, const void* raiseAddress) {
-  std::wstring text = Fmt(L"Exception %s in module %s at %p.\r\n%s%s\r\n", e.ClassName(), ExeFileName(), raiseAddress,
+  std::wstring text = Fmt(L"Exception %s in module %s at %p.\r\n%s%s\r\n", e.ClassName(), ExtractFileName(GetExeFileName()), raiseAddress,
                           e.Message(), NeedsFullStop(e.Message()) ? L"." : L"");
   ShowErrorBox(nullptr, text, L"Application Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }

@@ -8,7 +8,7 @@ namespace hv {
 template <class T>
 struct GdiObjectTraits {
   using Type = T;
-  static Type Invalid() { return nullptr; }
+  static Type Empty() noexcept { return nullptr; }
   static void Close(Type h) { DeleteObject(h); }
 };
 using TUniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;

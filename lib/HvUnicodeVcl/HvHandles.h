@@ -1,6 +1,5 @@
-// Move-only owners of Windows handles. Each handle kind is one traits struct that knows its
-// empty value and its close call. Closing keeps the caller's GetLastError, so an error path
-// can still report the real cause after the handle goes out of scope.
+// Owning wrappers for system handles. Each handle kind is one line: a traits struct that
+// names the handle type, its "empty" value and its close function, plus a using-declaration.
 #pragma once
 
 #include <utility>
@@ -9,14 +8,19 @@
 
 namespace hv {
 
+// Move-only owner of one handle. Traits provide:
+//   using Type = ...;               the handle type
+//   static Type Empty() noexcept;   the value that owns nothing (NULL or INVALID_HANDLE_VALUE)
+//   static void Close(Type) noexcept;
 template <class Traits>
 class UniqueHandle {
  public:
   using Type = typename Traits::Type;
 
-  UniqueHandle() = default;
-  explicit UniqueHandle(Type h) : FHandle(h) {}
+  UniqueHandle() noexcept = default;
+  explicit UniqueHandle(Type handle) noexcept : FHandle(handle) {}
   ~UniqueHandle() { reset(); }
+
   UniqueHandle(UniqueHandle&& other) noexcept : FHandle(other.release()) {}
   UniqueHandle& operator=(UniqueHandle&& other) noexcept {
     if (this != &other) reset(other.release());
@@ -25,43 +29,61 @@ class UniqueHandle {
   UniqueHandle(const UniqueHandle&) = delete;
   UniqueHandle& operator=(const UniqueHandle&) = delete;
 
-  Type get() const { return FHandle; }
-  bool valid() const { return FHandle != Traits::Invalid(); }
-  explicit operator bool() const { return valid(); }
-  [[nodiscard]] Type release() { return std::exchange(FHandle, Traits::Invalid()); }
-  void reset(Type h = Traits::Invalid()) {
-    Type old = std::exchange(FHandle, h);
-    if (old != Traits::Invalid()) {
-      DWORD saved = GetLastError();
+  Type get() const noexcept { return FHandle; }
+  bool valid() const noexcept { return FHandle != Traits::Empty(); }
+  explicit operator bool() const noexcept { return valid(); }
+
+  // Closes the owned handle (if any) and takes `handle`. The caller's GetLastError survives,
+  // so an error path can still report the failure that made it close the handle.
+  void reset(Type handle = Traits::Empty()) noexcept {
+    Type old = std::exchange(FHandle, handle);
+    if (old != Traits::Empty()) {
+      DWORD lastError = GetLastError();
       Traits::Close(old);
-      SetLastError(saved);
+      SetLastError(lastError);
     }
   }
 
+  // Gives up ownership without closing.
+  [[nodiscard]] Type release() noexcept { return std::exchange(FHandle, Traits::Empty()); }
+
+  // For out-parameters of system calls: closes what is owned and hands out the slot.
+  Type* put() noexcept {
+    reset();
+    return &FHandle;
+  }
+
  private:
-  Type FHandle = Traits::Invalid();
+  Type FHandle = Traits::Empty();
 };
+
+struct HKeyTraits {
+  using Type = HKEY;
+  static Type Empty() noexcept { return nullptr; }
+  static void Close(Type key) noexcept { RegCloseKey(key); }
+};
+using UniqueHKey = UniqueHandle<HKeyTraits>;
 
 // Kernel objects opened by CreateFileW report failure as INVALID_HANDLE_VALUE.
 struct FileHandleTraits {
   using Type = HANDLE;
-  static Type Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(Type h) { CloseHandle(h); }
+  static Type Empty() noexcept { return INVALID_HANDLE_VALUE; }
+  static void Close(Type h) noexcept { CloseHandle(h); }
 };
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 
 // Kernel objects whose creators report failure as NULL (processes, threads, events).
 struct KernelHandleTraits {
   using Type = HANDLE;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type h) { CloseHandle(h); }
+  static Type Empty() noexcept { return nullptr; }
+  static void Close(Type h) noexcept { CloseHandle(h); }
 };
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 
 struct FindHandleTraits {
   using Type = HANDLE;
-  static Type Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(Type h) { FindClose(h); }
+  static Type Empty() noexcept { return INVALID_HANDLE_VALUE; }
+  static void Close(Type h) noexcept { FindClose(h); }
 };
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 

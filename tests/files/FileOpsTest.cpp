@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "FilesTestSupport.h"
+#include "HvHostLinks.h"
 #include "HvExceptions.h"
 #include "HvHandles.h"
 #include "HvLXFiles.h"

@@ -1,34 +1,12 @@
 #include "HvTestSupport.h"
 
+#include "HvTracePlanter.h"
+
 #include <atomic>
 #include <string>
 
 namespace hvtest {
-namespace {
-
-// Removes a tree without following links: a link is removed as a link, never entered.
-void RemoveTree(const std::wstring& path) {
-  DWORD attrs = GetFileAttributesW(path.c_str());
-  if (attrs == INVALID_FILE_ATTRIBUTES) return;
-  if ((attrs & FILE_ATTRIBUTE_DIRECTORY) && !(attrs & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        std::wstring name = fd.cFileName;
-        if (name != L"." && name != L"..") RemoveTree(path + L"\\" + name);
-      } while (FindNextFileW(h, &fd));
-      FindClose(h);
-    }
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryW(path.c_str());
-  } else {
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!DeleteFileW(path.c_str())) RemoveDirectoryW(path.c_str());
-  }
-}
-
-}  // namespace
+using hvplant::RemoveFolderTree;
 
 ScratchDir::ScratchDir() {
   static std::atomic<int> counter{0};
@@ -37,11 +15,11 @@ ScratchDir::ScratchDir() {
   std::wstring base = std::wstring(temp) + L"hvtest";
   CreateDirectoryW(base.c_str(), nullptr);
   FPath = base + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(counter++);
-  RemoveTree(FPath);
+  RemoveFolderTree(FPath);
   CreateDirectoryW(FPath.c_str(), nullptr);
 }
 
-ScratchDir::~ScratchDir() { RemoveTree(FPath); }
+ScratchDir::~ScratchDir() { RemoveFolderTree(FPath); }
 
 bool WriteTextFile(const std::wstring& path, const std::string& bytes) {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

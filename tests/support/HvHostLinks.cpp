@@ -1,4 +1,4 @@
-#include "FilesTestSupport.h"
+#include "HvHostLinks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,175 @@
+#include "HvRemovalEngine.h"
+
+#include "HvExceptions.h"
+#include "HvLXFiles.h"
+#include "HvLXRegistry.h"
+#include "HvRegistryListing.h"
+
+namespace hv {
+namespace {
+
+// No confirmation; to the Recycle Bin where the volume has one; the shell's own progress and
+// error windows are not suppressed.
+constexpr std::uint16_t kEngineDeleteFlags = 0x0050;
+
+const std::wstring kHKLM = L"HKEY_LOCAL_MACHINE\\";
+const std::wstring kHKCR = L"HKEY_CLASSES_ROOT\\";
+
+}  // namespace
+
+TRemovalEngine::TRemovalEngine(TRemovalOptions options) : FOptions(options) {}
+TRemovalEngine::~TRemovalEngine() = default;
+
+TRemovalEngine::DetectionPass::DetectionPass(TRemovalEngine& engine) : FEngine(engine) { ++FEngine.FPassDepth; }
+
+TRemovalEngine::DetectionPass::~DetectionPass() {
+  if (--FEngine.FPassDepth == 0) {
+    FEngine.FPassUninstall.reset();
+    FEngine.FPassInstaller.reset();
+  }
+}
+
+bool TRemovalEngine::ProcessCorvista(bool RemoveTraces) { return ProcessProduct(RemoveTraces, CorvistaDescription()); }
+bool TRemovalEngine::ProcessSendaro(bool RemoveTraces) { return ProcessProduct(RemoveTraces, SendaroDescription()); }
+
+bool TRemovalEngine::ProcessProduct(bool RemoveTraces, const TProductDescription& product) {
+  return ProcessProduct(RemoveTraces, product.Folders, product.SetupExes, product.KeyNames, product.ProductCodes);
+}
+
+bool TRemovalEngine::ProcessProduct(bool RemoveTraces, const TStringVec& Folders, const TStringVec& SetupExes,
+                                    const TStringVec& KeyNames, const TStringVec& ProductCodes) {
+  // A detection pass lends its lists, read once; removal always lists afresh.
+  const bool shared = !RemoveTraces && FPassDepth > 0;
+  bool found = false;
+
+  if (FOptions.DeleteInstallationFolder) found |= ProcessFolders(RemoveTraces, Folders);
+
+  {
+    std::unique_ptr<TRegistryListing> own;
+    if (shared && !FPassUninstall) FPassUninstall = std::make_unique<TRegistryListing>(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString");
+    if (!shared) own = std::make_unique<TRegistryListing>(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString");
+    found |= ProcessUninstallEntries(RemoveTraces, shared ? *FPassUninstall : *own, SetupExes, KeyNames);
+  }
+
+  found |= ProcessUninstallLinks(RemoveTraces, KeyNames);
+
+  {
+    std::unique_ptr<TRegistryListing> own;
+    if (shared && !FPassInstaller) FPassInstaller = std::make_unique<TRegistryListing>(HKEY_CLASSES_ROOT, kInstallerProductsKey, L"ProductName");
+    if (!shared) own = std::make_unique<TRegistryListing>(HKEY_CLASSES_ROOT, kInstallerProductsKey, L"ProductName");
+    found |= ProcessInstallerRegistrations(RemoveTraces, shared ? *FPassInstaller : *own, KeyNames);
+  }
+
+  found |= ProcessIdentCache(RemoveTraces, ProductCodes);
+  return found;
+}
+
+bool TRemovalEngine::ProcessFolders(bool RemoveTraces, const TStringVec& Folders) {
+  bool found = false;
+  for (const std::wstring& folder : Folders) {
+    if (!DirExistsLX(folder, true)) continue;
+    found = true;
+    Found(TTraceKind::InstallationFolder, folder);
+    if (RemoveTraces) {
+      ShellDeletePath(folder, kEngineDeleteFlags, L"");
+      if (DirExistsLX(folder, true)) throw Exception(L"Could not delete: " + folder);
+    }
+  }
+  return found;
+}
+
+bool TRemovalEngine::ProcessUninstallEntries(bool RemoveTraces, const TRegistryListing& entries,
+                                             const TStringVec& SetupExes, const TStringVec& KeyNames) {
+  bool found = false;
+  // Entries named by a GUID, matched by the setup program at the end of their command.
+  for (size_t i = 0; i < entries.Count(); ++i) {
+    const std::wstring& name = entries.Name(i);
+    if (name.empty() || name[0] != L'{') continue;
+    const std::wstring command = entries.Value(i);
+    for (const std::wstring& exe : SetupExes) {
+      if (!EndsWithTextLocale(command, L"\\" + exe)) continue;
+      found = true;
+      Found(TTraceKind::UninstallEntry, kHKLM + entries.KeyPath(i), L"UninstallString = " + command);
+      if (RemoveTraces) RegDeleteKeyLX(HKEY_LOCAL_MACHINE, entries.KeyPath(i));
+    }
+  }
+  // Entries named after the product; the names are those listed before any deletion above.
+  for (const std::wstring& keyName : KeyNames) {
+    if (!entries.ContainsName(keyName)) continue;
+    found = true;
+    const std::wstring key = std::wstring(kUninstallKey) + L"\\" + keyName;
+    Found(TTraceKind::NamedUninstallEntry, kHKLM + key);
+    if (RemoveTraces) RegDeleteKeyLX(HKEY_LOCAL_MACHINE, key);
+  }
+  return found;
+}
+
+bool TRemovalEngine::ProcessUninstallLinks(bool RemoveTraces, const TStringVec& KeyNames) {
+  // Every registry name of the product is tested: a setup may have written the link under any
+  // of them, and one left behind keeps the product in the system's view.
+  bool found = false;
+  for (const std::wstring& keyName : KeyNames) {
+    for (const std::wstring& key : {L"SOFTWARE\\Halvern\\" + keyName, L"SOFTWARE\\" + keyName}) {
+      if (!RegValueExistsLX(HKEY_LOCAL_MACHINE, key, L"UninstallLink")) continue;
+      found = true;
+      Found(TTraceKind::UninstallLink, kHKLM + key, L"UninstallLink");
+      if (RemoveTraces) RegDeleteValueLX(HKEY_LOCAL_MACHINE, key, L"UninstallLink");
+    }
+  }
+  return found;
+}
+
+bool TRemovalEngine::ProcessInstallerRegistrations(bool RemoveTraces, const TRegistryListing& registrations,
+                                                   const TStringVec& KeyNames) {
+  bool found = false;
+  for (size_t i = 0; i < registrations.Count(); ++i) {
+    if (KeyNames.empty()) break;
+    // Read once per registration: the key names are distinct, so at most one can match, and
+    // once the registration is deleted the later names would read nothing anyway.
+    const std::wstring productName = registrations.Value(i);
+    for (const std::wstring& keyName : KeyNames) {
+      if (AnsiCompareText(productName, keyName) != 0) continue;
+      found = true;
+      Found(TTraceKind::InstallerRegistration, kHKCR + registrations.KeyPath(i), L"ProductName = " + productName);
+      if (RemoveTraces) RegDeleteKeyLX(HKEY_CLASSES_ROOT, registrations.KeyPath(i));
+      break;
+    }
+  }
+  return found;
+}
+
+bool TRemovalEngine::ProcessIdentCache(bool RemoveTraces, const TStringVec& ProductCodes) {
+  bool found = false;
+  for (const std::wstring& code : ProductCodes) {
+    const std::wstring key = kIdentCacheKey + code;
+    if (!RegKeyExistsLX(HKEY_LOCAL_MACHINE, key)) continue;
+    found = true;
+    const std::wstring folder = RegReadStringDefLX(HKEY_LOCAL_MACHINE, key, L"", L"");
+    Found(TTraceKind::IdentCacheEntry, kHKLM + key, folder.empty() ? L"" : L"folder = " + folder);
+    if (!folder.empty() && DirExistsLX(folder, true)) {
+      // The folder comes from a registry value and may name anything: never a folder whose
+      // loss would harm the machine, and never the target of a link.
+      std::wstring why;
+      if (IsProtectedFolder(folder, &why)) {
+        Skipped(TTraceKind::IdentCacheFolder, folder, why);
+      } else if (IsLinkPath(folder)) {
+        Skipped(TTraceKind::IdentCacheFolder, folder, L"it is a link; its target is not the product's");
+      } else {
+        Found(TTraceKind::IdentCacheFolder, folder);
+        if (RemoveTraces) ShellDeletePath(folder, kEngineDeleteFlags, L"");
+      }
+    }
+    if (RemoveTraces) RegDeleteKeyLX(HKEY_LOCAL_MACHINE, key);
+  }
+  return found;
+}
+
+void TRemovalEngine::Found(TTraceKind kind, const std::wstring& location, const std::wstring& detail) {
+  if (FOptions.Observer) FOptions.Observer->TraceFound({kind, location, detail});
+}
+
+void TRemovalEngine::Skipped(TTraceKind kind, const std::wstring& location, const std::wstring& reason) {
+  if (FOptions.Observer) FOptions.Observer->TraceSkipped({kind, location, {}}, reason);
+}
+
+}  // namespace hv

@@ -1,0 +1,67 @@
+// Finds, and on request deletes, every trace of a product: installation folders, Add/Remove
+// Programs entries, UninstallLink values, Windows Installer registrations and the setup
+// tool's identification-cache entries. Detection only reads; removal deletes each trace at
+// the moment it is found, and the first failure ends the call (no rollback).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "HvProductCatalogue.h"
+#include "HvTraceObserver.h"
+
+namespace hv {
+
+struct TRemovalOptions {
+  // The window's "Delete Installation Folder" box: whether folders count as traces at all.
+  bool DeleteInstallationFolder = true;
+  ITraceObserver* Observer = nullptr;
+};
+
+class TRegistryListing;
+
+class TRemovalEngine {
+ public:
+  explicit TRemovalEngine(TRemovalOptions options = {});
+  ~TRemovalEngine();
+
+  TRemovalOptions& Options() { return FOptions; }
+
+  // True when at least one trace was found (and, with RemoveTraces, deleted).
+  bool ProcessProduct(bool RemoveTraces, const TStringVec& Folders, const TStringVec& SetupExes,
+                      const TStringVec& KeyNames, const TStringVec& ProductCodes);
+  bool ProcessProduct(bool RemoveTraces, const TProductDescription& product);
+  bool ProcessCorvista(bool RemoveTraces);
+  bool ProcessSendaro(bool RemoveTraces);
+
+  // While a pass is open, detection reads the Add/Remove Programs and Installer lists, and
+  // each of their values, once for all products instead of once per product and name.
+  // Removal never uses it: after a deletion it must see the registry as it now is.
+  class DetectionPass {
+   public:
+    explicit DetectionPass(TRemovalEngine& engine);
+    ~DetectionPass();
+    DetectionPass(const DetectionPass&) = delete;
+    DetectionPass& operator=(const DetectionPass&) = delete;
+
+   private:
+    TRemovalEngine& FEngine;
+  };
+
+ private:
+  bool ProcessFolders(bool RemoveTraces, const TStringVec& Folders);
+  bool ProcessUninstallEntries(bool RemoveTraces, const TRegistryListing& entries,
+                               const TStringVec& SetupExes, const TStringVec& KeyNames);
+  bool ProcessUninstallLinks(bool RemoveTraces, const TStringVec& KeyNames);
+  bool ProcessInstallerRegistrations(bool RemoveTraces, const TRegistryListing& registrations,
+                                     const TStringVec& KeyNames);
+  bool ProcessIdentCache(bool RemoveTraces, const TStringVec& ProductCodes);
+  void Found(TTraceKind kind, const std::wstring& location, const std::wstring& detail = {});
+  void Skipped(TTraceKind kind, const std::wstring& location, const std::wstring& reason);
+
+  TRemovalOptions FOptions;
+  std::unique_ptr<TRegistryListing> FPassUninstall, FPassInstaller;
+  int FPassDepth = 0;
+};
+
+}  // namespace hv

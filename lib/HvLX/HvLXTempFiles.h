@@ -1,0 +1,52 @@
+// Temporary files of this process: a private temporary folder per running process, unique
+// file names in it, and the lists of temporary files and folders to delete when the program
+// ends (see HvLXTempCleanup.h).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace hv {
+
+// This process's private temporary folder, created, ending in a backslash. On Windows the
+// system's temporary folder, "<program>_tmp\", the process id and "\"; once a unique-name
+// search has failed, a further level of 8 hexadecimal digits follows.
+std::wstring GetProcessTempFolder();
+
+// Looks for a name in `folder` (created) of the form <prefix>-<8 hex digits><ext> at which
+// nothing exists: no file, no folder and no link, dangling or not, so a file created there
+// lands in `folder` itself. Gives up after a failed try when more than timeoutMs ms have
+// passed and more than 1000 names were tried, or more than three times timeoutMs and more
+// than 500 names. `tries` receives the number of names tried; `name` is set on success only.
+bool FindUniqueFileName(const std::wstring& ext, const std::wstring& folder, const std::wstring& prefix,
+                        std::uint32_t timeoutMs, std::wstring& name, int& tries);
+
+// A path in the process temporary folder at which nothing existed when it was checked; the
+// file is not created. When no name is found, the process temporary folder gains an extra
+// level and the search runs once more; if that fails too, raises EHvInternalError.
+std::wstring GetUniqueTempFileName(const std::wstring& ext);
+// As GetUniqueTempFileName, with the path registered for deletion when the program ends.
+std::wstring GetRegisteredTempFileName(const std::wstring& ext);
+
+// Lists a file for deletion when the program ends; false when it was listed already.
+bool RegisterTempFile(const std::wstring& path);
+// Lists a folder tree for deletion when the program ends; false when it was listed already.
+bool RegisterTempFolder(const std::wstring& path);
+// Deletes a registered temporary folder tree (never through links, never a protected folder)
+// and unlists it once it is gone. Never raises.
+void RemoveTempFolder(const std::wstring& path);
+
+// Test seam: the process temporary folder is determined afresh within the scope (no base, no
+// extra level); the previous state comes back afterwards.
+class ScopedProcessTempState {
+ public:
+  ScopedProcessTempState();
+  ~ScopedProcessTempState();
+  ScopedProcessTempState(const ScopedProcessTempState&) = delete;
+  ScopedProcessTempState& operator=(const ScopedProcessTempState&) = delete;
+
+ private:
+  std::wstring FSavedBase, FSavedSuffix;
+};
+
+}  // namespace hv

@@ -1,0 +1,191 @@
+// Drives the program's windows from outside, as a person would: finds a top-level window by
+// its caption, reads its controls, clicks buttons, toggles list items and answers message
+// boxes. The end-to-end scripts call it between screenshots.
+//   ui_driver wait <caption> [ms]          waits until a visible window with that caption exists
+//   ui_driver gone <caption> [ms]          waits until no such window exists
+//   ui_driver dump <caption>               prints each child control: class, text, state
+//   ui_driver click <caption> <text>       presses the button with that text
+//   ui_driver toggle <caption> <item>      toggles the check of the list item with that text
+//   ui_driver box <caption> [button]       prints a message box's text and presses a button (OK)
+//   ui_driver close <caption>              asks the window to close
+// Exit code 0 on success, 1 when the window or control is not found in time.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "HvWindows.h"
+
+namespace {
+
+struct Found {
+  std::wstring caption;
+  HWND hwnd = nullptr;
+};
+
+BOOL CALLBACK FindTop(HWND hwnd, LPARAM param) {
+  auto* f = reinterpret_cast<Found*>(param);
+  wchar_t text[512];
+  GetWindowTextW(hwnd, text, 512);
+  if (IsWindowVisible(hwnd) && f->caption == text) {
+    f->hwnd = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindTopWindow(const std::wstring& caption) {
+  Found f{caption};
+  EnumWindows(FindTop, reinterpret_cast<LPARAM>(&f));
+  return f.hwnd;
+}
+
+HWND WaitTopWindow(const std::wstring& caption, DWORD ms) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND h = FindTopWindow(caption)) return h;
+    if (GetTickCount() - start > ms) return nullptr;
+    Sleep(50);
+  }
+}
+
+std::wstring ClassOf(HWND h) {
+  wchar_t name[128];
+  GetClassNameW(h, name, 128);
+  return name;
+}
+
+std::wstring TextOf(HWND h) {
+  int len = static_cast<int>(SendMessageW(h, WM_GETTEXTLENGTH, 0, 0));
+  std::wstring text(len + 1, L'\0');
+  SendMessageW(h, WM_GETTEXT, len + 1, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(wcslen(text.c_str()));
+  return text;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> list;
+  EnumChildWindows(
+      parent,
+      [](HWND h, LPARAM p) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&list));
+  return list;
+}
+
+void Print(const std::wstring& line) {
+  std::wstring text = line + L"\n";
+  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string bytes(size, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(), size, nullptr, nullptr);
+  fputs(bytes.c_str(), stdout);
+  fflush(stdout);
+}
+
+std::wstring Escape(std::wstring text) {
+  std::wstring out;
+  for (wchar_t c : text) {
+    if (c == L'\r') continue;
+    if (c == L'\n') out += L"\\n";
+    else out += c;
+  }
+  return out;
+}
+
+// The items' texts (their check boxes are drawn by the program; a test reads those from the
+// outcome or the screenshot).
+void DumpListBox(HWND h) {
+  int count = static_cast<int>(SendMessageW(h, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    int len = static_cast<int>(SendMessageW(h, LB_GETTEXTLEN, i, 0));
+    std::wstring text(len + 1, L'\0');
+    SendMessageW(h, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(wcslen(text.c_str()));
+    Print(L"  item " + std::to_wstring(i) + L": " + text);
+  }
+}
+
+void Dump(HWND top) {
+  Print(L"window: " + TextOf(top));
+  for (HWND h : Children(top)) {
+    std::wstring cls = ClassOf(h);
+    std::wstring line = cls + L" \"" + Escape(TextOf(h)) + L"\"";
+    if (cls == L"Button") {
+      LONG style = GetWindowLongW(h, GWL_STYLE) & 0xF;
+      if (style == BS_CHECKBOX || style == BS_AUTOCHECKBOX || style == BS_3STATE || style == BS_AUTO3STATE)
+        line += SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED ? L" [x]" : L" [ ]";
+    }
+    if (!IsWindowEnabled(h)) line += L" (disabled)";
+    Print(line);
+    if (cls == L"ListBox") DumpListBox(h);
+  }
+}
+
+HWND FindChild(HWND top, const std::wstring& cls, const std::wstring& text) {
+  for (HWND h : Children(top))
+    if (ClassOf(h) == cls && (text.empty() || TextOf(h) == text)) return h;
+  return nullptr;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) {
+    Print(L"usage: ui_driver wait|gone|dump|click|toggle|box|close <caption> [...]");
+    return 2;
+  }
+  const std::wstring cmd = argv[1], caption = argv[2];
+  const DWORD ms = argc > 3 && (cmd == L"wait" || cmd == L"gone") ? _wtoi(argv[3]) : 20000;
+  if (cmd == L"gone") {
+    DWORD start = GetTickCount();
+    while (FindTopWindow(caption)) {
+      if (GetTickCount() - start > ms) return 1;
+      Sleep(50);
+    }
+    return 0;
+  }
+  HWND top = WaitTopWindow(caption, ms);
+  if (!top) {
+    Print(L"no window \"" + caption + L"\"");
+    return 1;
+  }
+  if (cmd == L"wait") return 0;
+  if (cmd == L"dump") {
+    Dump(top);
+    return 0;
+  }
+  if (cmd == L"close") {
+    PostMessageW(top, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (cmd == L"click" && argc > 3) {
+    HWND button = FindChild(top, L"Button", argv[3]);
+    if (!button) return 1;
+    PostMessageW(button, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (cmd == L"toggle" && argc > 3) {
+    HWND list = FindChild(top, L"ListBox", L"");
+    if (!list) return 1;
+    int index = static_cast<int>(SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(argv[3])));
+    if (index < 0) return 1;
+    // A person focuses the item and presses Space.
+    SetForegroundWindow(top);
+    SendMessageW(list, LB_SETCURSEL, index, 0);
+    PostMessageW(list, WM_KEYDOWN, VK_SPACE, 0x00390001);
+    PostMessageW(list, WM_KEYUP, VK_SPACE, 0xC0390001);
+    return 0;
+  }
+  if (cmd == L"box") {
+    // A message box: its text is the static control that is not the icon.
+    for (HWND h : Children(top))
+      if (ClassOf(h) == L"Static" && !TextOf(h).empty()) Print(L"box: " + Escape(TextOf(h)));
+    HWND button = FindChild(top, L"Button", argc > 3 ? argv[3] : L"OK");
+    if (!button) return 1;
+    PostMessageW(button, BM_CLICK, 0, 0);
+    return 0;
+  }
+  Print(L"unknown command");
+  return 2;
+}
