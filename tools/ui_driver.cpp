@@ -62,15 +62,14 @@ std::wstring TextOf(HWND h) {
   return text;
 }
 
+BOOL CALLBACK CollectChild(HWND h, LPARAM p) {
+  reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+  return TRUE;
+}
+
 std::vector<HWND> Children(HWND parent) {
   std::vector<HWND> list;
-  EnumChildWindows(
-      parent,
-      [](HWND h, LPARAM p) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&list));
+  EnumChildWindows(parent, &CollectChild, reinterpret_cast<LPARAM>(&list));
   return list;
 }
 
