@@ -1,14 +1,11 @@
 #include "HvLXCheckLst.h"
 
-#include "HvWindows.h"
+#include "HvStrings.h"
 
 namespace hv {
 namespace {
 // The user's locale decides what "the same text, case ignored" means.
-bool SameText(const std::wstring& a, const std::wstring& b) {
-  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                        static_cast<int>(b.size())) == CSTR_EQUAL;
-}
+bool SameText(const std::wstring& a, const std::wstring& b) { return AnsiCompareText(a, b) == 0; }
 }  // namespace
 
 int THvCheckListBoxLX::GetCheckedCount() const {

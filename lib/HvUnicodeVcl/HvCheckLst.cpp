@@ -63,12 +63,6 @@ void TListBoxStrings::InsertObject(int index, const std::wstring& s, void* objec
   FOwner.FItems.insert(FOwner.FItems.begin() + index, TCheckListBox::TItem{s, object});
 }
 
-int TListBoxStrings::AddObject(const std::wstring& s, void* object) {
-  int index = GetCount();
-  InsertObject(index, s, object);
-  return index;
-}
-
 void TListBoxStrings::Delete(int index) {
   CheckIndex(index, GetCount());
   if (FOwner.HandleAllocated()) SendMessageW(FOwner.Handle(), LB_DELETESTRING, index, 0);
@@ -93,21 +87,10 @@ int TListBoxStrings::IndexOf(const std::wstring& s) const {
   return -1;
 }
 
-int TListBoxStrings::IndexOfObject(void* object) const {
-  for (int i = 0; i < GetCount(); ++i)
-    if (FOwner.FItems[i].Object == object) return i;
-  return -1;
-}
-
-void TListBoxStrings::BeginUpdate() {
-  if (FUpdateCount++ == 0 && FOwner.HandleAllocated()) SendMessageW(FOwner.Handle(), WM_SETREDRAW, FALSE, 0);
-}
-
-void TListBoxStrings::EndUpdate() {
-  if (FUpdateCount > 0 && --FUpdateCount == 0 && FOwner.HandleAllocated()) {
-    SendMessageW(FOwner.Handle(), WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(FOwner.Handle(), nullptr, TRUE);
-  }
+void TListBoxStrings::SetUpdateState(bool updating) {
+  if (!FOwner.HandleAllocated()) return;
+  SendMessageW(FOwner.Handle(), WM_SETREDRAW, !updating, 0);
+  if (!updating) InvalidateRect(FOwner.Handle(), nullptr, TRUE);
 }
 
 // --- TCheckListBox ---

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "HvControls.h"
+#include "HvStrings.h"
 
 namespace hv {
 
@@ -16,33 +17,26 @@ class TCheckListBox;
 
 // The items of a check list box as a string list. Searching is the list box's own: exact
 // text, case ignored.
-class TListBoxStrings {
+class TListBoxStrings : public TStrings {
  public:
   explicit TListBoxStrings(TCheckListBox& owner) : FOwner(owner) {}
-  TListBoxStrings(const TListBoxStrings&) = delete;
-  TListBoxStrings& operator=(const TListBoxStrings&) = delete;
 
-  int GetCount() const;
-  int Count() const { return GetCount(); }
-  std::wstring Get(int index) const;
-  std::wstring operator[](int index) const { return Get(index); }
-  void Put(int index, const std::wstring& s);
-  void* GetObject(int index) const;
-  void PutObject(int index, void* object);
-  void Insert(int index, const std::wstring& s) { InsertObject(index, s, nullptr); }
-  void InsertObject(int index, const std::wstring& s, void* object);
-  int Add(const std::wstring& s) { return AddObject(s, nullptr); }
-  int AddObject(const std::wstring& s, void* object);
-  void Delete(int index);
-  void Clear();
-  int IndexOf(const std::wstring& s) const;
-  int IndexOfObject(void* object) const;
-  void BeginUpdate();
-  void EndUpdate();
+  std::wstring Get(int index) const override;
+  void Put(int index, const std::wstring& s) override;
+  void* GetObject(int index) const override;
+  void PutObject(int index, void* object) override;
+  int GetCount() const override;
+  void Insert(int index, const std::wstring& s) override { InsertObject(index, s, nullptr); }
+  void InsertObject(int index, const std::wstring& s, void* object) override;
+  void Delete(int index) override;
+  void Clear() override;
+  int IndexOf(const std::wstring& s) const override;
+
+ protected:
+  void SetUpdateState(bool updating) override;
 
  private:
   TCheckListBox& FOwner;
-  int FUpdateCount = 0;
 };
 
 class TCheckListBox : public TWinControl {

@@ -2,10 +2,7 @@
 
 namespace hv {
 namespace {
-bool SameText(const std::wstring& a, const std::wstring& b) {
-  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                        static_cast<int>(b.size())) == CSTR_EQUAL;
-}
+bool SameText(const std::wstring& a, const std::wstring& b) { return AnsiCompareText(a, b) == 0; }
 }  // namespace
 
 void THvTrxForm::ReadResourceStrings(const std::wstring& property, const std::vector<std::wstring>& values) {
@@ -23,14 +20,14 @@ void THvTrxForm::ValidateRename(TComponent* component, const std::wstring& CurNa
   }
   if (CurName.empty() || NewName.empty()) return;
   std::vector<std::wstring> edited;
-  for (const std::wstring& entry : FHvTranslatableProps.Strings()) {
+  for (const std::wstring& entry : ToArray(FHvTranslatableProps)) {
     size_t dot = entry.rfind(L'.');
     if (dot != std::wstring::npos && SameText(entry.substr(0, dot), CurName))
       edited.push_back(NewName + entry.substr(dot));
     else
       edited.push_back(entry);
   }
-  FHvTranslatableProps.Assign(edited);
+  FHvTranslatableProps.ReplaceContent(edited);
 }
 
 }  // namespace hv

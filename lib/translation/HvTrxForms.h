@@ -36,8 +36,8 @@ class THvTrxForm : public THvFormLX, public IHvTrxModule {
   THvTrxTranslatableProps& HvTranslatableProps() { return FHvTranslatableProps; }
   THvTrxInlineClasses& HvInlineClasses() { return FHvInlineClasses; }
   // Assignment copies into the window's own lists.
-  void SetHvTranslatableProps(const THvTrxStringList& value) { FHvTranslatableProps.Assign(value); }
-  void SetHvInlineClasses(const THvTrxStringList& value) { FHvInlineClasses.Assign(value); }
+  void SetHvTranslatableProps(const TStrings& value) { FHvTranslatableProps.ReplaceContent(value); }
+  void SetHvInlineClasses(const TStrings& value) { FHvInlineClasses.ReplaceContent(value); }
 
   THvTrxTranslatableProps& GetHvTranslatableProps() override { return FHvTranslatableProps; }
   THvTrxInlineClasses& GetHvInlineClasses() override { return FHvInlineClasses; }

@@ -1,47 +1,30 @@
-// The sorted, duplicate-free string list that translatable forms keep their lists in.
-// Entries compare case-insensitively in the user's locale.
+// The lists a translatable form keeps in its resource: string lists that are always sorted
+// and never hold an entry twice (entries compare case-insensitively in the user's locale).
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "HvStringList.h"
+#include "HvStringListOps.h"
+
 namespace hv {
 
-class THvTrxStringList {
+class THvTrxStringList : public THvStringList {
  public:
-  THvTrxStringList() = default;
-  virtual ~THvTrxStringList() = default;
-  THvTrxStringList(const THvTrxStringList&) = delete;
-  THvTrxStringList& operator=(const THvTrxStringList&) = delete;
+  THvTrxStringList();
 
-  int Count() const { return static_cast<int>(FItems.size()); }
-  const std::wstring& Get(int index) const { return FItems.at(index); }
-  const std::vector<std::wstring>& Strings() const { return FItems; }
-  // Answers the index of the entry; an equal entry already there is kept instead.
-  int Add(const std::wstring& s);
-  int IndexOf(const std::wstring& s) const;
-  void Delete(int index);
-  void Clear() { FItems.clear(); }
-  void BeginUpdate() { ++FUpdateCount; }
-  void EndUpdate() {
-    if (FUpdateCount > 0) --FUpdateCount;
-  }
-  // Replaces the content by the strings of `source` (this object stays the same).
-  void Assign(const std::vector<std::wstring>& source);
-  void Assign(const THvTrxStringList& source) { Assign(source.FItems); }
+  // Replaces the content by `strings` inside one update bracket; the object stays the same.
+  void ReplaceContent(const TStrings& strings);
+  void ReplaceContent(std::span<const std::wstring> strings);
 
   // The resource value "Strings": every entry in list order; nothing is stored for an empty
   // list unless it differs from the ancestor's value.
   std::optional<std::vector<std::wstring>> WriteStrings(const THvTrxStringList* ancestor = nullptr) const;
-  // Reads the value back; order and duplicates of the stored value do not matter.
-  void ReadStrings(const std::vector<std::wstring>& values);
-
- private:
-  // Binary search by the list's comparison; `found` tells whether the entry is there.
-  int Find(const std::wstring& s, bool& found) const;
-  std::vector<std::wstring> FItems;
-  int FUpdateCount = 0;
+  // Reads the value back; order and repeats of the stored value do not matter.
+  void ReadStrings(const std::vector<std::wstring>& values) { ReplaceContent(values); }
 };
 
 class THvTrxTranslatableProps : public THvTrxStringList {};

@@ -7,6 +7,8 @@
 #include "FormsTestSupport.h"
 #include "HvLXCheckLst.h"
 #include "HvLXForms.h"
+#include "HvStringList.h"
+#include "HvStringListOps.h"
 
 using namespace hv;
 
@@ -151,6 +153,16 @@ TEST_F(CheckListBoxTest, ByObjectTellsEqualTextsApart) {
   EXPECT_EQ(States(), (std::vector<TCheckBoxState>{C, C}));
 }
 
+TEST_F(CheckListBoxTest, WorksWithTheLibrarysStringList) {
+  THvStringList given{L"sendaro", L"OTHER"};  // ignores case by default
+  list->SetCheckedStrings(given, false);
+  EXPECT_EQ(States(), (std::vector<TCheckBoxState>{U, C, U, C}));
+  THvStringList got{L"stale"};
+  list->GetCheckedStrings(got);
+  EXPECT_EQ(ToArray(got), (std::vector<std::wstring>{L"Sendaro", L"Other"}));
+  EXPECT_EQ(got.GetObject(1), &kObjD);
+}
+
 TEST_F(CheckListBoxTest, ArrayFormMatchesTextIgnoringCase) {
   list->SetCheckedStrings(std::vector<std::wstring>{L"PELMARK", L"sendaro", L"nothing"});
   EXPECT_EQ(States(), (std::vector<TCheckBoxState>{U, C, C, U}));
@@ -184,16 +196,18 @@ TEST_F(CheckListBoxTest, ItemsAreFoundByTheListBoxsExactCaseIgnoringSearch) {
   } cases[] = {{L"Corvista", 0}, {L"CORVISTA", 0}, {L"sendaro", 1}, {L"Corv", -1}, {L"Corvista ", -1}, {L"", -1}};
   for (const Case& c : cases) EXPECT_EQ(list->Items().IndexOf(c.text), c.index) << c.text;
 
-  // Adding only what is new, as the main window does with detected products.
-  for (const wchar_t* name : {L"CORVISTA", L"Newcomer"})
-    if (list->Items().IndexOf(name) == -1) list->Items().Add(name);
+  // The string-list operations search through the list box too.
+  AddStringsIfNew(list->Items(), {L"CORVISTA", L"Newcomer"});
+  EXPECT_EQ(list->Items().Count(), 5);
+  EXPECT_TRUE(Contains(list->Items(), L"pelmark"));
+  EXPECT_FALSE(Remove(list->Items(), L"Nothing"));
   EXPECT_EQ(list->Items().Count(), 5);
   EXPECT_EQ(list->Items().Get(4), L"Newcomer");
   EXPECT_FALSE(list->Checked(4));  // a new item is unchecked and enabled
   EXPECT_TRUE(list->ItemEnabled(4));
 
   // Deleting keeps every other item's state with its text.
-  list->Items().Delete(list->Items().IndexOf(L"sendaro"));
+  EXPECT_TRUE(Remove(list->Items(), L"sendaro"));
   EXPECT_EQ(list->Items().Get(1), L"Pelmark");
   EXPECT_EQ(States(), (std::vector<TCheckBoxState>{C, G, C, U}));
   EXPECT_EQ(SendMessageW(list->Handle(), LB_GETCOUNT, 0, 0), 4);

@@ -43,10 +43,10 @@ std::unique_ptr<TTrxTestForm> Make() { return std::unique_ptr<TTrxTestForm>(TFor
 
 TEST(TrxForm, ResourceListsLoadSortedWithoutRepeats) {
   auto form = Make();
-  EXPECT_EQ(form->HvTranslatableProps().Strings(),
+  EXPECT_EQ(ToArray(form->HvTranslatableProps()),
             (std::vector<std::wstring>{L"Caption", L"Label1.Caption", L"Label1.Font.Name", L"Label1.Hint",
                                        L"Label10.Caption"}));
-  EXPECT_EQ(form->HvInlineClasses().Strings(), (std::vector<std::wstring>{L"TFrameA", L"TFrameB"}));
+  EXPECT_EQ(ToArray(form->HvInlineClasses()), (std::vector<std::wstring>{L"TFrameA", L"TFrameB"}));
   IHvTrxModule& module = *form;
   EXPECT_EQ(&module.GetHvTranslatableProps(), &form->HvTranslatableProps());
   EXPECT_EQ(&module.GetHvInlineClasses(), &form->HvInlineClasses());
@@ -57,14 +57,14 @@ TEST(TrxForm, RenamingAComponentRenamesExactlyItsOwnEntries) {
   auto form = Make();
   form->ValidateRename(form->Label1, L"label1", L"TitleLbl");
   // Only entries whose whole path is the old name follow; the list is sorted again.
-  EXPECT_EQ(form->HvTranslatableProps().Strings(),
+  EXPECT_EQ(ToArray(form->HvTranslatableProps()),
             (std::vector<std::wstring>{L"Caption", L"Label1.Font.Name", L"Label10.Caption", L"TitleLbl.Caption",
                                        L"TitleLbl.Hint"}));
 
-  auto before = form->HvTranslatableProps().Strings();
+  auto before = ToArray(form->HvTranslatableProps());
   form->ValidateRename(form->Label1, L"", L"Other");  // a component that had no name yet
   form->ValidateRename(form->Label1, L"TitleLbl", L"");
-  EXPECT_EQ(form->HvTranslatableProps().Strings(), before);
+  EXPECT_EQ(ToArray(form->HvTranslatableProps()), before);
 
   TLabel* second = form->Add<TLabel>(L"Second", {8, 30, 100, 13});
   try {
@@ -73,7 +73,7 @@ TEST(TrxForm, RenamingAComponentRenamesExactlyItsOwnEntries) {
   } catch (const EComponentError& e) {
     EXPECT_EQ(e.Message(), L"A component named LABEL1 already exists");
   }
-  EXPECT_EQ(form->HvTranslatableProps().Strings(), before);
+  EXPECT_EQ(ToArray(form->HvTranslatableProps()), before);
 }
 
 TEST(TrxForm, AssigningCopiesIntoTheWindowsOwnList) {
@@ -84,7 +84,7 @@ TEST(TrxForm, AssigningCopiesIntoTheWindowsOwnList) {
   other.Add(L"Alpha.Caption");
   form->SetHvTranslatableProps(other);
   EXPECT_EQ(&form->HvTranslatableProps(), own);
-  EXPECT_EQ(own->Strings(), (std::vector<std::wstring>{L"Alpha.Caption", L"Zeta.Caption"}));
+  EXPECT_EQ(ToArray(*own), (std::vector<std::wstring>{L"Alpha.Caption", L"Zeta.Caption"}));
   other.Clear();
   EXPECT_EQ(own->Count(), 2);
 }
@@ -101,7 +101,7 @@ TEST(TrxForm, ListsAreStoredOnlyWhenTheyHoldSomethingOrDifferFromTheAncestor) {
   THvTrxStringList roundTrip;
   roundTrip.Add(L"stale");
   roundTrip.ReadStrings(*list.WriteStrings());
-  EXPECT_EQ(roundTrip.Strings(), list.Strings());
+  EXPECT_EQ(ToArray(roundTrip), ToArray(list));
 }
 
 TEST(TrxForm, AClassWithoutAnyResourceIsRefused) {
