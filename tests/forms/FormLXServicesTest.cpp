@@ -47,22 +47,36 @@ class ScratchKey {
 
 }  // namespace
 
-TEST(FormLXPlacement, AFixedSizeWindowKeepsTopAndLeft) {
-  ScratchKey key;
-  auto form = MakeForm(TFormBorderStyle::bsSingle);
-  form->SetBounds(123, 77, 300, 200);
-  ASSERT_TRUE(form->SaveForm(HKEY_CURRENT_USER, key.Path()));
-  DWORD type = 0;
-  EXPECT_EQ(key.ValueSize(L"Top", &type), 4u);
-  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
-  EXPECT_EQ(key.ValueSize(L"WindowPlacement", &type), 0u);
+TEST(FormLXPlacement, FixedSizeWindowsKeepTopAndLeftResizableOnesTheWhole44BytePlacement) {
+  struct Case {
+    TFormBorderStyle border;
+    const wchar_t* written;
+    DWORD type, size;
+    const wchar_t* absent;
+  } cases[] = {
+      {TFormBorderStyle::bsSingle, L"Top", REG_DWORD, 4, L"WindowPlacement"},
+      {TFormBorderStyle::bsSizeable, L"WindowPlacement", REG_BINARY, 44, L"Top"},
+  };
+  for (const Case& c : cases) {
+    ScratchKey key;
+    auto form = MakeForm(c.border);
+    form->SetBounds(123, 77, 410, 320);
+    ASSERT_TRUE(form->SaveForm(HKEY_CURRENT_USER, key.Path()));
+    DWORD type = 0;
+    EXPECT_EQ(key.ValueSize(c.written, &type), c.size) << c.written;
+    EXPECT_EQ(type, c.type) << c.written;
+    EXPECT_EQ(key.ValueSize(c.absent, &type), 0u) << c.written;
 
-  auto other = MakeForm(TFormBorderStyle::bsSingle);
-  other->SetBounds(10, 10, 300, 200);
-  EXPECT_TRUE(other->LoadForm(HKEY_CURRENT_USER, key.Path()));
-  EXPECT_EQ(other->Left(), 123);
-  EXPECT_EQ(other->Top(), 77);
-  EXPECT_EQ(other->Position(), TPosition::poDesigned);
+    auto other = MakeForm(c.border);
+    other->SetBounds(10, 10, 410, 320);
+    EXPECT_TRUE(other->LoadForm(HKEY_CURRENT_USER, key.Path())) << c.written;
+    RECT r = other->BoundsRect();
+    EXPECT_EQ(r.left, 123) << c.written;
+    EXPECT_EQ(r.top, 77) << c.written;
+    EXPECT_EQ(r.right - r.left, 410) << c.written;
+    EXPECT_EQ(other->Position(), TPosition::poDesigned) << c.written;
+    EXPECT_FALSE(other->Visible()) << c.written;  // restoring never shows a hidden window
+  }
 }
 
 TEST(FormLXPlacement, OnlyTopStoredKeepsTheCurrentLeft) {
@@ -95,31 +109,15 @@ TEST(FormLXPlacement, NothingIsRestoredWithoutTheKeyOrWithShiftCtrlHeld) {
   EXPECT_EQ(form->Left(), 300);
 }
 
-TEST(FormLXPlacement, AResizableWindowKeepsItsWholePlacementIn44Bytes) {
+TEST(FormLXPlacement, AShorterPlacementValueIsNotApplied) {
   ScratchKey key;
-  auto form = MakeForm(TFormBorderStyle::bsSizeable);
-  form->SetBounds(70, 80, 410, 320);
-  ASSERT_TRUE(form->SaveForm(HKEY_CURRENT_USER, key.Path()));
-  DWORD type = 0;
-  EXPECT_EQ(key.ValueSize(L"WindowPlacement", &type), 44u);
-  EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
-  EXPECT_EQ(key.ValueSize(L"Top", &type), 0u);
-
-  auto other = MakeForm(TFormBorderStyle::bsSizeable);
-  EXPECT_TRUE(other->LoadForm(HKEY_CURRENT_USER, key.Path()));
-  RECT r = other->BoundsRect();
-  EXPECT_EQ(r.left, 70);
-  EXPECT_EQ(r.right - r.left, 410);
-  EXPECT_EQ(r.bottom - r.top, 320);
-  EXPECT_FALSE(other->Visible());  // restoring never shows a hidden window
-
-  // A shorter value is not a placement of ours: it is not applied.
   WINDOWPLACEMENT wp{};
   key.SetBinary(L"WindowPlacement", &wp, 43);
-  auto third = MakeForm(TFormBorderStyle::bsSizeable);
-  third->SetBounds(5, 6, 300, 200);
-  EXPECT_FALSE(third->LoadForm(HKEY_CURRENT_USER, key.Path()));
-  EXPECT_EQ(third->Left(), 5);
+  auto form = MakeForm(TFormBorderStyle::bsSizeable);
+  form->SetBounds(5, 6, 300, 200);
+  EXPECT_FALSE(form->LoadForm(HKEY_CURRENT_USER, key.Path()));
+  EXPECT_EQ(form->Left(), 5);
+  EXPECT_EQ(form->BoundsRect().right, 305);
 }
 
 TEST(FormLXUpdate, NestedRedrawSuspensionEndsOnceAndAnUnmatchedEndStillRedraws) {
