@@ -19,6 +19,10 @@ FilePlatform RealFilePlatform() {
   real.GetSpecialFolderPath = [](HWND owner, wchar_t* buffer, int csidl) {
     return ::SHGetSpecialFolderPathW(owner, buffer, csidl, FALSE);
   };
+  real.FindFirstFileEx = [](const wchar_t* path, FINDEX_INFO_LEVELS level, WIN32_FIND_DATAW* data,
+                            FINDEX_SEARCH_OPS search, DWORD flags) {
+    return ::FindFirstFileExW(path, level, data, search, nullptr, flags);
+  };
   return real;
 }
 
@@ -29,6 +33,7 @@ ScopedFilePlatform::ScopedFilePlatform(const FilePlatform& replacement) : FSaved
   if (replacement.GetAttributes) platform.GetAttributes = replacement.GetAttributes;
   if (replacement.ShellFileOperation) platform.ShellFileOperation = replacement.ShellFileOperation;
   if (replacement.GetSpecialFolderPath) platform.GetSpecialFolderPath = replacement.GetSpecialFolderPath;
+  if (replacement.FindFirstFileEx) platform.FindFirstFileEx = replacement.FindFirstFileEx;
 }
 
 ScopedFilePlatform::~ScopedFilePlatform() { Installed() = FSaved; }

@@ -1,7 +1,8 @@
 // The few platform calls of the file layer whose failures the real system will not produce on
 // demand (a share that vanished, an empty drive, a refused shell operation, no special
-// folder). Everything else in the file layer calls Win32 directly; a test replaces one of
-// these through ScopedFilePlatform to reach the branch it needs.
+// folder, a listing refused to an administrator). Everything else in the file layer calls
+// Win32 directly; a test replaces one of these through ScopedFilePlatform to reach the
+// branch it needs.
 #pragma once
 
 #include <functional>
@@ -19,6 +20,10 @@ struct FilePlatform {
   std::function<int(SHFILEOPSTRUCTW* op)> ShellFileOperation;
   // SHGetSpecialFolderPathW without creation into a buffer of MAX_PATH characters.
   std::function<BOOL(HWND owner, wchar_t* buffer, int csidl)> GetSpecialFolderPath;
+  // FindFirstFileExW: the find handle, or INVALID_HANDLE_VALUE with the last error set.
+  std::function<HANDLE(const wchar_t* path, FINDEX_INFO_LEVELS level, WIN32_FIND_DATAW* data,
+                       FINDEX_SEARCH_OPS search, DWORD flags)>
+      FindFirstFileEx;
 };
 
 // The table in force: the real calls unless a test has replaced some.

@@ -1,0 +1,179 @@
+#include "HvRecycleStaging.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "HvFormat.h"
+#include "HvHandles.h"
+#include "HvLXFiles.h"
+#include "HvWindows.h"
+
+namespace hv {
+namespace {
+
+// Under Wine, creating a name costs a scan of the whole folder that receives it (names are
+// compared without case there); small buckets, themselves grouped, keep each scan short.
+constexpr int kBucketSize = 32;
+
+std::wstring NameOf(const std::wstring& path) {
+  const std::wstring trimmed = ExcludeTrailingBackslashLX(path);
+  return trimmed.substr(trimmed.find_last_of(L'\\') + 1);
+}
+
+bool HoldsUnremovableLink(const std::wstring& folder) {
+  bool found = false;
+  ForEachLinkInTree(folder, [&](const std::wstring&, TLinkKind kind) {
+    found = kind == TLinkKind::UnremovableLink;
+    return !found;
+  });
+  return found;
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                              TRUE) == CSTR_EQUAL;
+}
+
+// The final path of what an open handle refers to ("\\?\" form), or nothing.
+std::optional<std::wstring> FinalPathOf(HANDLE file) {
+  wchar_t buffer[MAX_PATH + 1];
+  const DWORD len = GetFinalPathNameByHandleW(file, buffer, MAX_PATH + 1, 0);
+  if (len == 0 || len > MAX_PATH) return std::nullopt;
+  return ExcludeTrailingBackslashLX(std::wstring(buffer, len));
+}
+
+// The system's own form of an absolute path, which a rename by handle needs.
+std::wstring NtPath(const std::wstring& path) {
+  if (path.starts_with(L"\\\\?\\")) return L"\\??\\" + path.substr(4);
+  if (path.starts_with(L"\\\\")) return L"\\??\\UNC\\" + path.substr(2);
+  return L"\\??\\" + path;
+}
+
+// A name that says what the folder holds when the user looks into the Recycle Bin, unique
+// per process and time.
+std::wstring StagingName() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return Fmt(L"Cleaned-out temporary files %.4d-%.2d-%.2d %.2d.%.2d.%.2d (%u)", int{now.wYear}, int{now.wMonth},
+             int{now.wDay}, int{now.wHour}, int{now.wMinute}, int{now.wSecond},
+             static_cast<unsigned>(GetCurrentProcessId()));
+}
+
+}  // namespace
+
+TRecycleStaging::TRecycleStaging(std::wstring folder) : FFolder(IncludeTrailingBackslashLX(folder)) {}
+
+TRecycleStaging::~TRecycleStaging() { Recycle(); }
+
+// What an open handle refers to, on volumes and paths of any length: Wine gives no final
+// path name past MAX_PATH characters, so there the path on the volume and the volume's
+// serial number (slower to ask) stand in for it.
+std::optional<TRecycleStaging::TIdentity> TRecycleStaging::LongIdentityOf(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file, &info)) return std::nullopt;
+  DWORD size = sizeof(FILE_NAME_INFO) + MAX_PATH * sizeof(wchar_t);
+  for (;;) {
+    std::vector<BYTE> buffer(size);
+    auto* name = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
+    if (GetFileInformationByHandleEx(file, FileNameInfo, name, size))
+      return TRecycleStaging::TIdentity{info.dwVolumeSerialNumber,
+                                        std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t))};
+    // The first part tells the length when the buffer was too short.
+    if (GetLastError() != ERROR_MORE_DATA || name->FileNameLength + sizeof(FILE_NAME_INFO) <= size) return std::nullopt;
+    size = static_cast<DWORD>(sizeof(FILE_NAME_INFO) + name->FileNameLength);
+  }
+}
+
+std::wstring TRecycleStaging::NextBucket() {
+  if (FStaging.empty()) {
+    std::wstring staging = ExpandFileNameLX(FFolder + StagingName());
+    if (!CreateDirectoryW(LongFileName(staging, false).c_str(), nullptr)) return {};
+    FStaging = staging;
+    FBucketFill = kBucketSize;
+  }
+  if (FBucketFill == kBucketSize) {
+    FBucket.clear();
+    const int index = FBuckets++;
+    const std::wstring group = Fmt(L"%s\\%.3d", FStaging, index / kBucketSize);
+    if (index % kBucketSize == 0 && !CreateDirectoryW(LongFileName(group, false).c_str(), nullptr)) return {};
+    const std::wstring bucket = Fmt(L"%s\\%.3d", group, index % kBucketSize);
+    if (!CreateDirectoryW(LongFileName(bucket, false).c_str(), nullptr)) return {};
+    FBucket = bucket;
+    FBucketFill = 0;
+  }
+  return FBucket;
+}
+
+bool TRecycleStaging::MayMove(HANDLE entry, const std::wstring& path) {
+  FILE_BASIC_INFO basic;
+  if (!GetFileInformationByHandleEx(entry, FileBasicInfo, &basic, sizeof basic)) return false;
+  // A reparse point that the system marks as one was opened as itself; its tag says
+  // whether it is a link that can be moved as a link, or data of its own.
+  if (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return ClassifyLink(path) != TLinkKind::UnremovableLink;
+
+  // Other links were opened as what they lead to, which then lies elsewhere.
+  if (!FFolderKnown) {
+    FFolderKnown = true;
+    UniqueFileHandle folder(CreateFileW(LongFileName(FFolder, false).c_str(), 0,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (folder) {
+      FFolderFinalPath = FinalPathOf(folder.get());
+      FFolderIdentity = LongIdentityOf(folder.get());
+    }
+  }
+  const std::wstring name = NameOf(path);
+  if (FFolderFinalPath) {
+    if (const std::optional<std::wstring> own = FinalPathOf(entry))
+      return SameText(*own, *FFolderFinalPath + L"\\" + name);
+  }
+  const std::optional<TIdentity> own = LongIdentityOf(entry);
+  return own && FFolderIdentity && own->volume == FFolderIdentity->volume &&
+         SameText(own->name, IncludeTrailingBackslashLX(FFolderIdentity->name) + name);
+}
+
+TRecycleStaging::TMoveResult TRecycleStaging::MoveAside(const std::wstring& entry) {
+  const std::wstring path = ExcludeTrailingBackslashLX(LongFileName(entry, false));
+  // Links in a tree are looked for before the tree is held open for its move, which would
+  // keep the search from listing it.
+  const DWORD attrs = GetFileAttributesW(path.c_str());
+  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) && HoldsUnremovableLink(path))
+    return TMoveResult::RefusedLink;
+  // The handle that is checked is the one that is renamed. A holder that denies deletion
+  // keeps the entry where it is.
+  UniqueFileHandle file(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) return TMoveResult::Failed;
+  if (!MayMove(file.get(), path)) return TMoveResult::RefusedLink;
+
+  const std::wstring bucket = NextBucket();
+  if (bucket.empty()) return TMoveResult::Failed;
+  const std::wstring target = NtPath(bucket + L"\\" + NameOf(path));
+  std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = FALSE;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+  std::copy(target.begin(), target.end(), rename->FileName);
+  if (!SetFileInformationByHandle(file.get(), FileRenameInfo, rename, static_cast<DWORD>(buffer.size())))
+    return TMoveResult::Failed;
+  ++FBucketFill;
+  return TMoveResult::Moved;
+}
+
+void TRecycleStaging::Recycle() noexcept {
+  if (FStaging.empty()) return;
+  try {
+    ShellFileOperation(nullptr, kFoDelete, FStaging, L"", kFofSilent | kFofNoConfirmation | kFofNoErrorUI | kFofAllowUndo,
+                       L"");
+  } catch (...) {
+    // Failing to recycle leaves the entries in the staging folder, where nothing is lost.
+  }
+  FStaging.clear();
+  FBucket.clear();
+  FBucketFill = 0;
+  FBuckets = 0;
+}
+
+}  // namespace hv

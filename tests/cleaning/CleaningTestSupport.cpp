@@ -1,0 +1,96 @@
+#include "CleaningTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include "HvHostLinks.h"
+#include "HvExceptions.h"
+#include "HvLXFileSearch.h"
+#include "HvLXPaths.h"
+#include "HvStringList.h"
+
+namespace cleaningtest {
+namespace {
+
+class Display : public hv::TCustomFlashExtender {
+ public:
+  explicit Display(WatchingDisplay* owner) : FOwner(owner) {}
+
+ protected:
+  void DoUpdate(hv::TFlashUpdateType type) override {
+    const hv::TGlobalFlashState state = hv::GetGlobalFlashState();
+    if (type == hv::TFlashUpdateType::ftAll) return;  // the flash is going
+    FOwner->Message = state.Msg1;
+    const ProgressSeen seen{state.Prog1, state.Prog1_Total};
+    FOwner->Seen.push_back(seen);
+    if (type == hv::TFlashUpdateType::ftCheckCancel && FOwner->OnPoll) FOwner->OnPoll(seen);
+  }
+
+ private:
+  WatchingDisplay* FOwner;
+};
+
+std::shared_ptr<hv::IFlashExtender> MakeDisplay(void* owner, bool) {
+  return hv::TCustomFlashExtender::Make<Display>(static_cast<WatchingDisplay*>(owner));
+}
+
+}  // namespace
+
+WatchingDisplay::WatchingDisplay(std::function<void(const ProgressSeen&)> onPoll) : OnPoll(std::move(onPoll)) {
+  hv::SetFlashExtenderFactory(&MakeDisplay, this);
+}
+
+WatchingDisplay::~WatchingDisplay() { hv::SetFlashExtenderFactory(nullptr); }
+
+std::wstring RecycleBinFiles() {
+  char dataHome[MAX_PATH * 4] = {};
+  GetEnvironmentVariableA("XDG_DATA_HOME", dataHome, sizeof dataHome);
+  return filestest::DosPath(std::string(dataHome) + "/Trash/files");
+}
+
+std::vector<std::wstring> RecycledAs(const std::wstring& name) {
+  std::vector<std::wstring> found;
+  const std::wstring bin = RecycleBinFiles();
+  if (GetFileAttributesW(bin.c_str()) == INVALID_FILE_ATTRIBUTES) return found;
+  // Entries lie two folder levels below the staging folder.
+  hv::THvStringList staging, folders;
+  hv::ListFoldersLX(bin, staging, false, false);
+  for (int i = 0; i < staging.Count(); ++i) {
+    if (!staging[i].starts_with(bin + L"\\Cleaned-out temporary files")) continue;
+    hv::ListFoldersLX(staging[i], folders, true, false);
+    for (int j = 0; j < folders.Count(); ++j) {
+      const std::wstring candidate = folders[j] + L"\\" + name;
+      if (folders[j].size() - staging[i].size() == 8 &&
+          GetFileAttributesW(hv::LongFileName(candidate, false).c_str()) != INVALID_FILE_ATTRIBUTES)
+        found.push_back(candidate);
+    }
+  }
+  return found;
+}
+
+HeldByAnotherProcess::HeldByAnotherProcess(const std::wstring& path) {
+  hv::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  EXPECT_TRUE(file.valid()) << GetLastError();
+  // A child that never runs; it only owns the handle.
+  wchar_t command[] = L"cmd.exe /c exit";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  const bool started =
+      CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &si, &pi);
+  EXPECT_TRUE(started) << GetLastError();
+  if (!started) return;
+  CloseHandle(pi.hThread);
+  FProcess.reset(pi.hProcess);
+  HANDLE inChild = nullptr;
+  EXPECT_TRUE(DuplicateHandle(GetCurrentProcess(), file.get(), pi.hProcess, &inChild, 0, FALSE,
+                              DUPLICATE_SAME_ACCESS));
+}
+
+HeldByAnotherProcess::~HeldByAnotherProcess() {
+  if (!FProcess) return;
+  TerminateProcess(FProcess.get(), 0);
+  WaitForSingleObject(FProcess.get(), INFINITE);
+}
+
+}  // namespace cleaningtest

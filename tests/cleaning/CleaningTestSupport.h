@@ -1,0 +1,50 @@
+// Fixtures of the cleaning tests: a display that watches the cleaning's progress (and can
+// press Cancel), the Recycle Bin as Wine keeps it, and a file held open by another process.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "HvHandles.h"
+#include "HvLXFlash.h"
+
+namespace cleaningtest {
+
+struct ProgressSeen {
+  int progress = 0;
+  int total = 0;
+};
+
+// Installed as the thread's flash display while it lives. `onPoll` runs at every update of
+// the cleaning's flash with its progress; it may throw EAbort, as a pressed Cancel does.
+class WatchingDisplay {
+ public:
+  explicit WatchingDisplay(std::function<void(const ProgressSeen&)> onPoll = {});
+  ~WatchingDisplay();
+  WatchingDisplay(const WatchingDisplay&) = delete;
+  WatchingDisplay& operator=(const WatchingDisplay&) = delete;
+
+  std::function<void(const ProgressSeen&)> OnPoll;
+  std::vector<ProgressSeen> Seen;
+  std::wstring Message;
+};
+
+// The files folder of the Recycle Bin (Wine keeps it in the host's trash).
+std::wstring RecycleBinFiles();
+// Full paths of everything the cleaning put into the Recycle Bin under `name`.
+std::vector<std::wstring> RecycledAs(const std::wstring& name);
+
+// A file opened without any sharing by a child process that is ended (by its handle) when
+// this object goes.
+class HeldByAnotherProcess {
+ public:
+  explicit HeldByAnotherProcess(const std::wstring& path);
+  ~HeldByAnotherProcess();
+
+ private:
+  hv::UniqueKernelHandle FProcess;
+};
+
+}  // namespace cleaningtest
