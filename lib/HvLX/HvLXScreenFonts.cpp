@@ -6,6 +6,7 @@
 #include "HvGdiHandles.h"
 #include "HvLXForms.h"
 #include "HvScreen.h"
+#include "HvStrings.h"
 
 namespace hv {
 namespace {
@@ -36,9 +37,7 @@ std::vector<std::wstring> EnumPerFamily() {
 TFontEnumerators gEnumerators{&EnumAllCharsets, &EnumPerFamily};
 bool gFailureReported = false;
 
-bool SameText(const std::wstring& a, const std::wstring& b) {
-  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_EQUAL;
-}
+bool SameText(const std::wstring& a, const std::wstring& b) { return AnsiCompareText(a, b) == 0; }
 
 std::vector<std::wstring> BuildFontList() {
   std::vector<std::wstring> list{L"Default"};
@@ -47,7 +46,7 @@ std::vector<std::wstring> BuildFontList() {
     if (!SameText(name, list.back())) list.push_back(name);
   }
   std::sort(list.begin(), list.end(), [](const std::wstring& a, const std::wstring& b) {
-    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_LESS_THAN;
+    return AnsiCompareText(a, b) < 0;
   });
   return list;
 }

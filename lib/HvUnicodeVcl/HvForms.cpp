@@ -286,7 +286,12 @@ void TForm::Scroll(int bar, int code) {
 
 void TForm::DestroyHandle() {
   if (!FHandle) return;
-  DestroyWindow(FHandle);
+  // The MDI client keeps its own list of children and must hear of the destruction.
+  HWND parent = FFormStyle == TFormStyle::fsMDIChild ? GetParent(FHandle) : nullptr;
+  if (parent)
+    SendMessageW(parent, WM_MDIDESTROY, reinterpret_cast<WPARAM>(FHandle), 0);
+  else
+    DestroyWindow(FHandle);
   FHandle = nullptr;
   FClientHandle = nullptr;
 }

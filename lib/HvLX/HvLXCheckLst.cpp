@@ -1,0 +1,59 @@
+#include "HvLXCheckLst.h"
+
+#include "HvStrings.h"
+
+namespace hv {
+namespace {
+// The user's locale decides what "the same text, case ignored" means.
+bool SameText(const std::wstring& a, const std::wstring& b) { return AnsiCompareText(a, b) == 0; }
+}  // namespace
+
+int THvCheckListBoxLX::GetCheckedCount() const {
+  int count = 0;
+  for (int i = 0; i < Items().Count(); ++i)
+    if (Checked(i)) ++count;
+  return count;
+}
+
+bool THvCheckListBoxLX::AnyChecks() const {
+  for (int i = 0; i < Items().Count(); ++i)
+    if (Checked(i)) return true;
+  return false;
+}
+
+bool THvCheckListBoxLX::StringIsChecked(const std::wstring& s) const {
+  for (int i = 0; i < Items().Count(); ++i)
+    if (Checked(i) && SameText(Items().Get(i), s)) return true;
+  return false;
+}
+
+void THvCheckListBoxLX::SetCheckedStrings(const std::vector<std::wstring>& strings) {
+  Items().BeginUpdate();
+  try {
+    for (int i = 0; i < Items().Count(); ++i) {
+      std::wstring text = Items().Get(i);
+      bool found = false;
+      for (const std::wstring& s : strings)
+        if (SameText(s, text)) {
+          found = true;
+          break;
+        }
+      SetChecked(i, found);
+    }
+  } catch (...) {
+    Items().EndUpdate();
+    throw;
+  }
+  Items().EndUpdate();
+}
+
+void THvCheckListBoxLX::ToggleAll() {
+  for (int i = 0; i < Items().Count(); ++i) SetChecked(i, !Checked(i));
+}
+
+void THvCheckListBoxLX::ToggleSelected() {
+  for (int i = 0; i < Items().Count(); ++i)
+    if (Selected(i)) SetChecked(i, !Checked(i));
+}
+
+}  // namespace hv

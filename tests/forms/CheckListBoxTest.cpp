@@ -1,0 +1,266 @@
+// THvCheckListBoxLX on a real owner-drawn list box: operations by checked state, the list
+// box's own search, keyboard and mouse toggling, and item-sized repaints.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "FormsTestSupport.h"
+#include "HvLXCheckLst.h"
+#include "HvLXForms.h"
+#include "HvStringList.h"
+#include "HvStringListOps.h"
+
+using namespace hv;
+
+namespace {
+
+// A string list with the operations the check list box fills and searches; like the
+// library's string list it ignores case unless told otherwise.
+struct TestList {
+  std::vector<std::pair<std::wstring, void*>> items;
+  bool caseSensitive = false;
+  int updates = 0, maxUpdateDepth = 0;
+  void BeginUpdate() { maxUpdateDepth = std::max(maxUpdateDepth, ++updates); }
+  void EndUpdate() { --updates; }
+  void Clear() { items.clear(); }
+  int AddObject(const std::wstring& s, void* o) {
+    items.emplace_back(s, o);
+    return static_cast<int>(items.size()) - 1;
+  }
+  int IndexOf(const std::wstring& s) const {
+    for (size_t i = 0; i < items.size(); ++i)
+      if (caseSensitive ? items[i].first == s : lstrcmpiW(items[i].first.c_str(), s.c_str()) == 0) return static_cast<int>(i);
+    return -1;
+  }
+  int IndexOfObject(void* o) const {
+    for (size_t i = 0; i < items.size(); ++i)
+      if (items[i].second == o) return static_cast<int>(i);
+    return -1;
+  }
+  std::vector<std::wstring> Texts() const {
+    std::vector<std::wstring> t;
+    for (auto& [s, o] : items) t.push_back(s);
+    return t;
+  }
+};
+
+int kObjA, kObjB, kObjC, kObjD;
+
+class CheckListBoxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form.reset(TForm::Create<THvFormLX>(nullptr));
+    form->SetCaption(L"Check list");
+    form->SetClientSize96(260, 130);
+    list = form->Add<THvCheckListBoxLX>(L"ProductList", {16, 16, 225, 87});
+    // Corvista checked, Sendaro unchecked, Pelmark greyed, Other checked but disabled.
+    list->Items().AddObject(L"Corvista", &kObjA);
+    list->Items().AddObject(L"Sendaro", &kObjB);
+    list->Items().AddObject(L"Pelmark", &kObjC);
+    list->Items().AddObject(L"Other", &kObjD);
+    list->SetChecked(0, true);
+    list->SetState(2, TCheckBoxState::cbGrayed);
+    list->SetChecked(3, true);
+    list->SetItemEnabled(3, false);
+    form->HandleNeeded();
+  }
+  std::vector<TCheckBoxState> States() const {
+    std::vector<TCheckBoxState> s;
+    for (int i = 0; i < list->Items().Count(); ++i) s.push_back(list->State(i));
+    return s;
+  }
+  std::unique_ptr<THvFormLX> form;
+  THvCheckListBoxLX* list = nullptr;
+};
+
+constexpr auto U = TCheckBoxState::cbUnchecked;
+constexpr auto C = TCheckBoxState::cbChecked;
+constexpr auto G = TCheckBoxState::cbGrayed;
+
+}  // namespace
+
+TEST_F(CheckListBoxTest, CountsAndTestsOnlyCheckedItems) {
+  EXPECT_EQ(list->GetCheckedCount(), 2);  // the greyed one is not checked, the disabled one is
+  EXPECT_TRUE(list->AnyChecks());
+  EXPECT_TRUE(list->StringIsChecked(L"corvista"));
+  EXPECT_FALSE(list->StringIsChecked(L"Sendaro"));
+  EXPECT_FALSE(list->StringIsChecked(L"Pelmark"));
+  EXPECT_FALSE(list->StringIsChecked(L"Corv"));
+
+  // An unchecked item with the text does not hide a later checked one.
+  list->Items().Add(L"SENDARO");
+  list->SetChecked(4, true);
+  EXPECT_TRUE(list->StringIsChecked(L"Sendaro"));
+
+  list->UncheckAll();
+  EXPECT_EQ(list->GetCheckedCount(), 0);
+  EXPECT_FALSE(list->AnyChecks());
+}
+
+TEST_F(CheckListBoxTest, CollectsCheckedAndUncheckedItemsWithTheirObjects) {
+  TestList checked, unchecked;
+  checked.AddObject(L"left over", nullptr);
+  list->GetCheckedStrings(checked);
+  list->GetUnCheckedStrings(unchecked);
+  EXPECT_EQ(checked.Texts(), (std::vector<std::wstring>{L"Corvista", L"Other"}));
+  EXPECT_EQ(checked.items[0].second, &kObjA);
+  EXPECT_EQ(unchecked.Texts(), (std::vector<std::wstring>{L"Sendaro", L"Pelmark"}));
+  EXPECT_EQ(unchecked.items[1].second, &kObjC);
+  EXPECT_EQ(checked.maxUpdateDepth, 1);
+  EXPECT_EQ(checked.updates, 0);
+
+  list->Items().Clear();
+  list->GetCheckedStrings(checked);  // an empty control still clears the list
+  EXPECT_TRUE(checked.items.empty());
+}
+
+TEST_F(CheckListBoxTest, SetsCheckedStatesFromAListByTextOrByObject) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<std::wstring, void*>> given;
+    bool byObject, caseSensitive, unchecked;
+    std::vector<TCheckBoxState> expected;
+  } cases[] = {
+      {"empty list unchecks all", {}, false, false, false, {U, U, U, U}},
+      {"empty list for unchecking checks all", {}, false, false, true, {C, C, C, C}},
+      {"by text, the list ignores case", {{L"sendaro", nullptr}, {L"OTHER", nullptr}}, false, false, false, {U, C, U, C}},
+      {"by text, the list minds case", {{L"sendaro", nullptr}, {L"Other", nullptr}}, false, true, false, {U, U, U, C}},
+      {"by object only", {{L"Corvista", &kObjB}}, true, false, false, {U, C, U, U}},
+      {"unchecking by text", {{L"Corvista", nullptr}}, false, false, true, {U, C, C, C}},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    TestList given;
+    given.items = c.given;
+    given.caseSensitive = c.caseSensitive;
+    if (c.unchecked)
+      list->SetUnCheckedStrings(given, c.byObject);
+    else
+      list->SetCheckedStrings(given, c.byObject);
+    EXPECT_EQ(States(), c.expected) << c.name;
+  }
+}
+
+TEST_F(CheckListBoxTest, ByObjectTellsEqualTextsApart) {
+  list->Items().Clear();
+  list->Items().AddObject(L"Twin", &kObjA);
+  list->Items().AddObject(L"Twin", &kObjB);
+  TestList given;
+  given.AddObject(L"Twin", &kObjB);
+  list->SetCheckedStrings(given, true);
+  EXPECT_EQ(States(), (std::vector<TCheckBoxState>{U, C}));
+  list->SetCheckedStrings(given, false);
+  EXPECT_EQ(States(), (std::vector<TCheckBoxState>{C, C}));
+}
+
+TEST_F(CheckListBoxTest, WorksWithTheLibrarysStringList) {
+  THvStringList given{L"sendaro", L"OTHER"};  // ignores case by default
+  list->SetCheckedStrings(given, false);
+  EXPECT_EQ(States(), (std::vector<TCheckBoxState>{U, C, U, C}));
+  THvStringList got{L"stale"};
+  list->GetCheckedStrings(got);
+  EXPECT_EQ(ToArray(got), (std::vector<std::wstring>{L"Sendaro", L"Other"}));
+  EXPECT_EQ(got.GetObject(1), &kObjD);
+}
+
+TEST_F(CheckListBoxTest, ArrayFormMatchesTextIgnoringCase) {
+  list->SetCheckedStrings(std::vector<std::wstring>{L"PELMARK", L"sendaro", L"nothing"});
+  EXPECT_EQ(States(), (std::vector<TCheckBoxState>{U, C, C, U}));
+}
+
+TEST_F(CheckListBoxTest, BulkChangesReachGreyedAndDisabledItems) {
+  list->SetSelected(1, true);  // single selection: Sendaro
+  struct Case {
+    const char* name;
+    void (THvCheckListBoxLX::*op)();
+    std::vector<TCheckBoxState> expected;
+  } cases[] = {
+      {"CheckAll", &THvCheckListBoxLX::CheckAll, {C, C, C, C}},
+      {"UncheckAll", &THvCheckListBoxLX::UncheckAll, {U, U, U, U}},
+      {"ToggleAll", &THvCheckListBoxLX::ToggleAll, {U, C, C, U}},
+      {"ToggleSelected", &THvCheckListBoxLX::ToggleSelected, {C, C, G, C}},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    list->SetSelected(1, true);
+    (list->*c.op)();
+    EXPECT_EQ(States(), c.expected) << c.name;
+  }
+}
+
+TEST_F(CheckListBoxTest, ItemsAreFoundByTheListBoxsExactCaseIgnoringSearch) {
+  ASSERT_TRUE(list->HandleAllocated());
+  struct Case {
+    const wchar_t* text;
+    int index;
+  } cases[] = {{L"Corvista", 0}, {L"CORVISTA", 0}, {L"sendaro", 1}, {L"Corv", -1}, {L"Corvista ", -1}, {L"", -1}};
+  for (const Case& c : cases) EXPECT_EQ(list->Items().IndexOf(c.text), c.index) << c.text;
+
+  // The string-list operations search through the list box too.
+  AddStringsIfNew(list->Items(), {L"CORVISTA", L"Newcomer"});
+  EXPECT_EQ(list->Items().Count(), 5);
+  EXPECT_TRUE(Contains(list->Items(), L"pelmark"));
+  EXPECT_FALSE(Remove(list->Items(), L"Nothing"));
+  EXPECT_EQ(list->Items().Count(), 5);
+  EXPECT_EQ(list->Items().Get(4), L"Newcomer");
+  EXPECT_FALSE(list->Checked(4));  // a new item is unchecked and enabled
+  EXPECT_TRUE(list->ItemEnabled(4));
+
+  // Deleting keeps every other item's state with its text.
+  EXPECT_TRUE(Remove(list->Items(), L"sendaro"));
+  EXPECT_EQ(list->Items().Get(1), L"Pelmark");
+  EXPECT_EQ(States(), (std::vector<TCheckBoxState>{C, G, C, U}));
+  EXPECT_EQ(SendMessageW(list->Handle(), LB_GETCOUNT, 0, 0), 4);
+  EXPECT_THROW(list->Items().Delete(9), EListError);
+}
+
+TEST_F(CheckListBoxTest, TheKeyboardAndAClickOnTheBoxToggleItems) {
+  std::vector<int> clicked;
+  list->OnClickCheck = [&](TCheckListBox&, int index) { clicked.push_back(index); };
+  form->Show();
+  hvtest::Pump();
+  list->SetFocus();
+  list->SetItemIndex(0);
+
+  auto press = [&](int key) {
+    PostMessageW(list->Handle(), WM_KEYDOWN, key, 1);
+    PostMessageW(list->Handle(), WM_KEYUP, key, 0xC0000001);
+    hvtest::Pump();
+  };
+  press(VK_DOWN);   // to Sendaro
+  press(VK_SPACE);  // tick it
+  EXPECT_TRUE(list->Checked(1));
+  press(VK_DOWN);
+  press(VK_DOWN);   // Other, disabled: stays as it is
+  press(VK_SPACE);
+  EXPECT_TRUE(list->Checked(3));
+
+  RECT item;
+  SendMessageW(list->Handle(), LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+  int midY = (item.top + item.bottom) / 2;
+  SendMessageW(list->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(item.left + 6, midY));  // on the box
+  SendMessageW(list->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(item.left + 6, midY));
+  EXPECT_FALSE(list->Checked(0));
+  SendMessageW(list->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(item.left + 120, midY));  // on the text
+  SendMessageW(list->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(item.left + 120, midY));
+  EXPECT_FALSE(list->Checked(0));
+  EXPECT_EQ(clicked, (std::vector<int>{1, 0}));
+  hvtest::SaveScreenshot(form->Handle(), L"CheckListBox");
+}
+
+TEST_F(CheckListBoxTest, AChangedItemRepaintsOnlyItself) {
+  form->Show();
+  hvtest::Pump();
+  UpdateWindow(list->Handle());
+  RECT update;
+  ASSERT_FALSE(GetUpdateRect(list->Handle(), &update, FALSE));
+
+  list->SetChecked(0, true);  // unchanged
+  EXPECT_FALSE(GetUpdateRect(list->Handle(), &update, FALSE));
+
+  list->SetChecked(1, true);
+  RECT item;
+  SendMessageW(list->Handle(), LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+  ASSERT_TRUE(GetUpdateRect(list->Handle(), &update, FALSE));
+  EXPECT_TRUE(EqualRect(&update, &item));
+}
