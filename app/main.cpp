@@ -1,18 +1,49 @@
+#include "HalvernUninstallerMainFrm.h"
+#include "HvApplication.h"
 #include "HvDetectCommand.h"
 #include "HvLXExitCleanup.h"
+#include "HvLXForms.h"
 #include "HvWindows.h"
 
 #include <shellapi.h>
 
+namespace {
+
+// The program runs elevated: a DLL planted beside it must never be loaded in place of a
+// system one. Set before any other static initialisation can load a library.
+struct HardenDllSearch {
+  HardenDllSearch() {
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryW(L"");
+  }
+} gHardenDllSearch __attribute__((init_priority(101)));
+
+bool IsDetectCommand() {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  const bool detect = argv && argc > 1 && (lstrcmpiW(argv[1], L"/detect") == 0 || lstrcmpiW(argv[1], L"-detect") == 0);
+  LocalFree(argv);
+  return detect;
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The library's clean-ups (temporary files and the like) run on every way out of here.
   hv::THvExitCleanupScope cleanupAtEnd;
-  int argc = 0;
-  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  const bool detect = argc > 1 && (lstrcmpiW(argv[1], L"/detect") == 0 || lstrcmpiW(argv[1], L"-detect") == 0);
-  LocalFree(argv);
-  if (detect) return hv::RunDetectCommand();
-  MessageBoxW(nullptr, L"The main window is not built yet. Run with /detect to see what would be removed.",
-              L"Halvern Uninstaller", MB_OK | MB_ICONINFORMATION);
+  if (IsDetectCommand()) return hv::RunDetectCommand();
+
+  hv::InitializeHvLXForms();
+  hv::RegisterHalvernUninstallerMainForm();
+  hv::TApplication& app = hv::Application();
+  app.SetMainFormOnTaskBar(true);
+  app.SetTitle(L"Halvern Uninstaller");
+  try {
+    app.CreateForm<hv::THalvernUninstallerMainForm>();
+  } catch (...) {
+    app.HandleException();
+    return 1;
+  }
+  app.Run();
   return 0;
 }

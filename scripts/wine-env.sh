@@ -12,8 +12,10 @@ export XDG_DATA_HOME="$HOME/.local/share"
 export XDG_CONFIG_HOME="$HOME/.config"
 export XDG_CACHE_HOME="$HOME/.cache"
 export TMPDIR="$HV_BUILD/tmp"
-# Test programs that show windows (each runs in the virtual desktop "hvtest").
-HV_GUI_SUITES="${HV_GUI_SUITES:-test_forms.exe}"
+# Programs that show windows run in Wine's virtual desktop "hvtest": it draws title bars and
+# hides windows at once (a bare Xvfb has no window manager). The program and the driver that
+# presses its buttons share it, so the driver sees the program's windows.
+HV_GUI_SUITES="${HV_GUI_SUITES:-test_forms.exe test_forms2.exe test_progresswnd.exe test_mainwindow.exe HalvernUninstaller.exe ui_driver.exe}"
 mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$TMPDIR"
 
 # Creates the prefix once (under a lock, since ctest starts programs in parallel) and keeps

@@ -6,7 +6,7 @@
 //   ui_driver dump <caption>               prints each child control: class, text, state
 //   ui_driver click <caption> <text>       presses the button with that text
 //   ui_driver toggle <caption> <item>      toggles the check of the list item with that text
-//   ui_driver box <caption> [button]       prints a message box's text and presses a button (OK)
+//   ui_driver box <caption> [button]       waits for a message box, prints its text, presses a button (OK)
 //   ui_driver close <caption>              asks the window to close
 // Exit code 0 on success, 1 when the window or control is not found in time.
 #include <cstdio>
@@ -19,6 +19,9 @@ namespace {
 
 struct Found {
   std::wstring caption;
+  // Message boxes share the program's caption; their class tells them apart: `box` looks for
+  // them only, every other command for anything else.
+  bool dialogOnly = false;
   HWND hwnd = nullptr;
 };
 
@@ -26,23 +29,25 @@ BOOL CALLBACK FindTop(HWND hwnd, LPARAM param) {
   auto* f = reinterpret_cast<Found*>(param);
   wchar_t text[512];
   GetWindowTextW(hwnd, text, 512);
-  if (IsWindowVisible(hwnd) && f->caption == text) {
+  wchar_t cls[64];
+  GetClassNameW(hwnd, cls, 64);
+  if (IsWindowVisible(hwnd) && f->caption == text && f->dialogOnly == (std::wstring(cls) == L"#32770")) {
     f->hwnd = hwnd;
     return FALSE;
   }
   return TRUE;
 }
 
-HWND FindTopWindow(const std::wstring& caption) {
-  Found f{caption};
+HWND FindTopWindow(const std::wstring& caption, bool dialogOnly = false) {
+  Found f{caption, dialogOnly};
   EnumWindows(FindTop, reinterpret_cast<LPARAM>(&f));
   return f.hwnd;
 }
 
-HWND WaitTopWindow(const std::wstring& caption, DWORD ms) {
+HWND WaitTopWindow(const std::wstring& caption, DWORD ms, bool dialogOnly = false) {
   DWORD start = GetTickCount();
   for (;;) {
-    if (HWND h = FindTopWindow(caption)) return h;
+    if (HWND h = FindTopWindow(caption, dialogOnly)) return h;
     if (GetTickCount() - start > ms) return nullptr;
     Sleep(50);
   }
@@ -144,7 +149,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     return 0;
   }
-  HWND top = WaitTopWindow(caption, ms);
+  HWND top = WaitTopWindow(caption, ms, cmd == L"box");
   if (!top) {
     Print(L"no window \"" + caption + L"\"");
     return 1;

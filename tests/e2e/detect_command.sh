@@ -2,7 +2,7 @@
 # The program's /detect report on a machine with both products planted, with one product
 # planted, and with none; and that /detect changes nothing.
 set -euo pipefail
-build="$1"
+build="$(cd "$1" && pwd)"
 source "$(dirname "$0")/../../scripts/wine-env.sh"
 hv_wine_ready
 plant() { wine "$build/tools/plant_traces.exe" "$@"; }

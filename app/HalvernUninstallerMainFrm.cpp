@@ -1,0 +1,157 @@
+#include "HalvernUninstallerMainFrm.h"
+
+#include "HvLXShowException.h"
+#include "HvRemovalEngine.h"
+#include "HvStringListOps.h"
+#include "HvTempFolderCleaning.h"
+
+namespace hv {
+
+THalvernUninstallerMainForm::THalvernUninstallerMainForm(TComponent* owner) : THvTrxForm(owner) {}
+
+void THalvernUninstallerMainForm::HvTrxFormCreate(TForm&) { ResultsLog->Clear(); }
+
+void THalvernUninstallerMainForm::HvTrxFormActivateFirstDone(TForm&) { DetectProducts(true); }
+
+void THalvernUninstallerMainForm::DeleteInstallationFolderBoxClick(TComponent*) {
+  ResultsLog->Clear();
+  DetectProducts(true);
+}
+
+template <class Work, class OnError>
+void THalvernUninstallerMainForm::Attempt(Work work, const std::wstring& errorLine, OnError afterLogging) {
+  try {
+    work();
+  } catch (const Exception& e) {
+    ResultsLog->AppendLine(errorLine);
+    afterLogging();
+    ShowExceptionLX(&e);
+  }
+}
+
+void THalvernUninstallerMainForm::UninstallProductBtnClick(TComponent*) {
+  ResultsLog->Clear();
+  if (ProductList->Items().Count() > 0 && ProductList->GetCheckedCount() == 0)
+    ResultsLog->AppendLine(L"No products were selected for removal.");
+
+  if (CleanOutTempFolderBox->Checked()) {
+    Attempt(
+        [&] {
+          CleanOutTempFolder();
+          ResultsLog->AppendLine(L"Cleaned out temporary folder.");
+        },
+        L"An error occured while cleaning out the temporary folder.", [] {});
+  }
+
+  struct Step {
+    const wchar_t* name;
+    bool (THalvernUninstallerMainForm::*process)(bool);
+  } steps[] = {{L"Corvista", &THalvernUninstallerMainForm::ProcessCorvista},
+               {L"Sendaro", &THalvernUninstallerMainForm::ProcessSendaro}};
+  for (const Step& step : steps) {
+    if (!ProductList->StringIsChecked(step.name)) continue;
+    Attempt(
+        [&] {
+          if ((this->*step.process)(true)) {
+            DetectProducts(false);
+            ResultsLog->AppendLine(Fmt(L"%s was successfully uninstalled.", step.name));
+          }
+        },
+        Fmt(L"An error occured while uninstalling %s.", step.name),
+        // The list then shows what remains; a failure of this refresh leaves the workflow.
+        [&] { DetectProducts(false); });
+  }
+}
+
+void THalvernUninstallerMainForm::DetectProducts(bool LogResults) {
+  bool found1, found2;
+  {
+    TRemovalEngine engine({DeleteInstallationFolderBox->Checked(), nullptr});
+    TRemovalEngine::DetectionPass pass(engine);
+    found1 = engine.ProcessCorvista(false);
+    found2 = engine.ProcessSendaro(false);
+  }
+  UpdateProductEntry(L"Corvista", found1, LogResults);
+  UpdateProductEntry(L"Sendaro", found2, LogResults);
+}
+
+void THalvernUninstallerMainForm::UpdateProductEntry(const std::wstring& name, bool detected, bool LogResults) {
+  if (detected) {
+    AddStringsIfNew(ProductList->Items(), {name});
+    if (LogResults) ResultsLog->AppendLine(Fmt(L"%s is ready to be uninstalled.", name));
+  } else {
+    Remove(ProductList->Items(), name);
+    if (LogResults) ResultsLog->AppendLine(Fmt(L"%s is not detected.", name));
+  }
+}
+
+bool THalvernUninstallerMainForm::ProcessProduct(bool RemoveTraces, const TProductDescription& product) {
+  TRemovalEngine engine({DeleteInstallationFolderBox->Checked(), nullptr});
+  return engine.ProcessProduct(RemoveTraces, product);
+}
+
+bool THalvernUninstallerMainForm::ProcessCorvista(bool RemoveTraces) {
+  return ProcessProduct(RemoveTraces, CorvistaDescription());
+}
+
+bool THalvernUninstallerMainForm::ProcessSendaro(bool RemoveTraces) {
+  return ProcessProduct(RemoveTraces, SendaroDescription());
+}
+
+void THalvernUninstallerMainForm::CleanOutTempFolder() { hv::CleanOutTempFolder(); }
+
+void RegisterHalvernUninstallerMainForm() {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
+  using Form = THalvernUninstallerMainForm;
+  RegisterFormResourceFor<Form>(
+      [](Form& f) {
+        f.SetCaption(L"Halvern Uninstaller");
+        f.SetClientSize96(626, 222);
+        f.SetMinSize96(632, 237);
+        f.SetBorderStyle(TFormBorderStyle::bsSingle);
+        f.SetBorderIcons(biSystemMenu);
+        f.SetPosition(TPosition::poScreenCenter);
+        f.SetColor(GetSysColor(COLOR_BTNFACE));
+        f.SetFont({L"Tahoma", -11});
+        f.SetTaskBarButton(true);
+
+        f.UninstallProductBtn = f.Add<TButton>(L"UninstallProductBtn", {16, 154, 225, 49}, akLeft | akBottom);
+        f.UninstallProductBtn->SetText(L"Uninstall Products!");
+        f.UninstallProductBtn->SetTabOrder(0);
+        f.ProductList = f.Add<THvCheckListBoxLX>(L"ProductList", {16, 24, 225, 87});
+        f.ProductList->SetItemHeight(13);
+        f.ProductList->SetTabOrder(1);
+        // Labels are as wide as their text needs: the designed widths fit Tahoma, and a host
+        // that substitutes another font must not cut the text off.
+        f.Label1 = f.Add<TLabel>(L"Label1", {16, 8, 225, 13});
+        f.Label1->SetText(L"Detected Products:");
+        f.ResultsLog = f.Add<TMemo>(L"ResultsLog", {264, 24, 347, 179}, akLeft | akTop | akRight | akBottom);
+        f.ResultsLog->SetReadOnly(true);
+        f.ResultsLog->SetParentColor(true);
+        f.ResultsLog->SetText(L"ResultsLog");
+        f.ResultsLog->SetTabOrder(2);
+        f.Label2 = f.Add<TLabel>(L"Label2", {264, 8, 120, 13});
+        f.Label2->SetText(L"Results:");
+        f.CleanOutTempFolderBox = f.Add<TCheckBox>(L"CleanOutTempFolderBox", {16, 134, 217, 17});
+        f.CleanOutTempFolderBox->SetText(L"Clean Out Temporary Folder");
+        f.CleanOutTempFolderBox->SetChecked(true);
+        f.CleanOutTempFolderBox->SetTabOrder(3);
+        f.DeleteInstallationFolderBox = f.Add<TCheckBox>(L"DeleteInstallationFolderBox", {16, 115, 217, 17});
+        f.DeleteInstallationFolderBox->SetText(L"Delete Installation Folder");
+        f.DeleteInstallationFolderBox->SetChecked(true);
+        f.DeleteInstallationFolderBox->SetTabOrder(4);
+
+        f.OnCreate = [&f](TForm& sender) { f.HvTrxFormCreate(sender); };
+        f.OnActivateFirstDone = [&f](TForm& sender) { f.HvTrxFormActivateFirstDone(sender); };
+        f.DeleteInstallationFolderBox->OnClick = [&f](TComponent* s) { f.DeleteInstallationFolderBoxClick(s); };
+        f.UninstallProductBtn->OnClick = [&f](TComponent* s) { f.UninstallProductBtnClick(s); };
+      },
+      false,
+      {{L"HvTranslatableProps.Strings",
+        {L"Caption", L"CleanOutTempFolderBox.Caption", L"DeleteInstallationFolderBox.Caption", L"Label1.Caption",
+         L"Label2.Caption", L"UninstallProductBtn.Caption"}}});
+}
+
+}  // namespace hv

@@ -1,0 +1,48 @@
+// The program's one window: lists the detected products, lets the user tick them, cleans the
+// temporary folder, removes the ticked products and logs every outcome.
+#pragma once
+
+#include <string>
+
+#include "HvControls.h"
+#include "HvLXCheckLst.h"
+#include "HvProductCatalogue.h"
+#include "HvTrxForms.h"
+
+namespace hv {
+
+class THalvernUninstallerMainForm : public THvTrxForm {
+  HV_FORM_CLASS(THalvernUninstallerMainForm, THvTrxForm)
+ public:
+  explicit THalvernUninstallerMainForm(TComponent* owner);
+
+  TButton* UninstallProductBtn = nullptr;
+  THvCheckListBoxLX* ProductList = nullptr;
+  TLabel* Label1 = nullptr;
+  TMemo* ResultsLog = nullptr;
+  TLabel* Label2 = nullptr;
+  TCheckBox* CleanOutTempFolderBox = nullptr;
+  TCheckBox* DeleteInstallationFolderBox = nullptr;
+
+  // Published event handlers.
+  void HvTrxFormCreate(TForm& sender);
+  void HvTrxFormActivateFirstDone(TForm& sender);
+  void DeleteInstallationFolderBoxClick(TComponent* sender);
+  void UninstallProductBtnClick(TComponent* sender);
+
+ private:
+  void DetectProducts(bool LogResults);
+  void UpdateProductEntry(const std::wstring& name, bool detected, bool LogResults);
+  bool ProcessProduct(bool RemoveTraces, const TProductDescription& product);
+  bool ProcessCorvista(bool RemoveTraces);
+  bool ProcessSendaro(bool RemoveTraces);
+  void CleanOutTempFolder();
+  // Runs one unit of work of the uninstall: a failure is logged, shown, and the next unit runs.
+  template <class Work, class OnError>
+  void Attempt(Work work, const std::wstring& errorLine, OnError afterLogging);
+};
+
+// Makes the window's description known (its controls, layout and translatable texts).
+void RegisterHalvernUninstallerMainForm();
+
+}  // namespace hv

@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# The program as a person meets it: started with no arguments under Wine and Xvfb, read
+# through its window, driven by presses on its controls; then the registry and the folders
+# are checked. Screenshots go to build/screenshots/.
+set -euo pipefail
+build="$(cd "$1" && pwd)"
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+source "$root/scripts/wine-env.sh"
+source "$root/scripts/xvfb.sh"
+hv_display_ready
+hv_wine_ready
+
+app="$build/app/HalvernUninstaller.exe"
+drive() { wine "$build/tools/ui_driver.exe" "$@" | tr -d '\r'; }
+plant() { wine "$build/tools/plant_traces.exe" "$@"; }
+title="Halvern Uninstaller"
+shots="$build/screenshots"
+mkdir -p "$shots"
+temp_host="$WINEPREFIX/drive_c/users/$(whoami)/Temp"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+expect_log() {  # the results log, one line per entry, must be exactly $1
+  local got
+  got=$(drive dump "$title" | sed -n 's/^Edit "\(.*\)"$/\1/p' | sed 's/\\n/\n/g')
+  [ "$got" = "$1" ] || fail "$2: log was [$got], expected [$1]"
+}
+items() { drive dump "$title" | sed -n 's/^  item [0-9]*: //p' | paste -sd, -; }
+start_app() {
+  wine "$app" &
+  app_pid=$!
+  drive wait "$title" 30000 >/dev/null || fail "the window did not open"
+  sleep 1
+}
+stop_app() {
+  drive close "$title" >/dev/null || true
+  wait "$app_pid" || true
+}
+settle() { sleep 2; }  # the window works on the main thread; give it time to finish
+
+# A link left by an interrupted earlier run would make every later removal fail.
+rm -f "$WINEPREFIX/drive_c/ProgramData/Halvern/CorvistaSetupCache/link"
+
+echo "== no traces"
+plant clean
+start_app
+expect_log $'Corvista is not detected.\nSendaro is not detected.' "first activation, nothing planted"
+[ -z "$(items)" ] || fail "the list is not empty: $(items)"
+import -window root "$shots/e2e_no_traces.png"
+# An empty list and the temporary folder box ticked: the folder is still cleaned.
+mkdir -p "$temp_host/e2e-leftover"
+echo x >"$temp_host/e2e-leftover.txt"
+drive click "$title" "Uninstall Products!" >/dev/null
+settle
+expect_log "Cleaned out temporary folder." "uninstall with an empty list"
+[ ! -e "$temp_host/e2e-leftover.txt" ] && [ ! -e "$temp_host/e2e-leftover" ] || fail "the temporary folder was not cleaned"
+stop_app
+
+echo "== both products, nothing ticked, then both ticked"
+plant both
+start_app
+expect_log $'Corvista is ready to be uninstalled.\nSendaro is ready to be uninstalled.' "both planted"
+[ "$(items)" = "Corvista,Sendaro" ] || fail "list: $(items)"
+import -window root "$shots/e2e_main_window.png"
+drive click "$title" "Uninstall Products!" >/dev/null
+settle
+expect_log $'No products were selected for removal.\nCleaned out temporary folder.' "nothing ticked"
+drive toggle "$title" Corvista >/dev/null
+drive toggle "$title" Sendaro >/dev/null
+sleep 0.5
+drive click "$title" "Uninstall Products!" >/dev/null
+settle
+expect_log $'Cleaned out temporary folder.\nCorvista was successfully uninstalled.\nSendaro was successfully uninstalled.' "both removed"
+[ -z "$(items)" ] || fail "removed products still listed: $(items)"
+import -window root "$shots/e2e_after_removal.png"
+stop_app
+[ "$(wine "$app" /detect | tr -d '\r')" = $'Corvista is not detected.\nSendaro is not detected.' ] || fail "traces remain after removal"
+
+echo "== a folder alone counts only with Delete Installation Folder"
+plant clean
+mkdir -p "$WINEPREFIX/drive_c/Program Files (x86)/Pelmark"
+echo x >"$WINEPREFIX/drive_c/Program Files (x86)/Pelmark/readme.txt"
+start_app
+[ "$(items)" = "Corvista" ] || fail "folder-only Corvista not listed: $(items)"
+drive click "$title" "Delete Installation Folder" >/dev/null
+settle
+expect_log $'Corvista is not detected.\nSendaro is not detected.' "box cleared"
+[ -z "$(items)" ] || fail "folder-only Corvista still listed without the box"
+stop_app
+[ -e "$WINEPREFIX/drive_c/Program Files (x86)/Pelmark/readme.txt" ] || fail "the folder was touched"
+
+echo "== one removal fails, the other product is still removed"
+plant both
+canary="$build/tmp/e2e-canary"
+mkdir -p "$canary" && echo keep >"$canary/keep.txt"
+ln -sfn "$canary" "$WINEPREFIX/drive_c/ProgramData/Halvern/CorvistaSetupCache/link"
+start_app
+drive toggle "$title" Corvista >/dev/null
+drive toggle "$title" Sendaro >/dev/null
+sleep 0.5
+drive click "$title" "Clean Out Temporary Folder" >/dev/null
+drive click "$title" "Uninstall Products!" >/dev/null
+sleep 3
+import -window root "$shots/e2e_error_box.png"
+box=$(drive box "$title" | sed -n 's/^box: //p' || true)
+case "$box" in *"it contains a link"*) ;; *) fail "unexpected error box: [$box]" ;; esac
+settle
+expect_log $'An error occured while uninstalling Corvista.\nSendaro was successfully uninstalled.' "Corvista fails, Sendaro goes"
+[ "$(items)" = "Corvista" ] || fail "after the failure the list should hold what remains: $(items)"
+stop_app
+[ -f "$canary/keep.txt" ] || fail "the canary behind the link was deleted"
+rm -f "$WINEPREFIX/drive_c/ProgramData/Halvern/CorvistaSetupCache/link"
+plant clean
+
+if [ "$failures" -gt 0 ]; then
+  echo "main window: $failures check(s) failed"
+  exit 1
+fi
+echo "main window: all checks passed"
