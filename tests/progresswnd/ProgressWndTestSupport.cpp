@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <wincodec.h>
 
+#include <stdexcept>
 #include <vector>
 
 namespace hvtest {
@@ -109,7 +110,8 @@ void SaveWindowPicture(HWND hwnd, const std::wstring& name) {
   DeleteObject(bitmap);
   DeleteDC(mem);
   ReleaseDC(nullptr, screen);
-  EXPECT_TRUE(WritePng(folder + L"/" + name + L".png", w, h, pixels)) << "screenshot " << name.size();
+  std::wstring path = folder + L"/" + name + L".png";
+  EXPECT_TRUE(WritePng(path, w, h, pixels)) << "screenshot " << std::string(name.begin(), name.end());
 }
 
 }  // namespace hvtest
