@@ -1,6 +1,7 @@
 #include "HalvernUninstallerMainFrm.h"
 #include "HvApplication.h"
 #include "HvDetectCommand.h"
+#include "HvLXCancelableFrm.h"
 #include "HvLXExitCleanup.h"
 #include "HvLXForms.h"
 #include "HvWindows.h"
@@ -34,6 +35,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (IsDetectCommand()) return hv::RunDetectCommand();
 
   hv::InitializeHvLXForms();
+  // Long work on the main thread reports through the shared progress window with Cancel.
+  hv::InstallCancelableFormFactory();
   hv::RegisterHalvernUninstallerMainForm();
   hv::TApplication& app = hv::Application();
   app.SetMainFormOnTaskBar(true);

@@ -8,6 +8,8 @@
 //   ui_driver toggle <caption> <item>      toggles the check of the list item with that text
 //   ui_driver box <caption> [button]       waits for a message box, prints its text, presses a button (OK)
 //   ui_driver close <caption>              asks the window to close
+//   ui_driver press <text> [ms]            waits for a visible button with that text in any window, presses it
+//   ui_driver seen <text> [ms]             the same without pressing it
 // Exit code 0 on success, 1 when the window or control is not found in time.
 #include <cstdio>
 #include <string>
@@ -134,12 +136,39 @@ HWND FindChild(HWND top, const std::wstring& cls, const std::wstring& text) {
 
 }  // namespace
 
+BOOL CALLBACK CollectTop(HWND h, LPARAM p) {
+  if (IsWindowVisible(h)) reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+  return TRUE;
+}
+
+// A visible, enabled button with that text in any visible top-level window.
+HWND FindButtonAnywhere(const std::wstring& text) {
+  std::vector<HWND> tops;
+  EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&tops));
+  for (HWND top : tops)
+    for (HWND h : Children(top))
+      if (ClassOf(h) == L"Button" && IsWindowVisible(h) && IsWindowEnabled(h) && TextOf(h) == text) return h;
+  return nullptr;
+}
+
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) {
     Print(L"usage: ui_driver wait|gone|dump|click|toggle|box|close <caption> [...]");
     return 2;
   }
   const std::wstring cmd = argv[1], caption = argv[2];
+  if (cmd == L"press" || cmd == L"seen") {
+    const DWORD wait = argc > 3 ? _wtoi(argv[3]) : 20000;
+    const DWORD start = GetTickCount();
+    for (;;) {
+      if (HWND button = FindButtonAnywhere(caption)) {
+        if (cmd == L"press") PostMessageW(button, BM_CLICK, 0, 0);
+        return 0;
+      }
+      if (GetTickCount() - start > wait) return 1;
+      Sleep(20);
+    }
+  }
   const DWORD ms = argc > 3 && (cmd == L"wait" || cmd == L"gone") ? _wtoi(argv[3]) : 20000;
   if (cmd == L"gone") {
     DWORD start = GetTickCount();

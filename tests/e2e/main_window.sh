@@ -111,6 +111,25 @@ stop_app
 rm -f "$WINEPREFIX/drive_c/ProgramData/Halvern/CorvistaSetupCache/link"
 plant clean
 
+echo "== cancelling the cleaning of a large temporary folder"
+mkdir -p "$temp_host/e2e-big"
+for d in $(seq 1 40); do mkdir -p "$temp_host/e2e-big-$d"; done
+(cd "$temp_host" && seq 1 30000 | sed 's/^/e2e-file-/' | xargs touch)
+before=$(ls "$temp_host" | wc -l)
+start_app
+drive click "$title" "Uninstall Products!" >/dev/null
+drive seen Cancel 20000 >/dev/null || fail "no Cancel button appeared"
+sleep 0.5
+import -window root "$shots/e2e_progress_window.png"
+drive press Cancel 5000 >/dev/null || fail "Cancel could not be pressed"
+settle
+expect_log "An error occured while cleaning out the temporary folder." "cancelled cleaning"
+# What was removed before Cancel is gone; the rest is still there.
+after=$(ls "$temp_host" | wc -l)
+[ "$after" -gt 0 ] && [ "$after" -le "$before" ] || fail "cancel: $before entries before, $after after"
+stop_app
+find "$temp_host" -maxdepth 1 -name "e2e-*" -exec rm -rf {} +
+
 if [ "$failures" -gt 0 ]; then
   echo "main window: $failures check(s) failed"
   exit 1
