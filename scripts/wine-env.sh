@@ -15,7 +15,7 @@ export TMPDIR="$HV_BUILD/tmp"
 # Programs that show windows run in Wine's virtual desktop "hvtest": it draws title bars and
 # hides windows at once (a bare Xvfb has no window manager). The program and the driver that
 # presses its buttons share it, so the driver sees the program's windows.
-HV_GUI_SUITES="${HV_GUI_SUITES:-test_forms.exe test_forms2.exe test_progresswnd.exe test_mainwindow.exe HalvernUninstaller.exe ui_driver.exe}"
+HV_GUI_SUITES="${HV_GUI_SUITES:-test_forms.exe test_forms2.exe test_progresswnd.exe test_mainwindow.exe HalvernUninstaller.exe ui_driver.exe bare_window.exe startup_bench.exe}"
 mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$TMPDIR"
 
 # Creates the prefix once (under a lock, since ctest starts programs in parallel) and keeps
