@@ -6,17 +6,11 @@
 #include <vector>
 
 #include "HvRemovalEngine.h"
+#include "BenchSupport.h"
 #include "HvTracePlanter.h"
 #include "HvWindows.h"
 
 namespace {
-
-double NowMs() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 // Lists a key and reads one value of each wanted sub-key: one open, query and close per key.
 int ListAndRead(HKEY root, const wchar_t* key, const wchar_t* value, bool onlyGuidNames) {
@@ -43,9 +37,9 @@ template <class F>
 double Best(int runs, F f) {
   double best = 1e30;
   for (int i = 0; i < runs; ++i) {
-    double t0 = NowMs();
+    double t0 = 1000.0 * bench::Now();
     f();
-    best = std::min(best, NowMs() - t0);
+    best = std::min(best, 1000.0 * bench::Now() - t0);
   }
   return best;
 }

@@ -4,17 +4,11 @@
 #include <cstdio>
 #include <string>
 
+#include "BenchSupport.h"
 #include "HvTracePlanter.h"
 #include "HvWindows.h"
 
 namespace {
-
-double NowMs() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 std::wstring Beside(const wchar_t* relative) {
   wchar_t self[MAX_PATH];
@@ -31,14 +25,14 @@ double TimeToReady(const std::wstring& exe, const wchar_t* caption, Ready ready)
   STARTUPINFOW si{sizeof si};
   PROCESS_INFORMATION pi{};
   std::wstring cmd = L"\"" + exe + L"\"";
-  double t0 = NowMs();
+  double t0 = 1000.0 * bench::Now();
   if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
   HWND window = nullptr;
   double t = -1;
-  while (NowMs() - t0 < 60000) {
+  while (1000.0 * bench::Now() - t0 < 60000) {
     window = FindWindowW(nullptr, caption);
     if (window && ready(window)) {
-      t = NowMs() - t0;
+      t = 1000.0 * bench::Now() - t0;
       break;
     }
     Sleep(1);
