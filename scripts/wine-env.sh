@@ -13,7 +13,7 @@ export XDG_CONFIG_HOME="$HOME/.config"
 export XDG_CACHE_HOME="$HOME/.cache"
 export TMPDIR="$HV_BUILD/tmp"
 # Test programs that show windows (each runs in the virtual desktop "hvtest").
-HV_GUI_SUITES="${HV_GUI_SUITES:-test_forms.exe}"
+HV_GUI_SUITES="${HV_GUI_SUITES:-test_forms.exe test_forms2.exe}"
 mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$TMPDIR"
 
 # Creates the prefix once (under a lock, since ctest starts programs in parallel) and keeps

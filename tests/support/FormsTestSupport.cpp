@@ -33,7 +33,14 @@ std::wstring SaveScreenshot(HWND hwnd, const std::wstring& name) {
   void* bits = nullptr;
   HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(mem, bmp);
-  PrintWindow(hwnd, mem, 0);
+  // Child controls paint themselves only on screen under Wine, so a visible window is
+  // copied from the screen; PrintWindow serves the others.
+  if (IsWindowVisible(hwnd)) {
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  } else {
+    PrintWindow(hwnd, mem, 0);
+  }
   GdiFlush();
   int stride = ((w * 3 + 3) / 4) * 4;
   BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + stride * h), 0, 0,
