@@ -59,6 +59,25 @@ void TPicture::Changed() {
   if (FOnChange) FOnChange();
 }
 
+void TPicture::Draw(HDC dc, const RECT& rect) const {
+  if (Empty()) return;
+  HDC source = CreateCompatibleDC(dc);
+  if (!source) RaiseLastOSError();
+  HGDIOBJ old = SelectObject(source, FBitmap);
+  int w = rect.right - rect.left, h = rect.bottom - rect.top;
+  BOOL ok;
+  if (FHasAlpha) {
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    ok = AlphaBlend(dc, rect.left, rect.top, w, h, source, 0, 0, Width(), Height(), blend);
+  } else {
+    ok = StretchBlt(dc, rect.left, rect.top, w, h, source, 0, 0, Width(), Height(), SRCCOPY);
+  }
+  DWORD error = GetLastError();
+  SelectObject(source, old);
+  DeleteDC(source);
+  if (!ok) throw MakeOSError(error);
+}
+
 void TPicture::LoadFromMemory(const void* data, std::size_t size) {
   TDecodedImage image = DecodeImage(data, size);
   TakeBitmap(image.Bitmap, image.HasAlpha);

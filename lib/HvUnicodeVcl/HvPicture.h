@@ -46,6 +46,9 @@ class TPicture {
   // An RCDATA (or other typed) resource of `module` holding an image file.
   void LoadFromResource(HMODULE module, const wchar_t* name, const wchar_t* type = MAKEINTRESOURCEW(10));
 
+  // Draws the image stretched into `rect` (blended when it has alpha); nothing when empty.
+  void Draw(HDC dc, const RECT& rect) const;
+
   // Whether some pixel is not fully opaque (the bitmap then holds premultiplied alpha).
   bool HasAlpha() const { return FHasAlpha; }
   // Tells the owner that the image changed in place.
