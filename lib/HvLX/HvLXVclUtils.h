@@ -8,6 +8,7 @@
 #include "HvForms.h"
 #include "HvLXControlSizes.h"
 #include "HvLXFlash.h"
+#include "HvMenus.h"
 #include "HvWindows.h"
 
 namespace hv {
@@ -41,6 +42,11 @@ void PopCursor();
 int CursorStackDepth();
 // The cursor for links: the browser's hand where the system has it, else the system hand.
 HCURSOR GetHandCursor();
+
+// Lets an automatic menu choose its hotkeys now; on macOS hosts the main menu also gives up
+// the hotkeys that the keyboard adaptation needs for Ctrl shortcuts. Not re-entered; nothing
+// without a menu.
+void AdjustMainMenu(TMenu* menu);
 
 // Dispatch pending paint (or input) messages, at most 1001 (or 101) per call so that a flood
 // cannot hold the caller; then peek without removing anything, which tells the system that
