@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <string>
 
 namespace hv {
 
@@ -21,7 +22,7 @@ void TSpinEdit::InitializeHandle() {
   if (!FUpDown) return;  // still a usable number box
   SendMessageW(FUpDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(Handle()), 0);
   SendMessageW(FUpDown, UDM_SETRANGE32, FMin, FMax);
-  SendMessageW(FUpDown, UDM_SETPOS32, 0, FValue);
+  SetValue(FValue);
 }
 
 void TSpinEdit::SaveHandleState() {
@@ -44,7 +45,10 @@ int TSpinEdit::Value() const {
 
 void TSpinEdit::SetValue(int value) {
   FValue = std::clamp(value, FMin, FMax);
-  if (FUpDown) SendMessageW(FUpDown, UDM_SETPOS32, 0, FValue);
+  if (!FUpDown) return;
+  SendMessageW(FUpDown, UDM_SETPOS32, 0, FValue);
+  // Not every system writes the number into the box when the position is set from code.
+  SetText(std::to_wstring(FValue));
 }
 
 void TSpinEdit::SetRange(int min, int max) {

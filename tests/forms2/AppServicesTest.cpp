@@ -3,12 +3,14 @@
 // adaptations.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <thread>
 #include <vector>
 
 #include "Forms2Support.h"
 #include "FormsTestSupport.h"
 #include "HvApplication.h"
+#include "HvLXUserInterfaceUnits.h"
 #include "HvLXVclUtils.h"
 #include "HvLXWait.h"
 #include "HvVisualStyles.h"
@@ -85,6 +87,14 @@ int gExtendersMade = 0;
 std::shared_ptr<IFlashExtender> CountingFactory(void*, bool) {
   ++gExtendersMade;
   return nullptr;
+}
+
+TForm* gClosingModal = nullptr;
+HWND gBelowModal = nullptr;
+// Something changes on the window below while the modal one is up, then the modal closes.
+void CALLBACK CloseModalOnTimer(HWND, UINT, UINT_PTR, DWORD) {
+  InvalidateRect(gBelowModal, nullptr, TRUE);
+  gClosingModal->SetModalResult(mrOk);
 }
 
 }  // namespace
@@ -170,6 +180,28 @@ TEST(AppServices, WaitCursorAndProgressWindowsOnlyInAWindowedProgram) {
   }
   InstallMainThreadFlashExtenderFactory(nullptr);
   EXPECT_FALSE(ProcessHasUserInterface()) << "the test program is a console program";
+}
+
+TEST(AppServices, WindowsUncoveredByAClosingModalWindowRepaintAtOnce) {
+  std::unique_ptr<TForm> below(TForm::Create<TForm>(nullptr));
+  below->SetClientSize96(300, 200);
+  below->Show();
+  hvtest::Pump();
+  std::unique_ptr<TForm> modal(TForm::Create<TForm>(nullptr));
+  modal->SetClientSize96(280, 180);
+  gClosingModal = modal.get();
+  gBelowModal = below->Handle();
+  for (bool services : {true, false}) {
+    SCOPED_TRACE(services ? "with the services" : "without");
+    std::optional<THvUserInterfaceUnits> units;
+    if (services) units.emplace(true);
+    SetWindowPos(modal->Handle(), HWND_TOP, below->Left(), below->Top(), 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, &CloseModalOnTimer);
+    modal->ShowModal();
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(hvtest::IsInvalidated(below->Handle()), !services) << "painted before ShowModal returned";
+    hvtest::Pump();
+  }
 }
 
 TEST(AppServices, DecliningTheLinkConfirmationOpensNothingAndAbortsSilently) {

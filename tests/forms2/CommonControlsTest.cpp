@@ -5,6 +5,7 @@
 #include "Forms2Support.h"
 #include "FormsTestSupport.h"
 #include "HvLXComCtrls.h"
+#include "HvLXPasswordEdit.h"
 #include "HvLXStdCtrls.h"
 
 using namespace hv;
@@ -79,4 +80,23 @@ TEST(HvSpinEdit, ValueStaysInRange) {
   spin->SetValue(7);
   SendMessageW(spin->Handle(), WM_KEYDOWN, VK_UP, 0);
   EXPECT_EQ(spin->Value(), 8) << "the arrow keys step the value";
+}
+
+TEST(CommonControls, Screenshot) {
+  auto form = hvtest::MakeHostForm(330, 200);
+  form->SetCaption(L"More adapted controls");
+  auto* pages = form->Add<THvPageControl>(L"Pages", {8, 8, 314, 90});
+  for (const wchar_t* caption : {L"Connection", L"Proxy", L"Advanced"}) pages->AddPage(caption);
+  pages->SetActivePageIndex(1);
+  auto* spin = form->Add<THvSpinEdit>(L"Spin", {8, 108, 70, 21});
+  spin->SetRange(0, 65535);
+  spin->SetValue(8080);
+  auto* password = form->Add<THvPasswordEdit>(L"Password", {100, 108, 150, 21});
+  password->SetText(L"secret");
+  auto* bar = form->Add<THvProgressBar>(L"Bar", {8, 140, 314, 17});
+  bar->SetMarquee(true);
+  hvtest::Pump();
+  hvtest::SaveScreenshot(form->Handle(), L"forms2_common_controls");
+  EXPECT_EQ(password->Text(), L"secret");
+  EXPECT_EQ(spin->Text(), L"8080");
 }
