@@ -37,15 +37,7 @@ RECT ImageDestRect(int w, int h, int cw, int ch, bool stretch, bool proportional
 TImage::TImage(TComponent* owner) : TWinControl(owner) { FPicture.SetOnChange([this] { Invalidate(); }); }
 
 void TImage::CreateParams(TControlParams& params) {
-  static bool registered = [] {
-    WNDCLASSEXW wc{sizeof(wc)};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kImageClass;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    return RegisterClassExW(&wc) != 0;
-  }();
-  (void)registered;
+  RegisterPaintedControlClass(kImageClass);
   params.ClassName = kImageClass;
 }
 

@@ -1,24 +1,17 @@
-// A radio button: one choice of a group; checking it clears the others of its form.
+// A radio button: one choice of a group; checking it clears the others of its form. Its
+// checked state and click notification are those of a check box, only the style differs.
 #pragma once
 
 #include "HvControls.h"
 
 namespace hv {
 
-class TRadioButton : public TWinControl {
+class TRadioButton : public TCheckBox {
  public:
-  using TWinControl::TWinControl;
-  bool Checked() const;
-  void SetChecked(bool value);
+  using TCheckBox::TCheckBox;
 
  protected:
   void CreateParams(TControlParams& params) override;
-  void InitializeHandle() override;
-  void SaveHandleState() override;
-  bool ParentNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-
- private:
-  bool FChecked = false;
 };
 
 }  // namespace hv

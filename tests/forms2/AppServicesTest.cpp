@@ -215,12 +215,12 @@ TEST(AppServices, DecliningTheLinkConfirmationOpensNothingAndAbortsSilently) {
   };
   std::wstring param = L"#param";
   for (int answer : {IDNO, IDCANCEL}) {
-    hvtest::MessageBoxAnswerer boxes(L"App Services Test", answer);
+    hvtest::MessageBoxDismisser boxes(L"App Services Test", answer);
     EXPECT_THROW(OpenUrlConfirmed(L"https://example.invalid/", opener, &param), EAbort) << answer;
-    EXPECT_EQ(boxes.Boxes, 1);
+    EXPECT_EQ(boxes.Texts.size(), 1u);
   }
   EXPECT_EQ(opened, 0);
-  hvtest::MessageBoxAnswerer boxes(L"App Services Test", IDYES);
+  hvtest::MessageBoxDismisser boxes(L"App Services Test", IDYES);
   OpenUrlConfirmed(L"https://example.invalid/", opener, &param);
   EXPECT_EQ(opened, 1);
   EXPECT_EQ(openedUrl, L"https://example.invalid/#param");

@@ -26,27 +26,4 @@ bool DispatchPosted(HWND hwnd, UINT message) {
   return true;
 }
 
-namespace {
-MessageBoxAnswerer* gAnswerer = nullptr;
-}
-
-MessageBoxAnswerer::MessageBoxAnswerer(std::wstring caption, int answer)
-    : FCaption(std::move(caption)), FAnswer(answer) {
-  gAnswerer = this;
-  FTimer = SetTimer(nullptr, 0, 20, &MessageBoxAnswerer::OnTimer);
-}
-
-MessageBoxAnswerer::~MessageBoxAnswerer() {
-  KillTimer(nullptr, FTimer);
-  gAnswerer = nullptr;
-}
-
-void CALLBACK MessageBoxAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-  if (!gAnswerer) return;
-  HWND box = FindWindowW(L"#32770", gAnswerer->FCaption.c_str());
-  if (!box || GetWindowThreadProcessId(box, nullptr) != GetCurrentThreadId()) return;
-  ++gAnswerer->Boxes;
-  SendMessageW(box, WM_COMMAND, gAnswerer->FAnswer, 0);
-}
-
 }  // namespace hvtest

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <memory>
-#include <string>
 
 #include "HvForms.h"
 #include "HvLXHost.h"
@@ -31,20 +30,5 @@ bool IsInvalidated(HWND hwnd);
 bool IsPosted(HWND hwnd, UINT message);
 // Removes and dispatches only `message` for `hwnd`; answers whether there was one.
 bool DispatchPosted(HWND hwnd, UINT message);
-
-// While alive, answers every message box captioned `caption` of this thread with the
-// button `answer` (IDYES, IDNO, ...), counting the boxes.
-class MessageBoxAnswerer {
- public:
-  MessageBoxAnswerer(std::wstring caption, int answer);
-  ~MessageBoxAnswerer();
-  int Boxes = 0;
-
- private:
-  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
-  std::wstring FCaption;
-  int FAnswer;
-  UINT_PTR FTimer;
-};
 
 }  // namespace hvtest
