@@ -23,6 +23,9 @@ std::wstring SaveScreenshot(HWND hwnd, const std::wstring& name) {
   std::wstring folder = build ? std::wstring(L"Z:") + build + L"/screenshots" : L"screenshots";
   CreateDirectoryW(folder.c_str(), nullptr);
   std::wstring path = folder + L"/" + name + L".bmp";
+  // Painted now and copied from the screen: what the user would see, controls included.
+  SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   RECT r;
   GetWindowRect(hwnd, &r);
   int w = r.right - r.left, h = r.bottom - r.top;
@@ -33,14 +36,7 @@ std::wstring SaveScreenshot(HWND hwnd, const std::wstring& name) {
   void* bits = nullptr;
   HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(mem, bmp);
-  // Child controls paint themselves only on screen under Wine, so a visible window is
-  // copied from the screen; PrintWindow serves the others.
-  if (IsWindowVisible(hwnd)) {
-    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  } else {
-    PrintWindow(hwnd, mem, 0);
-  }
+  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
   GdiFlush();
   int stride = ((w * 3 + 3) / 4) * 4;
   BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + stride * h), 0, 0,
