@@ -15,11 +15,7 @@ bool ProcessMessagesOf(UINT queueFlags, std::initializer_list<TMessageRange> ran
     bool got = PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | queueFlags) != FALSE;
     for (auto it = ranges.begin(); !got && it != ranges.end(); ++it)
       got = PeekMessageW(&msg, nullptr, it->first, it->last, PM_REMOVE) != FALSE;
-    if (!got) break;
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop to see
-      break;
-    }
+    if (!got) break;  // (neither filter lets the quit message through)
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
