@@ -117,7 +117,7 @@ void RegisterHalvernUninstallerMainForm() {
         f.SetFont({L"Tahoma", -11});
         f.SetTaskBarButton(true);
 
-        f.UninstallProductBtn = f.Add<TButton>(L"UninstallProductBtn", {16, 154, 225, 49}, akLeft | akBottom);
+        f.UninstallProductBtn = f.Add<THvButton>(L"UninstallProductBtn", {16, 154, 225, 49}, akLeft | akBottom);
         f.UninstallProductBtn->SetText(L"Uninstall Products!");
         f.UninstallProductBtn->SetTabOrder(0);
         f.ProductList = f.Add<THvCheckListBoxLX>(L"ProductList", {16, 24, 225, 87});
@@ -134,11 +134,11 @@ void RegisterHalvernUninstallerMainForm() {
         f.ResultsLog->SetTabOrder(2);
         f.Label2 = f.Add<TLabel>(L"Label2", {264, 8, 120, 13});
         f.Label2->SetText(L"Results:");
-        f.CleanOutTempFolderBox = f.Add<TCheckBox>(L"CleanOutTempFolderBox", {16, 134, 217, 17});
+        f.CleanOutTempFolderBox = f.Add<THvCheckBox>(L"CleanOutTempFolderBox", {16, 134, 217, 17});
         f.CleanOutTempFolderBox->SetText(L"Clean Out Temporary Folder");
         f.CleanOutTempFolderBox->SetChecked(true);
         f.CleanOutTempFolderBox->SetTabOrder(3);
-        f.DeleteInstallationFolderBox = f.Add<TCheckBox>(L"DeleteInstallationFolderBox", {16, 115, 217, 17});
+        f.DeleteInstallationFolderBox = f.Add<THvCheckBox>(L"DeleteInstallationFolderBox", {16, 115, 217, 17});
         f.DeleteInstallationFolderBox->SetText(L"Delete Installation Folder");
         f.DeleteInstallationFolderBox->SetChecked(true);
         f.DeleteInstallationFolderBox->SetTabOrder(4);

@@ -6,6 +6,7 @@
 
 #include "HvControls.h"
 #include "HvLXCheckLst.h"
+#include "HvLXStdCtrls.h"
 #include "HvProductCatalogue.h"
 #include "HvTrxForms.h"
 
@@ -16,13 +17,13 @@ class THalvernUninstallerMainForm : public THvTrxForm {
  public:
   explicit THalvernUninstallerMainForm(TComponent* owner);
 
-  TButton* UninstallProductBtn = nullptr;
+  THvButton* UninstallProductBtn = nullptr;
   THvCheckListBoxLX* ProductList = nullptr;
   TLabel* Label1 = nullptr;
   TMemo* ResultsLog = nullptr;
   TLabel* Label2 = nullptr;
-  TCheckBox* CleanOutTempFolderBox = nullptr;
-  TCheckBox* DeleteInstallationFolderBox = nullptr;
+  THvCheckBox* CleanOutTempFolderBox = nullptr;
+  THvCheckBox* DeleteInstallationFolderBox = nullptr;
 
   // Published event handlers.
   void HvTrxFormCreate(TForm& sender);

@@ -4,6 +4,7 @@
 #include "HvLXCancelableFrm.h"
 #include "HvLXExitCleanup.h"
 #include "HvLXForms.h"
+#include "HvLXUserInterfaceUnits.h"
 #include "HvWindows.h"
 
 #include <shellapi.h>
@@ -34,9 +35,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   hv::THvExitCleanupScope cleanupAtEnd;
   if (IsDetectCommand()) return hv::RunDetectCommand();
 
+  // Library units start in their order and finish in reverse when the window has closed.
+  hv::THvUserInterfaceUnits userInterfaceUnits;
   hv::InitializeHvLXForms();
   // Long work on the main thread reports through the shared progress window with Cancel.
-  hv::InstallCancelableFormFactory();
+  hv::InstallMainThreadFlashExtenderFactory(&hv::THvVisualFlashExtender::CreateFlashExtender);
   hv::RegisterHalvernUninstallerMainForm();
   hv::TApplication& app = hv::Application();
   app.SetMainFormOnTaskBar(true);

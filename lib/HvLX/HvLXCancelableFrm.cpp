@@ -63,7 +63,7 @@ void BuildLayout(THvCancelableForm& f) {
   f.PleaseWaitLbl->SetFont({L"Tahoma", -13}, true);
   f.PleaseWaitLbl->SetFontColor(RGB(255, 255, 255));
   f.PleaseWaitLbl->SetText(L"Please wait...");
-  f.TopFrame = f.Add<THvImage>(L"TopFrame", {0, 0, 434, 38}, akLeft | akTop | akRight);
+  f.TopFrame = f.Add<TCancelableFormImage>(L"TopFrame", {0, 0, 434, 38}, akLeft | akTop | akRight);
   LoadPictureFromResource(f.TopFrame->Picture(), GetModuleHandleW(nullptr), kBannerResource);
   f.PleaseWaitLbl->SetBackColor(BannerColorAt(f.TopFrame->Picture()));
 
@@ -73,11 +73,11 @@ void BuildLayout(THvCancelableForm& f) {
   f.Message2->SetFontColor(GetSysColor(COLOR_3DSHADOW));
   f.Message2->SetText(L"Please wait...");
 
-  f.ProgressBar1 = f.Add<THvProgressBar>(L"ProgressBar1", {11, 121, 413, 20}, akLeft | akTop | akRight);
+  f.ProgressBar1 = f.Add<TCancelableFormBar>(L"ProgressBar1", {11, 121, 413, 20}, akLeft | akTop | akRight);
   f.ProgressBar1->SetSmooth(true);
   f.ProgressBar1->SetStep(1);
   f.ProgressBar1->SetVisible(false);
-  f.ProgressBar2 = f.Add<THvProgressBar>(L"ProgressBar2", {11, 145, 413, 13}, akLeft | akTop | akRight);
+  f.ProgressBar2 = f.Add<TCancelableFormBar>(L"ProgressBar2", {11, 145, 413, 13}, akLeft | akTop | akRight);
   f.ProgressBar2->SetStep(1);
   f.ProgressBar2->SetVisible(false);
 
@@ -93,7 +93,7 @@ void BuildLayout(THvCancelableForm& f) {
   f.BottonFrame->SetPenColor(GetSysColor(COLOR_3DLIGHT));
   f.BottonFrame->SetVisible(false);
 
-  f.Image1 = f.Add<THvImage>(L"Image1", {8, 44, 48, 48});
+  f.Image1 = f.Add<TCancelableFormImage>(L"Image1", {8, 44, 48, 48});
   f.Image1->SetProportional(true);
   f.Image1->SetVisible(false);
 }
@@ -233,7 +233,7 @@ void THvCancelableForm::Refresh(const TGlobalFlashState& state, TFlashUpdateType
   }
 }
 
-void THvCancelableForm::SetBarPosition(THvProgressBar& bar, int prog, int total) {
+void THvCancelableForm::SetBarPosition(TCancelableFormBar& bar, int prog, int total) {
   bar.SetVisible(total > 0);
   if (total <= 0) return;
   int pos = MulDivRounded(FProgMax, prog, total);

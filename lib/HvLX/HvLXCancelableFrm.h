@@ -31,16 +31,16 @@ class THvCancelableForm : public THvFormLX {
   THeightMode HeightMode() const { return FHeightMode; }
   bool CancelPressed() const { return FCancelPressed; }
 
-  THvImage* TopFrame = nullptr;
+  TCancelableFormImage* TopFrame = nullptr;
   THvLabel* PleaseWaitLbl = nullptr;
   THvLabel* Message1 = nullptr;
   THvLabel* Message2 = nullptr;
-  THvProgressBar* ProgressBar1 = nullptr;
-  THvProgressBar* ProgressBar2 = nullptr;
+  TCancelableFormBar* ProgressBar1 = nullptr;
+  TCancelableFormBar* ProgressBar2 = nullptr;
   TShape* BottonFrame = nullptr;
   THvLabel* EstTimeLbl = nullptr;
   TButton* CancelBtn = nullptr;
-  THvImage* Image1 = nullptr;
+  TCancelableFormImage* Image1 = nullptr;
 
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -53,7 +53,7 @@ class THvCancelableForm : public THvFormLX {
   // abort, and the press would be lost for the work that is still running.
   void Refresh(const TGlobalFlashState& state, TFlashUpdateType updateType, bool cancellable, bool mayAbort);
   void CancelBtnClick(TComponent* sender);
-  void SetBarPosition(THvProgressBar& bar, int prog, int total);
+  void SetBarPosition(TCancelableFormBar& bar, int prog, int total);
   void SetHeightMode(THeightMode mode, bool cancellable);
   void SetAlphaBlend(bool on);
   void CheckCancelPressed();

@@ -104,18 +104,18 @@ void THvLabel::Paint() {
   EndPaint(Handle(), &ps);
 }
 
-// --- THvImage ---
+// --- TCancelableFormImage ---
 
-void THvImage::CreateParams(TControlParams& params) { params.ClassName = PaintedClass(L"HvImage"); }
+void TCancelableFormImage::CreateParams(TControlParams& params) { params.ClassName = PaintedClass(L"HvImage"); }
 
-LRESULT THvImage::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT TCancelableFormImage::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_ERASEBKGND) return 1;
   if (msg != WM_PAINT) return DefaultHandler(msg, wParam, lParam);
   Paint();
   return 0;
 }
 
-void THvImage::Paint() {
+void TCancelableFormImage::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(Handle(), &ps);
   RECT r;
@@ -143,47 +143,47 @@ void THvImage::Paint() {
   EndPaint(Handle(), &ps);
 }
 
-// --- THvProgressBar ---
+// --- TCancelableFormBar ---
 
-void THvProgressBar::CreateParams(TControlParams& params) {
+void TCancelableFormBar::CreateParams(TControlParams& params) {
   params.ClassName = PROGRESS_CLASSW;
   if (FSmooth) params.Style |= PBS_SMOOTH;
   if (FMarquee) params.Style |= PBS_MARQUEE;
 }
 
-void THvProgressBar::InitializeHandle() {
+void TCancelableFormBar::InitializeHandle() {
   SendMessageW(Handle(), PBM_SETRANGE32, 0, FMax);
   SendMessageW(Handle(), PBM_SETSTEP, FStep, 0);
   SendMessageW(Handle(), PBM_SETPOS, FPosition, 0);
   if (FMarquee) SendMessageW(Handle(), PBM_SETMARQUEE, TRUE, 0);
 }
 
-void THvProgressBar::SetMax(int value) {
+void TCancelableFormBar::SetMax(int value) {
   FMax = value;
   FPosition = std::min(FPosition, FMax);
   if (HandleAllocated()) SendMessageW(Handle(), PBM_SETRANGE32, 0, value);
 }
 
-int THvProgressBar::Position() const {
+int TCancelableFormBar::Position() const {
   return HandleAllocated() && !FMarquee ? static_cast<int>(SendMessageW(Handle(), PBM_GETPOS, 0, 0)) : FPosition;
 }
 
-void THvProgressBar::SetPosition(int value) {
+void TCancelableFormBar::SetPosition(int value) {
   FPosition = std::clamp(value, 0, FMax);
   if (HandleAllocated()) SendMessageW(Handle(), PBM_SETPOS, FPosition, 0);
 }
 
-void THvProgressBar::SetStep(int value) {
+void TCancelableFormBar::SetStep(int value) {
   FStep = value;
   if (HandleAllocated()) SendMessageW(Handle(), PBM_SETSTEP, value, 0);
 }
 
-void THvProgressBar::StepIt() {
+void TCancelableFormBar::StepIt() {
   FPosition = std::clamp(FPosition + FStep, 0, FMax);
   if (HandleAllocated()) SendMessageW(Handle(), PBM_STEPIT, 0, 0);
 }
 
-void THvProgressBar::SetMarquee(bool value) {
+void TCancelableFormBar::SetMarquee(bool value) {
   if (value == FMarquee) return;
   FMarquee = value;
   if (!HandleAllocated()) return;

@@ -1,6 +1,7 @@
-// The controls of the progress window that the standard toolkit lacks: a text line painted
-// in its own font and colours, a picture box, and a progress bar that remembers the last
-// pixel it was moved to.
+// The controls of the progress window: a text line painted in its own font and colours, a
+// picture box, and a progress bar that remembers the last pixel it was moved to. They were
+// written beside the adapted controls (THvImage, THvProgressBar) and keep their own names
+// until the window moves onto those.
 #pragma once
 
 #include <optional>
@@ -42,7 +43,7 @@ class THvLabel : public TWinControl {
 };
 
 // Shows a picture, stretched to the control or (proportional) fitted into it and centred.
-class THvImage : public TWinControl {
+class TCancelableFormImage : public TWinControl {
  public:
   using TWinControl::TWinControl;
 
@@ -60,7 +61,7 @@ class THvImage : public TWinControl {
   bool FProportional = false;
 };
 
-class THvProgressBar : public TWinControl {
+class TCancelableFormBar : public TWinControl {
  public:
   using TWinControl::TWinControl;
 

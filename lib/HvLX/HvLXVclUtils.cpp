@@ -35,3 +35,17 @@ void FitToMonitor(TForm& form) {
 }
 
 }  // namespace hv
+
+namespace hv {
+
+int MonitorWorkAreaWidth(HMONITOR monitor) {
+  MONITORINFO mi{sizeof(mi)};
+  return GetMonitorInfoW(monitor, &mi) ? mi.rcWork.right - mi.rcWork.left : 0;
+}
+
+int MonitorWorkAreaHeight(HMONITOR monitor) {
+  MONITORINFO mi{sizeof(mi)};
+  return GetMonitorInfoW(monitor, &mi) ? mi.rcWork.bottom - mi.rcWork.top : 0;
+}
+
+}  // namespace hv

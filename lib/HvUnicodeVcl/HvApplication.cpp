@@ -111,6 +111,15 @@ bool TApplication::ProcessMessage(MSG& msg) {
     FTerminated = true;
     return false;
   }
+  if (OnMessage) {
+    bool handled = false;
+    try {
+      OnMessage(msg, handled);
+    } catch (...) {
+      HandleException();
+    }
+    if (handled) return true;
+  }
   HWND active = GetActiveWindow();
   TForm* form = active ? TForm::FromHandle(active) : nullptr;
   if (form && msg.message == WM_KEYDOWN) {

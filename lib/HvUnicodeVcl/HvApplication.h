@@ -62,6 +62,11 @@ class TApplication : public TComponent {
   // The library's error box captioned with the title; nothing for EAbort.
   void ShowException(const Exception& e);
   std::function<void(const Exception&)> OnException;
+  // Sees each message the message loops retrieve, before dispatch; may change it, and
+  // setting `handled` keeps it from being dispatched.
+  std::function<void(MSG& msg, bool& handled)> OnMessage;
+  // Runs after a modal window has closed.
+  std::function<void()> OnModalEnd;
 
   // Windows of the application that are modal now, innermost last.
   void PushModalWindow(HWND hwnd) { FModalWindows.push_back(hwnd); }

@@ -282,17 +282,20 @@ bool TMemo::ParentNotify(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
 
 // --- TShape ---
 
+void RegisterPaintedControlClass(const wchar_t* className) {
+  WNDCLASSEXW existing{sizeof(existing)};
+  if (GetClassInfoExW(GetModuleHandleW(nullptr), className, &existing)) return;
+  WNDCLASSEXW wc{sizeof(wc)};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = className;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  RegisterClassExW(&wc);
+}
+
 void TShape::CreateParams(TControlParams& params) {
-  static bool registered = [] {
-    WNDCLASSEXW wc{sizeof(wc)};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kShapeClass;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    return RegisterClassExW(&wc) != 0;
-  }();
-  (void)registered;
+  RegisterPaintedControlClass(kShapeClass);
   params.ClassName = kShapeClass;
 }
 

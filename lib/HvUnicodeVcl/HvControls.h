@@ -95,6 +95,10 @@ class TWinControl : public TComponent {
   int FTabOrder = -1;
 };
 
+// Registers (once per process) the window class of a control that paints itself: default
+// window procedure, arrow cursor, repainted on resizing.
+void RegisterPaintedControlClass(const wchar_t* className);
+
 class TLabel : public TWinControl {
  public:
   using TWinControl::TWinControl;

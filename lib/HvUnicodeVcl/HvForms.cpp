@@ -706,6 +706,7 @@ int TForm::ShowModal() {
   Hide();
   FModal = false;
   FModalLoop = false;
+  if (Application().OnModalEnd) Application().OnModalEnd();
   return FModalResult;
 }
 

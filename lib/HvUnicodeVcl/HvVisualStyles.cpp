@@ -10,13 +10,6 @@
 namespace hv {
 namespace {
 
-bool CommonControlsRedirected() {
-  ACTCTX_SECTION_KEYED_DATA data{};
-  data.cbSize = sizeof(data);
-  return FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION,
-                                  L"comctl32.dll", &data) != FALSE;
-}
-
 // The activation context wants a manifest file; it is read at creation, so the file only
 // has to live for the call.
 bool ActivateFromTemporaryManifest() {
@@ -57,6 +50,13 @@ bool ActivateFromTemporaryManifest() {
 }
 
 }  // namespace
+
+bool CommonControlsRedirected() {
+  ACTCTX_SECTION_KEYED_DATA data{};
+  data.cbSize = sizeof(data);
+  return FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION,
+                                  L"comctl32.dll", &data) != FALSE;
+}
 
 const std::wstring& CommonControlsV6ManifestXml() {
   static const std::wstring xml =

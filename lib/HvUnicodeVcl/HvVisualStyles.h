@@ -13,5 +13,7 @@ const std::wstring& CommonControlsV6ManifestXml();
 // own manifest already did. Safe to call more than once. Returns whether version 6 is in
 // effect afterwards.
 bool EnsureCommonControlsV6();
+// Whether the calling thread's activation context sends comctl32 to the version 6 assembly.
+bool CommonControlsRedirected();
 
 }  // namespace hv

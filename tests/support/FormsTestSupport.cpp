@@ -58,7 +58,8 @@ namespace {
 MessageBoxDismisser* gDismisser = nullptr;
 }
 
-MessageBoxDismisser::MessageBoxDismisser(std::wstring caption) : FCaption(std::move(caption)) {
+MessageBoxDismisser::MessageBoxDismisser(std::wstring caption, int answer)
+    : FCaption(std::move(caption)), FAnswer(answer) {
   gDismisser = this;
   FTimer = SetTimer(nullptr, 0, 20, &MessageBoxDismisser::OnTimer);
 }
@@ -76,7 +77,7 @@ void CALLBACK MessageBoxDismisser::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
   wchar_t buffer[1024] = {};
   if (text) GetWindowTextW(text, buffer, 1024);
   gDismisser->Texts.push_back(buffer);
-  SendMessageW(box, WM_COMMAND, IDOK, 0);
+  SendMessageW(box, WM_COMMAND, gDismisser->FAnswer, 0);
 }
 
 HeldKeys::HeldKeys(std::initializer_list<int> keys) {

@@ -25,17 +25,18 @@ class CapturedExceptions {
 // Saves the window's picture as build/screenshots/<name>.bmp; answers the path.
 std::wstring SaveScreenshot(HWND hwnd, const std::wstring& name);
 
-// While alive, presses OK on every message box captioned `caption` that appears in this
-// thread, keeping the texts it showed.
+// While alive, answers every message box captioned `caption` that appears in this thread
+// with the button `answer` (OK unless given), keeping the texts it showed.
 class MessageBoxDismisser {
  public:
-  explicit MessageBoxDismisser(std::wstring caption);
+  explicit MessageBoxDismisser(std::wstring caption, int answer = IDOK);
   ~MessageBoxDismisser();
   std::vector<std::wstring> Texts;
 
  private:
   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
   std::wstring FCaption;
+  int FAnswer;
   UINT_PTR FTimer;
 };
 

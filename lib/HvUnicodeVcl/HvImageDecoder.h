@@ -1,0 +1,22 @@
+// Decoding image files into GDI bitmaps through the Windows Imaging Component.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "HvWindows.h"
+
+namespace hv {
+
+struct TDecodedImage {
+  HBITMAP Bitmap = nullptr;  // a 32-bit top-down DIB section, owned by the caller
+  bool HasAlpha = false;     // some pixel is not fully opaque; colours are premultiplied
+};
+
+// Raises EInvalidGraphic when the data is no image the system can decode.
+TDecodedImage DecodeImage(const void* data, std::size_t size);
+// The whole file; raises EOSError when it cannot be read.
+std::vector<unsigned char> ReadImageFile(const std::wstring& fileName);
+
+}  // namespace hv
