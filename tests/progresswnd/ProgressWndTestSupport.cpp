@@ -25,6 +25,10 @@ void PostClick(hv::TButton& button) {
 }
 
 void PostEscape(hv::TForm& form) {
+  // A person presses Esc in the active progress window; in a fresh desktop it may not have
+  // the focus yet when the test presses.
+  SetForegroundWindow(form.Handle());
+  if (!IsChild(form.Handle(), GetFocus())) SetFocus(form.Handle());
   HWND focus = GetFocus();
   HWND target = focus && (focus == form.Handle() || IsChild(form.Handle(), focus)) ? focus : form.Handle();
   PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
