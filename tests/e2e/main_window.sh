@@ -19,9 +19,16 @@ mkdir -p "$shots"
 temp_host="$WINEPREFIX/drive_c/users/$(whoami)/Temp"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-expect_log() {  # the results log, one line per entry, must be exactly $1
-  local got
-  got=$(drive dump "$title" | sed -n 's/^Edit "\(.*\)"$/\1/p' | sed 's/\\n/\n/g')
+read_log() { drive dump "$title" | sed -n 's/^Edit "\(.*\)"$/\1/p' | sed 's/\\n/\n/g'; }
+expect_log() {  # the results log, one line per entry, must become exactly $1
+  local got tries=0
+  got=$(read_log)
+  # The window works on its main thread; a slow machine may still be at it.
+  while [ "$got" != "$1" ] && [ $tries -lt 30 ]; do
+    sleep 1
+    tries=$((tries + 1))
+    got=$(read_log)
+  done
   [ "$got" = "$1" ] || fail "$2: log was [$got], expected [$1]"
 }
 items() { drive dump "$title" | sed -n 's/^  item [0-9]*: //p' | paste -sd, -; }
