@@ -47,10 +47,7 @@ double Best(int runs, F f) {
 }  // namespace
 
 int wmain() {
-  hvplant::RunScenario(L"clean");
-  hvplant::PlantBulk(5000, 5000);
-  hvplant::PlantProduct(L"Corvista");
-  hvplant::PlantProduct(L"Sendaro");
+  hvplant::PlantBusyMachine(5000, 5000);
 
   const int runs = 3;
   double baseline = Best(runs, [] {

@@ -63,10 +63,7 @@ bool ListFilled(HWND window) {
 }  // namespace
 
 int wmain() {
-  hvplant::RunScenario(L"clean");
-  hvplant::PlantBulk(5000, 5000);
-  hvplant::PlantProduct(L"Corvista");
-  hvplant::PlantProduct(L"Sendaro");
+  hvplant::PlantBusyMachine(5000, 5000);
 
   const std::wstring app = Beside(L"app\\HalvernUninstaller.exe"), bare = Beside(L"tools\\bare_window.exe");
   double bestApp = 1e30, bestBare = 1e30;

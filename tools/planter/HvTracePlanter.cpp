@@ -287,6 +287,14 @@ void RemoveBulk() {
     if (name.rfind(L"B0DE", 0) == 0) DeleteTree(HKEY_CLASSES_ROOT, std::wstring(kProducts) + L"\\" + name);
 }
 
+void PlantBusyMachine(int uninstallEntries, int installerRegistrations) {
+  RemoveAllProductTraces();
+  RemoveBulk();
+  PlantBulk(uninstallEntries, installerRegistrations);
+  PlantProduct(L"Corvista");
+  PlantProduct(L"Sendaro");
+}
+
 bool RunScenario(const std::wstring& scenario) {
   if (scenario == L"clean") {
     RemoveAllProductTraces();

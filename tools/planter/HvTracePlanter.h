@@ -33,6 +33,8 @@ void RemoveAllProductTraces();
 // command) and Installer registrations, as a busy machine has them.
 void PlantBulk(int uninstallEntries, int installerRegistrations);
 void RemoveBulk();
+// A clean start, then the bulk entries and both products: the machine the benchmarks measure.
+void PlantBusyMachine(int uninstallEntries, int installerRegistrations);
 
 // Runs a named scenario; returns false for an unknown name. Names: demo, corvista, sendaro,
 // both, clean, bulk:N:M.
