@@ -123,16 +123,14 @@ void RegisterHalvernUninstallerMainForm() {
         f.ProductList = f.Add<THvCheckListBoxLX>(L"ProductList", {16, 24, 225, 87});
         f.ProductList->SetItemHeight(13);
         f.ProductList->SetTabOrder(1);
-        // Labels are as wide as their text needs: the designed widths fit Tahoma, and a host
-        // that substitutes another font must not cut the text off.
-        f.Label1 = f.Add<TLabel>(L"Label1", {16, 8, 225, 13});
+        f.Label1 = f.Add<TLabel>(L"Label1", {16, 8, 93, 13});
         f.Label1->SetText(L"Detected Products:");
         f.ResultsLog = f.Add<TMemo>(L"ResultsLog", {264, 24, 347, 179}, akLeft | akTop | akRight | akBottom);
         f.ResultsLog->SetReadOnly(true);
         f.ResultsLog->SetParentColor(true);
         f.ResultsLog->SetText(L"ResultsLog");
         f.ResultsLog->SetTabOrder(2);
-        f.Label2 = f.Add<TLabel>(L"Label2", {264, 8, 120, 13});
+        f.Label2 = f.Add<TLabel>(L"Label2", {264, 8, 39, 13});
         f.Label2->SetText(L"Results:");
         f.CleanOutTempFolderBox = f.Add<THvCheckBox>(L"CleanOutTempFolderBox", {16, 134, 217, 17});
         f.CleanOutTempFolderBox->SetText(L"Clean Out Temporary Folder");

@@ -160,6 +160,28 @@ void TLabel::CreateParams(TControlParams& params) {
   params.Style |= SS_LEFT | SS_NOPREFIX;
 }
 
+void TLabel::InitializeHandle() { FitToText(); }
+
+void TLabel::SetText(const std::wstring& text) {
+  TWinControl::SetText(text);
+  FitToText();
+}
+
+void TLabel::FitToText() {
+  if (!FAutoSize || !Handle()) return;
+  const std::wstring text = Text();
+  HDC dc = GetDC(Handle());
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(Handle(), dc);
+  // Kept in design units (rounded up), so later layouts keep the fitted width.
+  TBounds bounds = DesignBounds();
+  bounds.Width = MulDiv(size.cx, 96, ScaleForDpi(96)) + 1;
+  SetDesignBounds(bounds);
+}
+
 // --- TButton ---
 
 void TButton::CreateParams(TControlParams& params) {

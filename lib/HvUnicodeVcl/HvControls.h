@@ -99,12 +99,22 @@ class TWinControl : public TComponent {
 // window procedure, arrow cursor, repainted on resizing.
 void RegisterPaintedControlClass(const wchar_t* className);
 
+// A label is as wide as its text in the font it is shown with (AutoSize, on by default), so a
+// host that substitutes a wider font never cuts the text off.
 class TLabel : public TWinControl {
  public:
   using TWinControl::TWinControl;
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool value) { FAutoSize = value; }
+  void SetText(const std::wstring& text);
 
  protected:
   void CreateParams(TControlParams& params) override;
+  void InitializeHandle() override;
+
+ private:
+  void FitToText();
+  bool FAutoSize = true;
 };
 
 class TButton : public TWinControl {

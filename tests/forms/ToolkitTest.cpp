@@ -140,3 +140,29 @@ TEST(Toolkit, TheLibraryErrorDisplayUsesTheApplicationTitleWhileTheApplicationEx
   ASSERT_EQ(boxes.Texts.size(), 1u);
   EXPECT_EQ(boxes.Texts[0], L"Shown through the library.");
 }
+
+TEST(Toolkit, LabelsAreAsWideAsTheirTextAndKeepItThroughLayouts) {
+  std::unique_ptr<TForm> form(TForm::Create<TForm>(nullptr));
+  form->SetClientSize96(300, 60);
+  TLabel* label = form->Add<TLabel>(L"Label", {10, 10, 5, 13});
+  label->SetText(L"Detected Products:");
+  TLabel* fixed = form->Add<TLabel>(L"Fixed", {10, 30, 5, 13});
+  fixed->SetAutoSize(false);
+  fixed->SetText(L"Detected Products:");
+  form->HandleNeeded();
+
+  HDC dc = GetDC(label->Handle());
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label->Handle(), WM_GETFONT, 0, 0)));
+  SIZE text{};
+  GetTextExtentPoint32W(dc, L"Detected Products:", 18, &text);
+  SelectObject(dc, old);
+  ReleaseDC(label->Handle(), dc);
+  EXPECT_GE(ClientRectOf(label).right - ClientRectOf(label).left, text.cx);
+  EXPECT_LT(ClientRectOf(fixed).right - ClientRectOf(fixed).left, text.cx);
+
+  RECT window = form->BoundsRect();
+  form->SetBounds(window.left, window.top, window.right - window.left + 40, window.bottom - window.top);
+  EXPECT_GE(ClientRectOf(label).right - ClientRectOf(label).left, text.cx);
+  label->SetText(L"X");
+  EXPECT_LT(ClientRectOf(label).right - ClientRectOf(label).left, text.cx);
+}
