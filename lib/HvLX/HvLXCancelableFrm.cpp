@@ -63,7 +63,8 @@ void BuildLayout(THvCancelableForm& f) {
   f.PleaseWaitLbl->SetFont({L"Tahoma", -13}, true);
   f.PleaseWaitLbl->SetFontColor(RGB(255, 255, 255));
   f.PleaseWaitLbl->SetText(L"Please wait...");
-  f.TopFrame = f.Add<TCancelableFormImage>(L"TopFrame", {0, 0, 434, 38}, akLeft | akTop | akRight);
+  f.TopFrame = f.Add<THvImage>(L"TopFrame", {0, 0, 434, 38}, akLeft | akTop | akRight);
+  f.TopFrame->SetStretch(true);
   LoadPictureFromResource(f.TopFrame->Picture(), GetModuleHandleW(nullptr), kBannerResource);
   f.PleaseWaitLbl->SetBackColor(BannerColorAt(f.TopFrame->Picture()));
 
@@ -73,11 +74,12 @@ void BuildLayout(THvCancelableForm& f) {
   f.Message2->SetFontColor(GetSysColor(COLOR_3DSHADOW));
   f.Message2->SetText(L"Please wait...");
 
-  f.ProgressBar1 = f.Add<TCancelableFormBar>(L"ProgressBar1", {11, 121, 413, 20}, akLeft | akTop | akRight);
+  f.ProgressBar1 = f.Add<THvProgressBar>(L"ProgressBar1", {11, 121, 413, 20}, akLeft | akTop | akRight);
   f.ProgressBar1->SetSmooth(true);
   f.ProgressBar1->SetStep(1);
   f.ProgressBar1->SetVisible(false);
-  f.ProgressBar2 = f.Add<TCancelableFormBar>(L"ProgressBar2", {11, 145, 413, 13}, akLeft | akTop | akRight);
+  f.ProgressBar2 = f.Add<THvProgressBar>(L"ProgressBar2", {11, 145, 413, 13}, akLeft | akTop | akRight);
+  f.ProgressBar2->SetSmooth(false);
   f.ProgressBar2->SetStep(1);
   f.ProgressBar2->SetVisible(false);
 
@@ -93,8 +95,11 @@ void BuildLayout(THvCancelableForm& f) {
   f.BottonFrame->SetPenColor(GetSysColor(COLOR_3DLIGHT));
   f.BottonFrame->SetVisible(false);
 
-  f.Image1 = f.Add<TCancelableFormImage>(L"Image1", {8, 44, 48, 48});
+  f.Image1 = f.Add<THvImage>(L"Image1", {8, 44, 48, 48});
+  f.Image1->SetCenter(true);
   f.Image1->SetProportional(true);
+  f.Image1->SetStretch(true);
+  f.Image1->SetTransparent(true);
   f.Image1->SetVisible(false);
 }
 
@@ -137,8 +142,8 @@ void THvCancelableForm::InitializeNewForm() {
   RECT barClient;
   GetClientRect(ProgressBar1->Handle(), &barClient);
   FProgMax = barClient.right - barClient.left;
-  ProgressBar1->SetMax(FProgMax);
-  ProgressBar2->SetMax(FProgMax);
+  ProgressBar1->SetRange(0, FProgMax);
+  ProgressBar2->SetRange(0, FProgMax);
   SetAlphaBlend(true);
 }
 
@@ -193,9 +198,9 @@ void THvCancelableForm::Refresh(const TGlobalFlashState& state, TFlashUpdateType
       ProgressBar1->SetVisible(true);
     } else {
       ProgressBar1->SetMarquee(false);
-      SetBarPosition(*ProgressBar1, state.Prog1, state.Prog1_Total);
+      SetBarPosition(*ProgressBar1, FBar1Pixel, state.Prog1, state.Prog1_Total);
     }
-    SetBarPosition(*ProgressBar2, state.Prog2, state.Prog2_Total);
+    SetBarPosition(*ProgressBar2, FBar2Pixel, state.Prog2, state.Prog2_Total);
     if (MillisecondsSince(FLastEstTimeUpdate) > kEstTimeInterval) {
       FLastEstTimeUpdate = TickCountLX();
       std::wstring caption = RemainingTimeText(state.Secs_Remaining);
@@ -233,17 +238,17 @@ void THvCancelableForm::Refresh(const TGlobalFlashState& state, TFlashUpdateType
   }
 }
 
-void THvCancelableForm::SetBarPosition(TCancelableFormBar& bar, int prog, int total) {
+void THvCancelableForm::SetBarPosition(THvProgressBar& bar, int& lastPixel, int prog, int total) {
   bar.SetVisible(total > 0);
   if (total <= 0) return;
   int pos = MulDivRounded(FProgMax, prog, total);
   // Moves in whole pixels, and redraws only when a pixel changes.
-  if (pos == bar.Tag) return;
-  if (pos == bar.Tag + 1)
+  if (pos == lastPixel) return;
+  if (pos == lastPixel + 1)
     bar.StepIt();
   else
     bar.SetPosition(pos);
-  bar.Tag = pos;
+  lastPixel = pos;
 }
 
 void THvCancelableForm::SetHeightMode(THeightMode mode, bool cancellable) {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "HvLXComCtrls.h"
+#include "HvLXExtCtrls.h"
 #include "HvLXFlash.h"
 #include "HvLXForms.h"
 #include "HvLXProgressControls.h"
@@ -31,16 +33,16 @@ class THvCancelableForm : public THvFormLX {
   THeightMode HeightMode() const { return FHeightMode; }
   bool CancelPressed() const { return FCancelPressed; }
 
-  TCancelableFormImage* TopFrame = nullptr;
+  THvImage* TopFrame = nullptr;
   THvLabel* PleaseWaitLbl = nullptr;
   THvLabel* Message1 = nullptr;
   THvLabel* Message2 = nullptr;
-  TCancelableFormBar* ProgressBar1 = nullptr;
-  TCancelableFormBar* ProgressBar2 = nullptr;
+  THvProgressBar* ProgressBar1 = nullptr;
+  THvProgressBar* ProgressBar2 = nullptr;
   TShape* BottonFrame = nullptr;
   THvLabel* EstTimeLbl = nullptr;
   TButton* CancelBtn = nullptr;
-  TCancelableFormImage* Image1 = nullptr;
+  THvImage* Image1 = nullptr;
 
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -53,7 +55,8 @@ class THvCancelableForm : public THvFormLX {
   // abort, and the press would be lost for the work that is still running.
   void Refresh(const TGlobalFlashState& state, TFlashUpdateType updateType, bool cancellable, bool mayAbort);
   void CancelBtnClick(TComponent* sender);
-  void SetBarPosition(TCancelableFormBar& bar, int prog, int total);
+  // `lastPixel` is the pixel the bar was last moved to.
+  void SetBarPosition(THvProgressBar& bar, int& lastPixel, int prog, int total);
   void SetHeightMode(THeightMode mode, bool cancellable);
   void SetAlphaBlend(bool on);
   void CheckCancelPressed();
@@ -67,6 +70,8 @@ class THvCancelableForm : public THvFormLX {
   std::uint32_t FLastProcessMessages = 0;
   std::uint32_t FLastEstTimeUpdate = 0;
   int FProgMax = 0;
+  int FBar1Pixel = 0;
+  int FBar2Pixel = 0;
 };
 
 // The caption of the remaining-time line for `secsRemaining` (empty for none).

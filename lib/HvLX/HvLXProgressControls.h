@@ -1,7 +1,4 @@
-// The controls of the progress window: a text line painted in its own font and colours, a
-// picture box, and a progress bar that remembers the last pixel it was moved to. They were
-// written beside the adapted controls (THvImage, THvProgressBar) and keep their own names
-// until the window moves onto those.
+// The progress window's text line, painted in its own font and colours.
 #pragma once
 
 #include <optional>
@@ -9,7 +6,6 @@
 #include "HvControls.h"
 #include "HvForms.h"
 #include "HvGdiHandles.h"
-#include "HvPicture.h"
 
 namespace hv {
 
@@ -40,55 +36,6 @@ class THvLabel : public TWinControl {
   HFONT FFormFont = nullptr;
   COLORREF FFontColor = GetSysColor(COLOR_WINDOWTEXT);
   std::optional<COLORREF> FBackColor;
-};
-
-// Shows a picture, stretched to the control or (proportional) fitted into it and centred.
-class TCancelableFormImage : public TWinControl {
- public:
-  using TWinControl::TWinControl;
-
-  TPicture& Picture() { return FPicture; }
-  void SetProportional(bool value) { FProportional = value; }
-
- protected:
-  void CreateParams(TControlParams& params) override;
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-
- private:
-  void Paint();
-
-  TPicture FPicture;
-  bool FProportional = false;
-};
-
-class TCancelableFormBar : public TWinControl {
- public:
-  using TWinControl::TWinControl;
-
-  void SetSmooth(bool value) { FSmooth = value; }
-  int Max() const { return FMax; }
-  void SetMax(int value);
-  int Position() const;
-  void SetPosition(int value);
-  void SetStep(int value);
-  // Advances the position by the step.
-  void StepIt();
-  bool Marquee() const { return FMarquee; }
-  // The indeterminate style: a block runs through the bar while nothing is known.
-  void SetMarquee(bool value);
-  // The last pixel position the bar was moved to; the bar itself never reads it.
-  int Tag = 0;
-
- protected:
-  void CreateParams(TControlParams& params) override;
-  void InitializeHandle() override;
-
- private:
-  bool FSmooth = false;
-  bool FMarquee = false;
-  int FMax = 100;
-  int FPosition = 0;
-  int FStep = 10;
 };
 
 }  // namespace hv

@@ -1,5 +1,8 @@
 #include "HvImage.h"
 
+#include "HvForms.h"
+#include "HvGdiHandles.h"
+
 namespace hv {
 namespace {
 const wchar_t kImageClass[] = L"HvImage";
@@ -80,10 +83,12 @@ void TImage::PaintTo(HDC dc) {
 
 LRESULT TImage::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_ERASEBKGND) {
-    // The form's colour behind the picture (also where a transparent picture lets it show).
+    // The form's colour behind the picture (also where a transparent picture lets it show):
+    // on a white form a grey box round a small picture would stand out.
     RECT r;
     GetClientRect(Handle(), &r);
-    FillRect(reinterpret_cast<HDC>(wParam), &r, GetSysColorBrush(COLOR_BTNFACE));
+    TUniqueBrush brush(CreateSolidBrush(Parent() ? Parent()->Color() : GetSysColor(COLOR_BTNFACE)));
+    FillRect(reinterpret_cast<HDC>(wParam), &r, brush.get());
     return 1;
   }
   if (msg != WM_PAINT) return DefaultHandler(msg, wParam, lParam);

@@ -2,19 +2,22 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "HvControlRecreate.h"
 
 namespace hv {
 
 void TProgressBar::CreateParams(TControlParams& params) {
   params.ClassName = PROGRESS_CLASSW;
-  params.Style |= PBS_SMOOTH | (FMarquee ? PBS_MARQUEE : 0);
+  params.Style |= (FSmooth ? PBS_SMOOTH : 0) | (FMarquee ? PBS_MARQUEE : 0);
 }
 
 void TProgressBar::InitializeHandle() {
   HWND h = Handle();
   SendMessageW(h, PBM_SETRANGE32, FMin, FMax);
   SendMessageW(h, PBM_SETPOS, FPosition, 0);
+  SendMessageW(h, PBM_SETSTEP, FStep, 0);
   SendMessageW(h, PBM_SETBARCOLOR, 0, FBarColor);
   SendMessageW(h, PBM_SETBKCOLOR, 0, FBackgroundColor);
   if (FMarquee) SendMessageW(h, PBM_SETMARQUEE, TRUE, 0);
@@ -33,6 +36,22 @@ int TProgressBar::Position() const {
 void TProgressBar::SetPosition(int position) {
   FPosition = position;
   if (HandleAllocated()) SendMessageW(Handle(), PBM_SETPOS, position, 0);
+}
+
+void TProgressBar::SetStep(int step) {
+  FStep = step;
+  if (HandleAllocated()) SendMessageW(Handle(), PBM_SETSTEP, step, 0);
+}
+
+void TProgressBar::StepIt() {
+  // The native step wraps round to the minimum past the end; a full bar must stay full.
+  SetPosition(std::clamp(FPosition + FStep, FMin, FMax));
+}
+
+void TProgressBar::SetSmooth(bool value) {
+  if (value == FSmooth) return;
+  FSmooth = value;
+  RecreateControlWindow(*this);
 }
 
 void TProgressBar::SetMarquee(bool value) {

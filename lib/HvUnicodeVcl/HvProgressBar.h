@@ -18,6 +18,14 @@ class TProgressBar : public TWinControl {
   void SetRange(int min, int max);
   int Position() const;
   void SetPosition(int position);
+  int Step() const { return FStep; }
+  void SetStep(int step);
+  // Advances the position by the step, stopping at the maximum rather than wrapping round.
+  void StepIt();
+
+  // A continuous bar rather than blocks (recreates the native window).
+  bool Smooth() const { return FSmooth; }
+  void SetSmooth(bool value);
 
   bool Marquee() const { return FMarquee; }
   // Switches between the marquee band and a position bar (recreates the native window).
@@ -34,8 +42,8 @@ class TProgressBar : public TWinControl {
   void InitializeHandle() override;
 
  private:
-  int FMin = 0, FMax = 100, FPosition = 0;
-  bool FMarquee = false;
+  int FMin = 0, FMax = 100, FPosition = 0, FStep = 10;
+  bool FMarquee = false, FSmooth = true;
   COLORREF FBarColor = CLR_DEFAULT;
   COLORREF FBackgroundColor = CLR_DEFAULT;
 };
