@@ -8,7 +8,6 @@
 #include "HvLXMainThread.h"
 #include "HvLXPendingMessages.h"
 #include "HvLXResStrings.h"
-#include "HvLXResourcePicture.h"
 
 namespace hv {
 namespace {
@@ -65,7 +64,11 @@ void BuildLayout(THvCancelableForm& f) {
   f.PleaseWaitLbl->SetText(L"Please wait...");
   f.TopFrame = f.Add<THvImage>(L"TopFrame", {0, 0, 434, 38}, akLeft | akTop | akRight);
   f.TopFrame->SetStretch(true);
-  LoadPictureFromResource(f.TopFrame->Picture(), GetModuleHandleW(nullptr), kBannerResource);
+  try {
+    f.TopFrame->Picture().LoadFromResource(GetModuleHandleW(nullptr), kBannerResource);
+  } catch (const Exception&) {
+    // The banner is decoration: a program built without it shows the plain green strip.
+  }
   f.PleaseWaitLbl->SetBackColor(BannerColorAt(f.TopFrame->Picture()));
 
   f.Message1 = f.Add<THvLabel>(L"Message1", {15, 50, 409, 45}, akLeft | akTop | akRight);
