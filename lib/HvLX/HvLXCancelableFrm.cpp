@@ -7,6 +7,7 @@
 #include "HvLXClock.h"
 #include "HvLXMainThread.h"
 #include "HvLXPendingMessages.h"
+#include "HvLXVclUtils.h"
 #include "HvLXResStrings.h"
 
 namespace hv {
@@ -228,14 +229,14 @@ void THvCancelableForm::Refresh(const TGlobalFlashState& state, TFlashUpdateType
 
   if (MillisecondsSince(FLastProcessMessages) > kMessageInterval) {
     if (cancellable) {
-      ProcessPendingMessages();
+      Application().ProcessMessages();
       RunQueuedMainThreadCalls();
       FLastProcessMessages = TickCountLX();
       if (CancelBtn->Visible() && mayAbort) CheckCancelPressed();
     } else {
       // A press seen here stays recorded for the next cancellable refresh.
-      ProcessPendingInputMessages();
-      ProcessPendingPaintMessages();
+      ProcessInputMessages();
+      ProcessPaintMessages();
       FLastProcessMessages = TickCountLX();
     }
   }
@@ -267,9 +268,9 @@ void THvCancelableForm::SetHeightMode(THeightMode mode, bool cancellable) {
   // See-through only while it is a small note; not over bars the user reads.
   SetAlphaBlend(mode == THeightMode::hmMessages);
   if (cancellable)
-    ProcessPendingMessages();
+    Application().ProcessMessages();
   else
-    ProcessPendingPaintMessages();
+    ProcessPaintMessages();
 }
 
 void THvCancelableForm::SetAlphaBlend(bool on) {

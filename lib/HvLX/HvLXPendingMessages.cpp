@@ -12,29 +12,7 @@ namespace {
 std::mutex gQueueLock;
 std::vector<std::function<void()>> gQueuedCalls;
 
-void ProcessInputRange(UINT first, UINT last) {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, first, last, PM_REMOVE)) {
-    HWND active = GetActiveWindow();
-    if (active && TForm::FromHandle(active) && IsDialogMessageW(active, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
 }  // namespace
-
-void ProcessPendingMessages() { Application().ProcessMessages(); }
-
-void ProcessPendingInputMessages() {
-  ProcessInputRange(WM_KEYFIRST, WM_KEYLAST);
-  ProcessInputRange(WM_MOUSEFIRST, WM_MOUSELAST);
-}
-
-void ProcessPendingPaintMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageW(&msg);
-}
 
 void QueueMainThreadCall(std::function<void()> call) {
   std::lock_guard lock(gQueueLock);

@@ -1,17 +1,11 @@
-// Keeping the main thread responsive from inside a long operation: handling the messages
-// that are waiting, and the calls that worker threads have queued for the main thread.
+// Calls that worker threads queue for the main thread, run when a long operation on the main
+// thread keeps itself responsive (the progress window's processing step).
 #pragma once
 
 #include <functional>
 
 namespace hv {
 
-// Every waiting message of the thread, handled as the application's loop would.
-void ProcessPendingMessages();
-// Only the waiting keyboard and mouse messages; the dialog keys (Esc, Tab, Enter) work.
-void ProcessPendingInputMessages();
-// Only the waiting paint messages, so windows redraw without any other code running.
-void ProcessPendingPaintMessages();
 
 // Queues `call` from any thread to run on the main thread during its next processing step.
 void QueueMainThreadCall(std::function<void()> call);
