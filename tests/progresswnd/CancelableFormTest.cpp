@@ -8,6 +8,7 @@
 #include "HvLXCancelableFrm.h"
 #include "HvLXPendingMessages.h"
 #include "HvScreen.h"
+#include "FormsTestSupport.h"
 #include "ProgressWndTestSupport.h"
 
 using namespace hv;
@@ -50,7 +51,7 @@ TEST_F(CancelableFormTest, GrowsThroughItsStagesAndNeverShrinks) {
   EXPECT_FALSE(w.CancelBtn->Visible());
   EXPECT_FALSE(w.BottonFrame->Visible());
   EXPECT_FALSE(w.ProgressBar1->Visible());
-  SaveWindowPicture(h, L"progress_1_messages");
+  SaveScreenshot(h, L"progress_1_messages");
 
   outer->SetProgressTotal(200);
   outer->SetProgress(100);
@@ -60,7 +61,7 @@ TEST_F(CancelableFormTest, GrowsThroughItsStagesAndNeverShrinks) {
   EXPECT_TRUE(w.ProgressBar1->Visible());
   EXPECT_EQ(w.ProgressBar1->Position(), MulDivRounded(w.ProgressBar1->Max(), 1, 2));
   EXPECT_FALSE(w.ProgressBar2->Visible());
-  SaveWindowPicture(h, L"progress_2_bars");
+  SaveScreenshot(h, L"progress_2_bars");
 
   {
     IFlash inner = CreateFlash(L"Copying files...", 10, true);
@@ -72,7 +73,7 @@ TEST_F(CancelableFormTest, GrowsThroughItsStagesAndNeverShrinks) {
     EXPECT_TRUE(w.BottonFrame->Visible());
     EXPECT_EQ(w.HeightMode(), THeightMode::hmCancel);
     EXPECT_EQ(ClientHeight(h), ScaleForDpi(217));
-    SaveWindowPicture(h, L"progress_3_cancel");
+    SaveScreenshot(h, L"progress_3_cancel");
   }
   // The inner flash is gone: its bar and Cancel go, the size stays.
   EXPECT_EQ(CancelableForm(), &w);

@@ -30,7 +30,4 @@ int OuterHeight(HWND hwnd);
 // The window's layered alpha, or 255 when it is not layered.
 int Alpha(HWND hwnd);
 
-// Copies what the screen shows of `hwnd` to build/screenshots/<name>.png.
-void SaveWindowPicture(HWND hwnd, const std::wstring& name);
-
 }  // namespace hvtest
