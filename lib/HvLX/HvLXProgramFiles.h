@@ -5,9 +5,9 @@
 
 namespace hv {
 
-// The system's Program Files folder as it names it (for this 32-bit program on 64-bit
-// Windows, the one of 32-bit programs); "C:\Program Files", created if need be, when the
-// system names none. Never empty.
+// The system's Program Files folder of 32-bit programs as it names it (on 64-bit Windows
+// "C:\Program Files (x86)", in the 32-bit and the 64-bit build alike); "C:\Program Files",
+// created if need be, when the system names none. Never empty.
 std::wstring GetProgramFilesFolder();
 
 }  // namespace hv

@@ -44,8 +44,8 @@ bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; 
 
 }  // namespace
 
-TRegistry::TRegistry(REGSAM access) : FAccess(access) {}
-TRegistry::TRegistry(HKEY root, REGSAM access) : FRootKey(root), FAccess(access) {}
+TRegistry::TRegistry(REGSAM access) : FAccess(WithProgramRegistryView(access)) {}
+TRegistry::TRegistry(HKEY root, REGSAM access) : FRootKey(root), FAccess(WithProgramRegistryView(access)) {}
 TRegistry::~TRegistry() { CloseKey(); }
 
 void TRegistry::SetRootKey(HKEY root) {
@@ -259,7 +259,7 @@ bool TRegistry::DeleteTree(HKEY parent, const std::wstring& subKey) {
       if (EnumKeyName(key.get(), i, buffer, name) == ERROR_SUCCESS && !name.empty()) DeleteTree(key.get(), name);
   }
   key.reset();
-  return Check(RegistryOps().DeleteKey(parent, subKey.c_str())) == ERROR_SUCCESS;
+  return Check(RegistryOps().DeleteKey(parent, subKey.c_str(), FAccess & kViewBits, 0)) == ERROR_SUCCESS;
 }
 
 }  // namespace hv

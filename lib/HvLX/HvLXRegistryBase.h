@@ -1,6 +1,7 @@
 // TRegistry: a registry object that holds one open key at a time below a predefined root.
-// Keys are opened in the process's default registry view: a 32-bit build sees the 32-bit
-// view of HKLM\SOFTWARE on 64-bit Windows, and no call here adds a view flag of its own.
+// Keys are opened in the program's registry view unless the access names a view: the 32-bit
+// view of HKLM\SOFTWARE on 64-bit Windows, which is the 32-bit build's default view and which
+// the 64-bit build asks for, so that both builds find and delete the same keys.
 #pragma once
 
 #include <optional>
@@ -15,6 +16,15 @@ namespace hv {
 
 // Raised by the value reads and writes; the message names the value.
 HV_DECLARE_EXCEPTION(ERegistryException, Exception);
+
+// The view bits every registry call of the program adds when its caller names no view: none
+// in the 32-bit build (the system's default is the 32-bit view), KEY_WOW64_32KEY in the 64-bit
+// build. Code that opens keys without TRegistry (tools, baselines, test fixtures) uses it too.
+inline constexpr REGSAM kProgramRegistryView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : 0;
+// `access` with kProgramRegistryView added when it names no view of its own.
+constexpr REGSAM WithProgramRegistryView(REGSAM access) {
+  return access & (KEY_WOW64_32KEY | KEY_WOW64_64KEY) ? access : access | kProgramRegistryView;
+}
 
 class TRegistry {
  public:
@@ -32,7 +42,7 @@ class TRegistry {
   // Path of the open key below the root, without a leading backslash; empty when none is open.
   const std::wstring& CurrentPath() const { return FCurrentPath; }
   REGSAM Access() const { return FAccess; }
-  void SetAccess(REGSAM access) { FAccess = access; }
+  void SetAccess(REGSAM access) { FAccess = WithProgramRegistryView(access); }
   // When false, closing a key flushes it to disk first.
   bool LazyWrite() const { return FLazyWrite; }
   void SetLazyWrite(bool lazyWrite) { FLazyWrite = lazyWrite; }

@@ -9,7 +9,9 @@
 namespace hv {
 
 struct RegistryPlatformOps {
-  LSTATUS(WINAPI* DeleteKey)(HKEY parent, LPCWSTR subKey) = &RegDeleteKeyW;
+  // `view` is the view bits of the caller's access (relative to a predefined root, a key name
+  // alone does not say which view it is in).
+  LSTATUS(WINAPI* DeleteKey)(HKEY parent, LPCWSTR subKey, REGSAM view, DWORD reserved) = &RegDeleteKeyExW;
   LSTATUS(WINAPI* DeleteValue)(HKEY key, LPCWSTR valueName) = &RegDeleteValueW;
 };
 

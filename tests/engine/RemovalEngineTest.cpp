@@ -199,7 +199,7 @@ TEST_F(EngineTest, ADetectionPassGivesTheSameAnswersAndTraces) {
   ExpectOnlyPlantedTracesChanged();
 }
 
-static LSTATUS WINAPI RefuseDeleteKey(HKEY, LPCWSTR) { return ERROR_ACCESS_DENIED; }
+static LSTATUS WINAPI RefuseDeleteKey(HKEY, LPCWSTR, REGSAM, DWORD) { return ERROR_ACCESS_DENIED; }
 
 TEST_F(EngineTest, ARefusedDeletionEndsTheCallWithTheFullKeyPath) {
   plant::PlantProduct(L"Corvista");

@@ -87,7 +87,7 @@ TEST(TRegistry, OpenKeyFollowsThePathRulesAndFailsWithoutChanges) {
   scratch.CreateKey(L"A\\B");
   TRegistry registry;
   EXPECT_EQ(registry.RootKey(), HKEY_CURRENT_USER);
-  EXPECT_EQ(registry.Access(), REGSAM(KEY_ALL_ACCESS));
+  EXPECT_EQ(registry.Access(), hv::WithProgramRegistryView(KEY_ALL_ACCESS));
 
   ASSERT_TRUE(registry.OpenKey(scratch.Path(), false));  // no key open: relative to the root
   EXPECT_EQ(registry.CurrentPath(), scratch.Path());
@@ -141,8 +141,18 @@ TEST(TRegistry, OpenKeyReadOnlyTakesTheStrongestReadMaskAndKeepsTheView) {
 
   TRegistry registry;
   EXPECT_FALSE(registry.OpenKeyReadOnly(scratch / L"Missing"));
-  EXPECT_EQ(registry.Access(), REGSAM(KEY_ALL_ACCESS));
+  EXPECT_EQ(registry.Access(), hv::WithProgramRegistryView(KEY_ALL_ACCESS));
   EXPECT_EQ(registry.CurrentKey(), nullptr);
+}
+
+// The 64-bit build opens keys in the 32-bit programs' view unless the caller names a view.
+TEST(TRegistry, AddsTheProgramViewUnlessTheAccessNamesOne) {
+  EXPECT_EQ(TRegistry(KEY_READ).Access(), KEY_READ | kProgramRegistryView);
+  EXPECT_EQ(TRegistry(KEY_READ | KEY_WOW64_64KEY).Access(), REGSAM(KEY_READ | KEY_WOW64_64KEY));
+  TRegistry registry;
+  registry.SetAccess(KEY_WRITE);
+  EXPECT_EQ(registry.Access(), KEY_WRITE | kProgramRegistryView);
+  EXPECT_EQ(kProgramRegistryView, sizeof(void*) == 8 ? REGSAM(KEY_WOW64_32KEY) : REGSAM(0));
 }
 
 TEST(TRegistry, KeyExistsLeavesTheOpenKeyAndAccessAlone) {
@@ -161,7 +171,7 @@ TEST(TRegistry, KeyExistsLeavesTheOpenKeyAndAccessAlone) {
   EXPECT_FALSE(registry.KeyExists(L"Missing"));
   EXPECT_EQ(registry.CurrentKey(), open);
   EXPECT_EQ(registry.CurrentPath(), scratch / L"A");
-  EXPECT_EQ(registry.Access(), REGSAM(KEY_QUERY_VALUE));
+  EXPECT_EQ(registry.Access(), hv::WithProgramRegistryView(KEY_QUERY_VALUE));
 }
 
 TEST(TRegistry, GetKeyNamesReplacesTheList) {
@@ -349,7 +359,7 @@ TEST(THvRegistryLX, DescendingFromAReadOnlyOpenStaysReadOnly) {
   THvRegistryLX registry;
   ASSERT_TRUE(registry.OpenKeyReadOnly(scratch.Path()));
   registry.Descend(L"Child", false);
-  EXPECT_EQ(registry.Access(), REGSAM(KEY_READ));
+  EXPECT_EQ(registry.Access(), hv::WithProgramRegistryView(KEY_READ));
   EXPECT_EQ(registry.ReadString(L"v"), L"x");
   EXPECT_THROW(registry.WriteString(L"v", L"changed"), ERegistryException);
 }

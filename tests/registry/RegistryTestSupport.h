@@ -65,8 +65,8 @@ class RefusedDeletions {
     if (separator != std::wstring::npos) name.erase(0, separator + 1);
     return Refused() == L"*" || name == Refused();
   }
-  static LSTATUS WINAPI DeleteKey(HKEY parent, LPCWSTR subKey) {
-    return Refuses(subKey) ? ERROR_ACCESS_DENIED : RegDeleteKeyW(parent, subKey);
+  static LSTATUS WINAPI DeleteKey(HKEY parent, LPCWSTR subKey, REGSAM view, DWORD reserved) {
+    return Refuses(subKey) ? ERROR_ACCESS_DENIED : RegDeleteKeyExW(parent, subKey, view, reserved);
   }
   static LSTATUS WINAPI DeleteValue(HKEY key, LPCWSTR name) {
     return Refuses(name) ? ERROR_ACCESS_DENIED : RegDeleteValueW(key, name);

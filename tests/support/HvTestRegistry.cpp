@@ -5,7 +5,14 @@
 
 #include <atomic>
 
+#include "HvLXRegistryBase.h"
+
 namespace hvtest {
+namespace {
+// Scratch keys live in the program's own view, where the code under test looks.
+constexpr REGSAM kView = hv::kProgramRegistryView;
+constexpr DWORD kGetValueView = kView == KEY_WOW64_32KEY ? RRF_SUBKEY_WOW6432KEY : 0;
+}  // namespace
 
 ScratchKey::ScratchKey(HKEY root) : FRoot(root) {
   static std::atomic<int> counter{0};
@@ -21,13 +28,19 @@ ScratchKey::~ScratchKey() {
 }
 
 void ScratchKey::Remove() {
-  LSTATUS result = RegDeleteTreeW(FRoot, FPath.c_str());
+  HKEY key;
+  LSTATUS result = RegOpenKeyExW(FRoot, FPath.c_str(), 0, KEY_ALL_ACCESS | kView, &key);
+  if (result == ERROR_SUCCESS) {
+    result = RegDeleteTreeW(key, nullptr);
+    RegCloseKey(key);
+    if (result == ERROR_SUCCESS) result = RegDeleteKeyExW(FRoot, FPath.c_str(), kView, 0);
+  }
   if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) ADD_FAILURE() << "cannot remove scratch key: " << result;
 }
 
 void ScratchKey::CreateKey(const std::wstring& sub) const {
   HKEY key;
-  LSTATUS result = RegCreateKeyExW(FRoot, Full(sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  LSTATUS result = RegCreateKeyExW(FRoot, Full(sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | kView, nullptr, &key, nullptr);
   if (result != ERROR_SUCCESS) {
     ADD_FAILURE() << "cannot create scratch sub-key: " << result;
     return;
@@ -38,7 +51,7 @@ void ScratchKey::CreateKey(const std::wstring& sub) const {
 void ScratchKey::SetValue(const std::wstring& sub, const std::wstring& name, DWORD type, const void* data,
                           DWORD size) const {
   HKEY key;
-  LSTATUS result = RegCreateKeyExW(FRoot, Full(sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  LSTATUS result = RegCreateKeyExW(FRoot, Full(sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | kView, nullptr, &key, nullptr);
   if (result == ERROR_SUCCESS) {
     result = RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(key);
@@ -57,20 +70,20 @@ void ScratchKey::SetDword(const std::wstring& sub, const std::wstring& name, DWO
 
 bool ScratchKey::HasKey(const std::wstring& sub) const {
   HKEY key;
-  if (RegOpenKeyExW(FRoot, Full(sub).c_str(), 0, STANDARD_RIGHTS_READ | KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+  if (RegOpenKeyExW(FRoot, Full(sub).c_str(), 0, STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | kView, &key) != ERROR_SUCCESS)
     return false;
   RegCloseKey(key);
   return true;
 }
 
 bool ScratchKey::HasValue(const std::wstring& sub, const std::wstring& name) const {
-  return RegGetValueW(FRoot, Full(sub).c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  return RegGetValueW(FRoot, Full(sub).c_str(), name.c_str(), RRF_RT_ANY | kGetValueView, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 std::vector<std::wstring> ScratchKey::SubKeys(const std::wstring& sub) const {
   std::vector<std::wstring> names;
   HKEY key;
-  if (RegOpenKeyExW(FRoot, Full(sub).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+  if (RegOpenKeyExW(FRoot, Full(sub).c_str(), 0, KEY_READ | kView, &key) != ERROR_SUCCESS) return names;
   wchar_t name[256];  // the system limits key names to 255 characters
   for (DWORD i = 0;; ++i) {
     DWORD length = 256;
@@ -96,7 +109,7 @@ void ScratchKey::SetSecurity(const std::wstring& sub, const std::wstring& sddl, 
     return;
   }
   HKEY key;
-  LSTATUS result = RegOpenKeyExW(FRoot, Full(sub).c_str(), 0, openWith, &key);
+  LSTATUS result = RegOpenKeyExW(FRoot, Full(sub).c_str(), 0, openWith | kView, &key);
   if (result == ERROR_SUCCESS) {
     result = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
     RegCloseKey(key);
