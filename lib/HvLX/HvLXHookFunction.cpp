@@ -8,7 +8,8 @@
 namespace hv {
 namespace {
 
-constexpr std::size_t kJumpSize = 5;
+constexpr std::size_t kRelativeJumpSize = 5;   // jmp rel32
+constexpr std::size_t kAbsoluteJumpSize = 14;  // jmp [rip+0] followed by the 64-bit address
 
 bool InsideTheProgram() {
   HMODULE self = nullptr;
@@ -51,24 +52,31 @@ TFunctionHook HookFunction(void* target, void* replacement) {
 
   TFunctionHook hook;
   auto* code = FollowImportStub(static_cast<std::uint8_t*>(target));
-  hook.Target = code;
-  std::memcpy(hook.SavedBytes.data(), code, hook.SavedBytes.size());
-
+  std::uint8_t jump[kAbsoluteJumpSize] = {};
   std::int64_t displacement = reinterpret_cast<std::intptr_t>(replacement) -
-                              reinterpret_cast<std::intptr_t>(code) - static_cast<std::intptr_t>(kJumpSize);
-  if (displacement < INT32_MIN || displacement > INT32_MAX)
-    throw EHvInternalError(L"Internal Error: HookFunction() cannot reach the replacement.");
-  std::uint8_t jump[kJumpSize] = {0xE9};
-  auto rel = static_cast<std::int32_t>(displacement);
-  std::memcpy(jump + 1, &rel, sizeof(rel));
-  PatchCode(code, jump, kJumpSize, hook.SavedBytes.size());
+                              reinterpret_cast<std::intptr_t>(code) - static_cast<std::intptr_t>(kRelativeJumpSize);
+  if (displacement >= INT32_MIN && displacement <= INT32_MAX) {
+    jump[0] = 0xE9;
+    auto rel = static_cast<std::int32_t>(displacement);
+    std::memcpy(jump + 1, &rel, sizeof(rel));
+    hook.SavedCount = kRelativeJumpSize;
+  } else {
+    // Only a 64-bit address space has targets a rel32 cannot reach.
+    jump[0] = 0xFF;
+    jump[1] = 0x25;  // jmp [rip+0]: the address follows the instruction
+    auto address = reinterpret_cast<std::uintptr_t>(replacement);
+    std::memcpy(jump + 6, &address, sizeof(address));
+    hook.SavedCount = kAbsoluteJumpSize;
+  }
+  std::memcpy(hook.SavedBytes.data(), code, hook.SavedCount);
+  PatchCode(code, jump, hook.SavedCount, hook.SavedCount);
+  hook.Target = code;
   return hook;
 }
 
 void UnhookFunction(const TFunctionHook& hook) {
   if (!hook.Target) return;
-  PatchCode(static_cast<std::uint8_t*>(hook.Target), hook.SavedBytes.data(), hook.SavedBytes.size(),
-            hook.SavedBytes.size());
+  PatchCode(static_cast<std::uint8_t*>(hook.Target), hook.SavedBytes.data(), hook.SavedCount, hook.SavedCount);
 }
 
 }  // namespace hv

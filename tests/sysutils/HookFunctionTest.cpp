@@ -43,7 +43,10 @@ TEST(HookFunction, FollowsAnImportStubToTheRoutine) {
   *cell = reinterpret_cast<void*>(&Original);
   page[0] = 0xFF;
   page[1] = 0x25;
-  auto cellAddress = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(cell));
+  // The operand is the cell's address in 32-bit code and its distance from the next
+  // instruction in 64-bit code.
+  auto cellAddress = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(cell) -
+                                                (sizeof(void*) == 8 ? reinterpret_cast<std::uintptr_t>(page + 6) : 0));
   std::memcpy(page + 2, &cellAddress, sizeof(cellAddress));
   std::uint8_t stubBefore[6];
   std::memcpy(stubBefore, page, 6);
@@ -56,6 +59,30 @@ TEST(HookFunction, FollowsAnImportStubToTheRoutine) {
   EXPECT_EQ(CallThrough(reinterpret_cast<void*>(&Original), 2), -98);
   hv::UnhookFunction(hook);
   EXPECT_EQ(CallThrough(reinterpret_cast<void*>(&Original), 2), 7);
+  VirtualFree(page, 0, MEM_RELEASE);
+}
+
+// A routine far from its replacement (more than 2 GiB apart in a 64-bit process, where a
+// relative jump cannot reach) is still redirected, and restored whole.
+TEST(HookFunction, ReachesAReplacementAnywhere) {
+  std::uint8_t* page = nullptr;
+  const auto image = reinterpret_cast<std::uintptr_t>(&Replacement);
+  for (std::uintptr_t hint : {image + (std::uintptr_t(1) << 33), image - (std::uintptr_t(1) << 33), std::uintptr_t(0)}) {
+    if (sizeof(void*) == 4) hint = 0;
+    page = static_cast<std::uint8_t*>(
+        VirtualAlloc(reinterpret_cast<void*>(hint), 4096, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE));
+    if (page) break;
+  }
+  ASSERT_NE(page, nullptr);
+  const std::uint8_t routine[16] = {0xB8, 7, 0, 0, 0, 0xC3};  // mov eax, 7; ret
+  std::memcpy(page, routine, sizeof(routine));
+  ASSERT_EQ(CallThrough(page, 1), 7);
+
+  hv::TFunctionHook hook = hv::HookFunction(page, reinterpret_cast<void*>(&Replacement));
+  EXPECT_EQ(CallThrough(page, 1), -99);
+  hv::UnhookFunction(hook);
+  EXPECT_EQ(std::memcmp(page, routine, sizeof(routine)), 0);
+  EXPECT_EQ(CallThrough(page, 1), 7);
   VirtualFree(page, 0, MEM_RELEASE);
 }
 
