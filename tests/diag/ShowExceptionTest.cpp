@@ -156,8 +156,8 @@ TEST_F(ShowException, WithoutAnApplicationTheRuntimeBoxNamesClassModuleAndRaiseA
     EXPECT_EQ(Boxes[0].text, hv::Fmt(L"Exception EHvGeneralError in module test_diag.exe at %p.\r\n"
                                      L"Cannot insert into sorted list.\r\n",
                                      hv::ExceptAddr()));
-    EXPECT_EQ(Boxes[1].text, L"Exception EHvGeneralError in module test_diag.exe at 00000000.\r\n"
-                             L"Not the one being handled.\r\n");
+    EXPECT_EQ(Boxes[1].text, L"Exception EHvGeneralError in module test_diag.exe at " +
+                                 std::wstring(sizeof(void*) * 2, L'0') + L".\r\nNot the one being handled.\r\n");
     EXPECT_EQ(Boxes[0].caption, L"Application Error");
     EXPECT_EQ(Boxes[0].flags & (MB_ICONERROR | MB_OK), UINT(MB_ICONERROR | MB_OK));
   }
