@@ -22,7 +22,8 @@ std::wstring Beside(const wchar_t* relative) {
 // Starts `exe`, waits until `ready` says its window is there, closes it; milliseconds to ready.
 template <class Ready>
 double TimeToReady(const std::wstring& exe, const wchar_t* caption, Ready ready) {
-  STARTUPINFOW si{sizeof si};
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   std::wstring cmd = L"\"" + exe + L"\"";
   double t0 = 1000.0 * bench::Now();

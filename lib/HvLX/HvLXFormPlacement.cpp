@@ -38,7 +38,8 @@ bool THvFormLX::SaveForm(HKEY RootKey, const std::wstring& RegKey) {
     reg.WriteInteger(L"Top", Top());
     reg.WriteInteger(L"Left", Left());
   } else {
-    WINDOWPLACEMENT wp{sizeof(wp)};
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof(wp);
     if (!GetWindowPlacement(Handle(), &wp)) RaiseLastOSError();
     reg.WriteBinaryData(L"WindowPlacement", &wp, sizeof(wp));
   }
@@ -72,10 +73,12 @@ bool THvFormLX::LoadForm(HKEY RootKey, const std::wstring& RegKey) {
     }
   }
   if (Application().MainForm() == this) {
-    STARTUPINFOW si{sizeof(si)};
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
     GetStartupInfoW(&si);
     if ((si.dwFlags & STARTF_USESHOWWINDOW) && (si.wShowWindow == SW_SHOWMINNOACTIVE || si.wShowWindow == SW_SHOWMAXIMIZED)) {
-      WINDOWPLACEMENT wp{sizeof(wp)};
+      WINDOWPLACEMENT wp{};
+      wp.length = sizeof(wp);
       if (GetWindowPlacement(Handle(), &wp)) {
         wp.showCmd = si.wShowWindow;
         ApplyPlacement(*this, wp);

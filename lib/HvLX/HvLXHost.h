@@ -16,7 +16,7 @@ bool UseWineTricks(const std::wstring& version = {});
 
 // Test seam: forces the answers until the returned scope ends.
 struct HostPins {
-  std::optional<bool> wine, mac, chromeOS, wineTricks;
+  std::optional<bool> wine{}, mac{}, chromeOS{}, wineTricks{};  // unset: not pinned
 };
 class ScopedHostPins {
  public:

@@ -25,7 +25,8 @@ void RunMacFix() {
   } reset;
   HINSTANCE instance = GetModuleHandleW(nullptr);
   if (!gFixerClassRegistered) {
-    WNDCLASSEXW wc{sizeof(wc)};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = DefWindowProcW;
     wc.hInstance = instance;

@@ -9,7 +9,8 @@ void FitToMonitor(TForm& form) {
   HMONITOR monitor = MonitorFromWindow(h, MONITOR_DEFAULTTONULL);
   if (!monitor) return;
   if (form.WindowState() == TWindowState::wsMaximized && !IsMac()) return;
-  MONITORINFO mi{sizeof(mi)};
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
   if (!GetMonitorInfoW(monitor, &mi)) return;
   const RECT& wa = mi.rcWork;
   RECT r = form.BoundsRect();
@@ -39,12 +40,14 @@ void FitToMonitor(TForm& form) {
 namespace hv {
 
 int MonitorWorkAreaWidth(HMONITOR monitor) {
-  MONITORINFO mi{sizeof(mi)};
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
   return GetMonitorInfoW(monitor, &mi) ? mi.rcWork.right - mi.rcWork.left : 0;
 }
 
 int MonitorWorkAreaHeight(HMONITOR monitor) {
-  MONITORINFO mi{sizeof(mi)};
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
   return GetMonitorInfoW(monitor, &mi) ? mi.rcWork.bottom - mi.rcWork.top : 0;
 }
 

@@ -37,7 +37,8 @@ int CommonControlsMajorVersion() {
   if (!comctl) return 0;
   using TDllGetVersion = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
   auto getVersion = reinterpret_cast<TDllGetVersion>(GetProcAddress(comctl, "DllGetVersion"));
-  DLLVERSIONINFO info{sizeof(info)};
+  DLLVERSIONINFO info{};
+  info.cbSize = sizeof(info);
   int major = getVersion && SUCCEEDED(getVersion(&info)) ? static_cast<int>(info.dwMajorVersion) : 4;
   FreeLibrary(comctl);
   return major;  // 4: the oldest libraries had no version call

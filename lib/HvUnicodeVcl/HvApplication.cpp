@@ -45,7 +45,8 @@ TApplication::~TApplication() {
 HWND TApplication::Handle() {
   if (!FHandle) {
     static bool registered = [] {
-      WNDCLASSEXW wc{sizeof(wc)};
+      WNDCLASSEXW wc{};
+      wc.cbSize = sizeof(wc);
       wc.lpfnWndProc = &TApplication::AppWndProc;
       wc.hInstance = GetModuleHandleW(nullptr);
       wc.lpszClassName = kAppWindowClass;

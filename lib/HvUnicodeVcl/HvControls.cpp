@@ -305,9 +305,11 @@ bool TMemo::ParentNotify(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
 // --- TShape ---
 
 void RegisterPaintedControlClass(const wchar_t* className) {
-  WNDCLASSEXW existing{sizeof(existing)};
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof(existing);
   if (GetClassInfoExW(GetModuleHandleW(nullptr), className, &existing)) return;
-  WNDCLASSEXW wc{sizeof(wc)};
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = DefWindowProcW;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = className;

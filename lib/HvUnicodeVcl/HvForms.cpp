@@ -18,7 +18,8 @@ const UINT WM_HV_RELEASE = WM_APP + 0x100;
 
 void TForm::RegisterFormClass() {
   static bool registered = [] {
-    WNDCLASSEXW wc{sizeof(wc)};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = &TForm::StaticWndProc;
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -251,7 +252,9 @@ void TForm::UpdateScrollBars() {
   for (int i = 0; i < 2; ++i) {
     int bar = i ? SB_VERT : SB_HORZ;
     int page = i ? rc.bottom : rc.right;
-    SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS};
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
     si.nMax = FScrollRange[i] > page ? FScrollRange[i] - 1 : 0;
     si.nPage = FScrollRange[i] > page ? page : 0;
     FScrollPos[i] = std::clamp(FScrollPos[i], 0, std::max(FScrollRange[i] - page, 0));
@@ -262,7 +265,9 @@ void TForm::UpdateScrollBars() {
 
 void TForm::Scroll(int bar, int code) {
   int i = bar == SB_VERT ? 1 : 0;
-  SCROLLINFO si{sizeof(si), SIF_ALL};
+  SCROLLINFO si{};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_ALL;
   GetScrollInfo(FHandle, bar, &si);
   int pos = si.nPos;
   switch (code) {
@@ -573,7 +578,8 @@ void TForm::PlaceInitially() {
   FPlaced = true;
   if (FPosition != TPosition::poScreenCenter || FFormStyle == TFormStyle::fsMDIChild) return;
   HMONITOR monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-  MONITORINFO mi{sizeof(mi)};
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
   if (!GetMonitorInfoW(monitor, &mi)) return;
   RECT r = BoundsRect();
   int w = r.right - r.left, h = r.bottom - r.top;

@@ -151,7 +151,11 @@ TEST(FormLXKeys, CtrlShortcutsReachTheFocusedEdit) {
   edit->SetFocus();
   auto shortcut = [&](std::initializer_list<int> held, int key) {
     hvtest::HeldKeys keys(held);
-    MSG msg{GetFocus(), WM_KEYDOWN, static_cast<WPARAM>(key), 1};
+    MSG msg{};
+    msg.hwnd = GetFocus();
+    msg.message = WM_KEYDOWN;
+    msg.wParam = static_cast<WPARAM>(key);
+    msg.lParam = 1;
     return form->IsShortCut(msg);
   };
   SendMessageW(edit->Handle(), EM_SETSEL, 0, 0);

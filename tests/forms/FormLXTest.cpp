@@ -110,7 +110,8 @@ TEST(FormLXActivate, FirstActivationEventFiresOnceAfterActivateAndFitOnlyWhenVis
 }
 
 TEST(FormLXActivate, AWindowLargerThanTheWorkAreaIsCutToItAtFirstActivation) {
-  MONITORINFO mi{sizeof(mi)};
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
   GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &mi);
   const RECT wa = mi.rcWork;
   struct Case {

@@ -19,6 +19,15 @@ using namespace hv;
 
 namespace {
 
+MSG MakeMsg(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  MSG msg{};
+  msg.hwnd = window;
+  msg.message = message;
+  msg.wParam = wParam;
+  msg.lParam = lParam;
+  return msg;
+}
+
 // The services for the scope of a test, as a windowed program or a console one has them.
 class ScopedServices {
  public:
@@ -35,7 +44,8 @@ struct CountingWindow {
 
   CountingWindow() {
     static bool registered = [] {
-      WNDCLASSEXW wc{sizeof(wc)};
+      WNDCLASSEXW wc{};
+      wc.cbSize = sizeof(wc);
       wc.lpfnWndProc = &Proc;
       wc.hInstance = GetModuleHandleW(nullptr);
       wc.lpszClassName = L"HvCountingWindow";
@@ -141,7 +151,9 @@ TEST(AppServices, PumpsDispatchPendingMessagesInPortions) {
       int before = *c.counter;
       bool waiting = c.pump();
       EXPECT_EQ(*c.counter - before, c.portions[call]) << "call " << call;
-      if (call + 1 < c.portions.size()) EXPECT_TRUE(waiting) << "call " << call;
+      if (call + 1 < c.portions.size()) {
+        EXPECT_TRUE(waiting) << "call " << call;
+      }
     }
   }
   // A posted message of another kind is left for the main loop.
@@ -260,7 +272,7 @@ TEST(MacMessages, OptionWithTheShortcutCharactersBecomesCtrlShortcuts) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "key " << c.key);
     RecordedInput input;
-    MSG msg{window.Handle, WM_SYSKEYDOWN, c.key, 0x20000000};
+    MSG msg = MakeMsg(window.Handle, WM_SYSKEYDOWN, c.key, 0x20000000);
     bool handled = false;
     MacAppMessageHandler(msg, handled);
     EXPECT_EQ(handled, c.handled);
@@ -268,7 +280,7 @@ TEST(MacMessages, OptionWithTheShortcutCharactersBecomesCtrlShortcuts) {
   }
   // Without Alt in the key data it is no shortcut of ours.
   RecordedInput input;
-  MSG plain{window.Handle, WM_SYSKEYDOWN, 0x63, 0};
+  MSG plain = MakeMsg(window.Handle, WM_SYSKEYDOWN, 0x63, 0);
   bool handled = false;
   MacAppMessageHandler(plain, handled);
   EXPECT_FALSE(handled);
@@ -280,7 +292,7 @@ TEST(MacMessages, KeysPressedAreReleasedEvenWhenAStepFails) {
   CountingWindow window;
   RecordedInput input;
   RecordedInput::FailAt = 1;  // pressing Ctrl fails
-  MSG msg{window.Handle, WM_SYSKEYDOWN, 0x76, 0x20000000};
+  MSG msg = MakeMsg(window.Handle, WM_SYSKEYDOWN, 0x76, 0x20000000);
   bool handled = false;
   MacAppMessageHandler(msg, handled);
   EXPECT_TRUE(handled);
@@ -314,7 +326,7 @@ TEST(MacMessages, OptionClickIsARightClickAndCommandClickACtrlClick) {
     hvtest::HeldKeys held = c.heldKey ? hvtest::HeldKeys({c.heldKey}) : hvtest::HeldKeys({});
     CountingWindow::SimulateAnswer = c.simulate;
     CountingWindow::ContextMenus = 0;
-    MSG msg{window.Handle, c.message, c.flags, MAKELPARAM(5, 7)};
+    MSG msg = MakeMsg(window.Handle, c.message, c.flags, MAKELPARAM(5, 7));
     bool handled = false;
     MacAppMessageHandler(msg, handled);
     EXPECT_EQ(msg.message, c.becomes);

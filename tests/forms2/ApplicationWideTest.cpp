@@ -65,7 +65,9 @@ TEST(ColorIdents, NamesAndNumbersBothWays) {
     SCOPED_TRACE(testing::Message() << c.text);
     std::optional<TColor> color = StringToColor(c.text);
     EXPECT_EQ(color, c.color);
-    if (color && c.written) EXPECT_EQ(ColorToString(*color), c.written);
+    if (color && c.written) {
+      EXPECT_EQ(ColorToString(*color), c.written);
+    }
   }
   EXPECT_EQ(ColorToRGB(clHvCustomWindowColor), RGB(0xFF, 0xFF, 0xF3));
   EXPECT_EQ(ColorToRGB(clBtnFace), GetSysColor(COLOR_BTNFACE));

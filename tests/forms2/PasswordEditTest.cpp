@@ -68,7 +68,9 @@ TEST(PasswordEdit, AnOwnContextMenuReplacesTheShowPasswordMenu) {
   std::vector<TMenuItem*> items;
   HMENU menu = edit->PasswordEditForm()->HvPopupMenu1->BuildNativeMenu(items);
   ASSERT_EQ(GetMenuItemCount(menu), 3);
-  MENUITEMINFOW info{sizeof(info), MIIM_FTYPE};
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof(info);
+  info.fMask = MIIM_FTYPE;
   GetMenuItemInfoW(menu, 1, TRUE, &info);
   EXPECT_TRUE(info.fType & MFT_SEPARATOR);
   wchar_t caption[64] = {};
