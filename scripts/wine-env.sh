@@ -1,8 +1,10 @@
 # Sourced by every script that runs a program under Wine: a project-local prefix and a
 # project-local HOME, trash and temp folder, so nothing the program deletes can reach the
-# developer's own files.
+# developer's own files. HV_BUILD may name the build folder; by default it is the one this
+# machine's Wine runs (build/ or build64/, see wine-arch.sh).
 HV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-HV_BUILD="${HV_BUILD:-$HV_ROOT/build}"
+source "$HV_ROOT/scripts/wine-arch.sh"
+HV_BUILD="${HV_BUILD:-$(hv_build_dir "$HV_ROOT")}"
 export WINEPREFIX="${WINEPREFIX:-$HV_BUILD/wineprefix}"
 export WINEARCH=win64
 export WINEDEBUG="${WINEDEBUG:--all}"
@@ -12,34 +14,70 @@ export XDG_DATA_HOME="$HOME/.local/share"
 export XDG_CONFIG_HOME="$HOME/.config"
 export XDG_CACHE_HOME="$HOME/.cache"
 export TMPDIR="$HV_BUILD/tmp"
+# Debian's wine wrapper takes the 32-bit loader whenever wine32 is installed, and that loader
+# cannot start where the kernel refuses 32-bit code: there every Wine run, also the one that
+# Wine starts for itself, goes through the 64-bit loader.
+# HV_WINE is the command that starts a program; scripts call `wine`, which runs it.
+HV_WINE=wine
+if [ "$HV_ARCH" = 64 ]; then
+  export WINELOADER="$HV_WINE64_LOADER"
+  HV_WINE="$WINELOADER"
+  wine() { "$WINELOADER" "$@"; }
+  export -f wine
+fi
 # Programs that show windows run in Wine's virtual desktop "hvtest": it draws title bars and
 # hides windows at once (a bare Xvfb has no window manager). The program and the driver that
 # presses its buttons share it, so the driver sees the program's windows.
-HV_GUI_SUITES="${HV_GUI_SUITES:-test_forms.exe test_forms2.exe test_progresswnd.exe test_mainwindow.exe HalvernUninstaller.exe ui_driver.exe bare_window.exe startup_bench.exe}"
+HV_GUI_SUITES="${HV_GUI_SUITES:-test_forms.exe test_forms2.exe test_progresswnd.exe HalvernUninstaller.exe ui_driver.exe bare_window.exe startup_bench.exe}"
 mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$TMPDIR"
+
+# Stops the calling script with Wine's own words and a hint when a Wine step fails.
+hv_wine_step() {  # $1: what the step does; the rest: the command
+  local what="$1" out
+  shift
+  if ! out=$("$@" 2>&1 </dev/null); then
+    echo "error: $what failed: $*" >&2
+    echo "$out" | tail -n 20 >&2
+    echo "hint: $HV_ARCH_REASON; remove $WINEPREFIX and run again, or set HV_FORCE_WIN64=1" >&2
+    return 1
+  fi
+}
 
 # Creates the prefix once (under a lock, since ctest starts programs in parallel) and keeps
 # the Wine server alive, so that each later process starts in milliseconds.
 hv_wine_ready() {
+  mkdir -p "$HV_BUILD"
   (
+    set -e
     flock 9
     if [ ! -f "$WINEPREFIX/.hv-ready" ]; then
-      wineboot -i >/dev/null 2>&1 || true
+      # The 64-bit loader's prefix complains that syswow64's rundll32 cannot start and still
+      # comes out whole: judge the prefix by its system registry, not by the exit code.
+      wine wineboot -i >"$HV_BUILD/wineboot.log" 2>&1 </dev/null || true
       wineserver -w
+      if [ ! -f "$WINEPREFIX/system.reg" ] || ! grep -q . "$WINEPREFIX/system.reg"; then
+        echo "error: Wine could not create the prefix $WINEPREFIX; wineboot said:" >&2
+        tail -n 20 "$HV_BUILD/wineboot.log" >&2
+        echo "hint: $HV_ARCH_REASON; set HV_FORCE_WIN64=1 to use the 64-bit loader" >&2
+        exit 1
+      fi
       touch "$WINEPREFIX/.hv-ready"
     fi
     # GUI suites run inside a Wine virtual desktop of their own: with no window manager on
     # the X display, hiding or destroying a shown top-level window costs ~2 s each.
     if [ "$(cat "$WINEPREFIX/.hv-desktops" 2>/dev/null)" != "$HV_GUI_SUITES" ]; then
       for exe in $HV_GUI_SUITES; do
-        wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$exe\\Explorer" /v Desktop /d hvtest /f >/dev/null 2>&1 </dev/null || true
+        hv_wine_step "choosing the virtual desktop of $exe" \
+          wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$exe\\Explorer" /v Desktop /d hvtest /f
       done
-      wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v hvtest /d 1024x768 /f >/dev/null 2>&1 </dev/null || true
+      hv_wine_step "sizing the virtual desktop" \
+        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v hvtest /d 1024x768 /f
       echo "$HV_GUI_SUITES" >"$WINEPREFIX/.hv-desktops"
     fi
-  ) 9>"$HV_BUILD/.wineprefix.lock"
+  ) 9>"$HV_BUILD/.wineprefix.lock" || return 1
   # A persistent server, warmed up with its services started here with no output attached:
   # a service started by the first program of a test would hold the test runner's pipe open.
-  if ! wineserver -p60 >/dev/null 2>&1 </dev/null; then :; fi
-  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+  # A server that is already running makes -p answer non-zero: that is not a failure.
+  wineserver -p60 >/dev/null 2>&1 </dev/null || wineserver -p60 >/dev/null 2>&1 </dev/null || :
+  hv_wine_step "starting the Wine services" wine cmd /c exit
 }

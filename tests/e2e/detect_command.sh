@@ -3,6 +3,7 @@
 # planted, and with none; and that /detect changes nothing.
 set -euo pipefail
 build="$(cd "$1" && pwd)"
+export HV_BUILD="$build"
 source "$(dirname "$0")/../../scripts/wine-env.sh"
 hv_wine_ready
 plant() { wine "$build/tools/plant_traces.exe" "$@"; }
@@ -26,4 +27,30 @@ grep -qx "Sendaro is ready to be uninstalled." <<<"$out" || fail "Sendaro not de
 plant clean
 out=$(detect)
 [ "$out" = $'Corvista is not detected.\nSendaro is not detected.' ] || fail "unexpected: $out"
+
+# Traces written by another tool into the registry view of 32-bit programs are found by every
+# build (the 64-bit one asks for that view); the same traces in the 64-bit view alone are not,
+# as a 32-bit program on 64-bit Windows does not see them.
+uninstall='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall'
+products='HKCR\Installer\Products'
+reg_view() {  # $1: 32 or 64; then "add" or "delete" and the key
+  local view="$1" verb="$2" key="$3"
+  shift 3
+  wine reg "$verb" "$key" "$@" "/reg:$view" /f >/dev/null
+}
+for view in 64 32; do
+  reg_view "$view" add "$uninstall\Pelmark" /v DisplayName /d Pelmark
+  reg_view "$view" add "$products\72E4D18C93A506F47B8EA2D6915F0C43" /v ProductName /d "Halvern Sendaro"
+  out=$(detect)
+  echo "$out"
+  if [ "$view" = 64 ]; then
+    [ "$out" = $'Corvista is not detected.\nSendaro is not detected.' ] || fail "traces of the 64-bit view were detected: $out"
+  else
+    grep -q "^  Add/Remove Programs entry: .*Uninstall.Pelmark" <<<"$out" || fail "the 32-bit view's entry was not found: $out"
+    grep -q "^  Windows Installer registration: .*72E4D18C93A506F47B8EA2D6915F0C43" <<<"$out" ||
+      fail "the 32-bit view's registration was not found: $out"
+  fi
+  reg_view "$view" delete "$uninstall\Pelmark"
+  reg_view "$view" delete "$products\72E4D18C93A506F47B8EA2D6915F0C43"
+done
 echo "detect command: all checks passed"

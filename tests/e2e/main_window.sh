@@ -5,6 +5,7 @@
 set -euo pipefail
 build="$(cd "$1" && pwd)"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
+export HV_BUILD="$build"
 source "$root/scripts/wine-env.sh"
 source "$root/scripts/xvfb.sh"
 hv_display_ready
