@@ -68,7 +68,7 @@ TRecycleStaging::~TRecycleStaging() { Recycle(); }
 std::wstring TRecycleStaging::NextBucket() {
   if (FStaging.empty()) {
     std::wstring staging = ExpandFileNameLX(FFolder + StagingName());
-    if (!CreateDirectoryW(LongFileName(staging, false).c_str(), nullptr)) return {};
+    if (!CreateDirectoryW(LongFileName(staging).c_str(), nullptr)) return {};
     FStaging = staging;
     FBucketFill = kBucketSize;
   }
@@ -76,9 +76,9 @@ std::wstring TRecycleStaging::NextBucket() {
     FBucket.clear();
     const int index = FBuckets++;
     const std::wstring group = Fmt(L"%s\\%.3d", FStaging, index / kBucketSize);
-    if (index % kBucketSize == 0 && !CreateDirectoryW(LongFileName(group, false).c_str(), nullptr)) return {};
+    if (index % kBucketSize == 0 && !CreateDirectoryW(LongFileName(group).c_str(), nullptr)) return {};
     const std::wstring bucket = Fmt(L"%s\\%.3d", group, index % kBucketSize);
-    if (!CreateDirectoryW(LongFileName(bucket, false).c_str(), nullptr)) return {};
+    if (!CreateDirectoryW(LongFileName(bucket).c_str(), nullptr)) return {};
     FBucket = bucket;
     FBucketFill = 0;
   }
@@ -95,7 +95,7 @@ bool TRecycleStaging::MayMove(HANDLE entry, const std::wstring& path) {
   // Other links were opened as what they lead to, which then lies elsewhere.
   if (!FFolderKnown) {
     FFolderKnown = true;
-    UniqueFileHandle folder(CreateFileW(LongFileName(FFolder, false).c_str(), 0,
+    UniqueFileHandle folder(CreateFileW(LongFileName(FFolder).c_str(), 0,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (folder) {
@@ -114,7 +114,7 @@ bool TRecycleStaging::MayMove(HANDLE entry, const std::wstring& path) {
 }
 
 TRecycleStaging::TMoveResult TRecycleStaging::MoveAside(const std::wstring& entry) {
-  const std::wstring path = ExcludeTrailingBackslashLX(LongFileName(entry, false));
+  const std::wstring path = ExcludeTrailingBackslashLX(LongFileName(entry));
   // Links in a tree are looked for before the tree is held open for its move, which would
   // keep the search from listing it.
   const DWORD attrs = GetFileAttributesW(path.c_str());

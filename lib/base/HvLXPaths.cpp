@@ -1,11 +1,10 @@
 #include "HvLXPaths.h"
 
-#include "HvLXExistence.h"
 #include "HvWindows.h"
 
 namespace hv {
 
-std::wstring LongFileName(const std::wstring& path, bool resolveLinks) {
+std::wstring LongFileName(const std::wstring& path) {
   std::wstring result = path;
   if (path.size() > kLongPathThreshold) {
     if (path.starts_with(L"\\\\?\\"))
@@ -15,15 +14,11 @@ std::wstring LongFileName(const std::wstring& path, bool resolveLinks) {
     else if (path.starts_with(L"\\\\"))
       result = L"\\\\?\\UNC\\" + path.substr(2);
   }
-  if (resolveLinks && IsReparsePoint(result)) {
-    std::wstring finalPath;
-    if (GetFinalPathName(result, finalPath)) result = finalPath;
-  }
   return result;
 }
 
 std::wstring ExpandFileNameLX(const std::wstring& path) {
-  const std::wstring longPath = LongFileName(path, false);
+  const std::wstring longPath = LongFileName(path);
   DWORD size = GetFullPathNameW(longPath.c_str(), 0, nullptr, nullptr);
   while (size != 0) {
     std::wstring buffer(size, L'\0');

@@ -12,9 +12,9 @@ inline constexpr std::size_t kLongPathThreshold = 248;
 
 // The form of `path` that the file calls accept at any length: drive paths longer than
 // kLongPathThreshold gain "\\?\", UNC paths "\\?\UNC\"; relative paths and those already in
-// that form stay as they are. With `resolveLinks`, a reparse point is replaced by the final
-// path it leads to (when the system can name it).
-std::wstring LongFileName(const std::wstring& path, bool resolveLinks);
+// that form stay as they are. Text only: the form that also resolves links is the file
+// layer's LongFileName(path, resolveLinks).
+std::wstring LongFileName(const std::wstring& path);
 
 // Absolute form of `path` (relative to the current folder); `path` itself when the system
 // cannot expand it.

@@ -91,15 +91,24 @@ bool GetFinalPathName(const std::wstring& path, std::wstring& finalPath) {
   return true;
 }
 
+std::wstring LongFileName(const std::wstring& path, bool resolveLinks) {
+  std::wstring result = LongFileName(path);
+  if (resolveLinks && IsReparsePoint(result)) {
+    std::wstring finalPath;
+    if (GetFinalPathName(result, finalPath)) result = finalPath;
+  }
+  return result;
+}
+
 bool FileExistsLX(const std::wstring& path, bool followLink) {
-  return FileExistsRule(LongFileName(path, false), followLink);
+  return FileExistsRule(LongFileName(path), followLink);
 }
 
 bool DirExistsLX(const std::wstring& path, bool followLink) {
   if (path.empty()) return false;
   try {
     SetLastError(0);
-    const bool exists = DirExistsRule(LongFileName(path, false), followLink);
+    const bool exists = DirExistsRule(LongFileName(path), followLink);
     if (!exists) return false;
     // An unreachable share or an empty drive can leave a "found" answer behind it.
     const DWORD error = GetLastError();
@@ -111,11 +120,11 @@ bool DirExistsLX(const std::wstring& path, bool followLink) {
 }
 
 bool DirExistsUncheckedLX(const std::wstring& path, bool followLink) {
-  return !path.empty() && DirExistsRule(LongFileName(path, false), followLink);
+  return !path.empty() && DirExistsRule(LongFileName(path), followLink);
 }
 
 void FileExistsReport(const std::wstring& path, bool followLink, std::wstring& report) {
-  const std::wstring longPath = LongFileName(path, false);
+  const std::wstring longPath = LongFileName(path);
   report = L"FileName = [" + path + L"]\r\n";
   report += L"Long_FileName = [" + longPath + L"]\r\n";
   report += L"FollowLink = " + std::wstring(BoolText(followLink)) + L"\r\n";

@@ -14,6 +14,9 @@ bool IsReparsePoint(const std::wstring& path);
 // The final path the system gives for `path` (links resolved, "\\?\" form). False, with
 // `finalPath` untouched, when the path cannot be opened or the system gives no name.
 bool GetFinalPathName(const std::wstring& path, std::wstring& finalPath);
+// The long form of `path` (the text-only LongFileName(path)); with `resolveLinks`, a reparse
+// point is replaced by the final path it leads to (when the system can name it).
+std::wstring LongFileName(const std::wstring& path, bool resolveLinks);
 
 // A file (not a folder) exists at `path`. A file that is locked or unreadable exists when a
 // directory listing still shows it; with `followLink`, a link exists only when what it leads

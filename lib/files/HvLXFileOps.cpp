@@ -48,7 +48,7 @@ bool RefuseUnsafeLink(const std::wstring& longPath) {
 }
 
 bool ForceDirectoriesStep(const std::wstring& path) {
-  std::wstring dir = ExcludeTrailingBackslashLX(LongFileName(path, false));
+  std::wstring dir = ExcludeTrailingBackslashLX(LongFileName(path));
   if (dir.empty()) throw EHvGeneralError(L"Unable to create directory");
   if (dir.size() < 3) return true;
   if (DirExistsUncheckedLX(dir, true)) return true;
@@ -70,7 +70,7 @@ int FileSetAttrLX(const std::wstring& path, int attrs, bool followLink) {
 }
 
 bool DeleteFileLX(const std::wstring& path) {
-  const std::wstring longPath = LongFileName(path, false);
+  const std::wstring longPath = LongFileName(path);
   if (RefuseUnsafeLink(longPath)) return false;
   if (DeleteFileW(longPath.c_str())) return true;
   const DWORD error = GetLastError();
@@ -82,18 +82,18 @@ bool DeleteFileLX(const std::wstring& path) {
 }
 
 bool RemoveDirLX(const std::wstring& path) {
-  const std::wstring longPath = LongFileName(path, false);
+  const std::wstring longPath = LongFileName(path);
   if (RefuseUnsafeLink(longPath)) return false;
   return RemoveDirectoryW(longPath.c_str()) != 0;
 }
 
 HANDLE FileOpenLX(const std::wstring& path, unsigned mode) {
-  return CreateFileW(LongFileName(path, false).c_str(), AccessOfMode(mode), ShareOfMode(mode), nullptr,
+  return CreateFileW(LongFileName(path).c_str(), AccessOfMode(mode), ShareOfMode(mode), nullptr,
                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 HANDLE FileCreateLX(const std::wstring& path, unsigned mode, unsigned rights) {
-  return CreateFileW(LongFileName(path, false).c_str(), GENERIC_READ | GENERIC_WRITE, ShareOfMode(mode),
+  return CreateFileW(LongFileName(path).c_str(), GENERIC_READ | GENERIC_WRITE, ShareOfMode(mode),
                      nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 

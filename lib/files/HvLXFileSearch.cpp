@@ -91,7 +91,7 @@ void AddFilesOfTree(const std::wstring& folder, TStrings& list, const std::wstri
 int FindFirstLX(const std::wstring& path, unsigned attributes, TSearchRecLX& search, bool ignoreAccessDenied,
                 bool limitToDirectories) {
   FindCloseLX(search);
-  const std::wstring longPath = LongFileName(path, false);
+  const std::wstring longPath = LongFileName(path);
   search.ExcludeAttr = ~attributes & kFindExcludable;
   search.LocalTimeOffset = CurrentLocalTimeOffset();
   const FilePlatform& platform = CurrentFilePlatform();

@@ -66,7 +66,7 @@ std::wstring ParentOf(const std::wstring& path) {
 // The entry at `path` as a directory listing shows it; false when there is none.
 bool ReadEntry(const std::wstring& path, TEntry& entry) {
   if (path.empty() || HasWildcard(path)) return false;
-  entry.path = ExcludeTrailingBackslashLX(LongFileName(ExpandFileNameLX(path), false));
+  entry.path = ExcludeTrailingBackslashLX(LongFileName(ExpandFileNameLX(path)));
   UniqueFindHandle find(FindFirstFileW(entry.path.c_str(), &entry.data));
   return find.valid();
 }

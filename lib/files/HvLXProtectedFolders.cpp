@@ -58,7 +58,7 @@ std::vector<std::wstring> Keys(const std::wstring& path) {
   std::vector<std::wstring> keys;
   if (path.empty()) return keys;
   std::wstring full = ExpandFileNameLX(path);
-  if (!full.starts_with(L"\\\\?\\") && full.size() > MAX_PATH - 12) full = LongFileName(full, false);
+  if (!full.starts_with(L"\\\\?\\") && full.size() > MAX_PATH - 12) full = LongFileName(full);
   keys.push_back(Upper(StripLongPrefix(LongNameOf(full))));
   if (std::optional<std::wstring> real = RealIdentity(full)) {
     std::wstring key = Upper(StripLongPrefix(*real));

@@ -32,7 +32,7 @@ std::vector<TEntry> EntriesIn(const std::wstring& folder) {
   std::vector<TEntry> entries;
   const std::wstring dir = ExcludeTrailingBackslashLX(folder);
   WIN32_FIND_DATAW data;
-  UniqueFindHandle find(FindFirstFileW(LongFileName(dir + L"\\*", false).c_str(), &data));
+  UniqueFindHandle find(FindFirstFileW(LongFileName(dir + L"\\*").c_str(), &data));
   if (!find) return entries;
   do {
     const std::wstring name = data.cFileName;

@@ -60,7 +60,7 @@ HANDLE CreateFileByMode(const std::wstring& name, std::uint16_t shareBits) {
 }
 
 HANDLE OpenOrCreate(const std::wstring& fileName, std::uint16_t mode, bool longPaths) {
-  std::wstring name = longPaths ? LongFileName(fileName, false) : fileName;
+  std::wstring name = longPaths ? LongFileName(fileName) : fileName;
   if ((mode & fmCreate) == fmCreate) {
     std::uint16_t share = mode & 0xFF;
     if (share == 0xFF) share = fmShareExclusive;  // a caller passing 0xFFFF means "create, exclusive"

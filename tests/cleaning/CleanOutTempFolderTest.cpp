@@ -17,7 +17,7 @@ using cleaningtest::WatchingDisplay;
 using hvtest::PathExists;
 using hvtest::ScratchDir;
 
-bool Exists(const std::wstring& path) { return PathExists(hv::LongFileName(path, false)); }
+bool Exists(const std::wstring& path) { return PathExists(hv::LongFileName(path)); }
 
 void MakeFolder(const std::wstring& path, DWORD attrs = 0) {
   hv::ForceDirectoriesLX(path);
@@ -27,14 +27,14 @@ void MakeFolder(const std::wstring& path, DWORD attrs = 0) {
 }
 
 void MakeFile(const std::wstring& path, const std::string& text = "x", DWORD attrs = 0) {
-  ASSERT_TRUE(hvtest::WriteTextFile(hv::LongFileName(path, false), text)) << GetLastError();
+  ASSERT_TRUE(hvtest::WriteTextFile(hv::LongFileName(path), text)) << GetLastError();
   if (attrs) {
-    ASSERT_TRUE(SetFileAttributesW(hv::LongFileName(path, false).c_str(), attrs));
+    ASSERT_TRUE(SetFileAttributesW(hv::LongFileName(path).c_str(), attrs));
   }
 }
 
 std::string ReadFile(const std::wstring& path) {
-  hv::UniqueFileHandle file(CreateFileW(hv::LongFileName(path, false).c_str(), GENERIC_READ, FILE_SHARE_READ,
+  hv::UniqueFileHandle file(CreateFileW(hv::LongFileName(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
                                         nullptr, OPEN_EXISTING, 0, nullptr));
   std::string text(64, '\0');
   DWORD read = 0;

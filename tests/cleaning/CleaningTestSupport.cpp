@@ -60,7 +60,7 @@ std::vector<std::wstring> RecycledAs(const std::wstring& name) {
     for (int j = 0; j < folders.Count(); ++j) {
       const std::wstring candidate = folders[j] + L"\\" + name;
       if (folders[j].size() - staging[i].size() == 8 &&
-          GetFileAttributesW(hv::LongFileName(candidate, false).c_str()) != INVALID_FILE_ATTRIBUTES)
+          GetFileAttributesW(hv::LongFileName(candidate).c_str()) != INVALID_FILE_ATTRIBUTES)
         found.push_back(candidate);
     }
   }

@@ -25,7 +25,7 @@ TEST(LongFileName, PrefixesOnlyAbsolutePathsPastTheLimit) {
       {L"", L""},
   };
   for (std::size_t i = 0; i < std::size(cases); ++i)
-    EXPECT_EQ(hv::LongFileName(cases[i].in, false), cases[i].expected) << "case " << i;
+    EXPECT_EQ(hv::LongFileName(cases[i].in), cases[i].expected) << "case " << i;
 }
 
 TEST(PathText, TrailingBackslashAndBaseName) {

@@ -171,7 +171,7 @@ TEST(FileSearch, LongAndNonAsciiPathsComeBackAsGiven) {
     hv::ForceDirectoriesLX(deep);
   }
   const std::wstring name = L"\u00e9t\u00e9 \u65e5\u672c \u0416.txt";
-  ASSERT_TRUE(hvtest::WriteTextFile(hv::LongFileName(deep + L"\\" + name, false), "x"));
+  ASSERT_TRUE(hvtest::WriteTextFile(hv::LongFileName(deep + L"\\" + name), "x"));
 
   hv::THvStringList list;
   hv::FindFilesLX(dir.Path(), list, L"*.txt", true, false);
