@@ -63,6 +63,18 @@ hv_wine_ready() {
       fi
       touch "$WINEPREFIX/.hv-ready"
     fi
+    # Wine's own fonts (Tahoma, the designed font of the windows, and Marlett, which draws the
+    # title-bar buttons) from Debian's fonts-wine. The 64-bit loader's prefix set-up leaves the
+    # Fonts folder empty, and without them every caption falls back to another font.
+    fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ ! -f "$fonts/marlett.ttf" ]; then
+      if [ ! -f /usr/share/wine/fonts/marlett.ttf ]; then
+        echo "error: Wine's fonts are missing (/usr/share/wine/fonts); run scripts/setup.sh" >&2
+        exit 1
+      fi
+      mkdir -p "$fonts"
+      cp /usr/share/wine/fonts/*.ttf "$fonts/"
+    fi
     # GUI suites run inside a Wine virtual desktop of their own: with no window manager on
     # the X display, hiding or destroying a shown top-level window costs ~2 s each.
     if [ "$(cat "$WINEPREFIX/.hv-desktops" 2>/dev/null)" != "$HV_GUI_SUITES" ]; then
