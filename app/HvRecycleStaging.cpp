@@ -6,6 +6,7 @@
 #include "HvFormat.h"
 #include "HvHandles.h"
 #include "HvLXFiles.h"
+#include "HvLXStrings.h"
 #include "HvWindows.h"
 
 namespace hv {
@@ -27,11 +28,6 @@ bool HoldsUnremovableLink(const std::wstring& folder) {
     return !found;
   });
   return found;
-}
-
-bool SameText(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                              TRUE) == CSTR_EQUAL;
 }
 
 // The final path of what an open handle refers to ("\\?\" form), or nothing.
@@ -106,11 +102,11 @@ bool TRecycleStaging::MayMove(HANDLE entry, const std::wstring& path) {
   const std::wstring name = NameOf(path);
   if (FFolderFinalPath) {
     if (const std::optional<std::wstring> own = FinalPathOf(entry))
-      return SameText(*own, *FFolderFinalPath + L"\\" + name);
+      return SameTextOrdinal(*own, *FFolderFinalPath + L"\\" + name);
   }
   const std::optional<TVolumeIdentity> own = VolumeIdentityOfHandle(entry);
   return own && FFolderIdentity && own->Volume == FFolderIdentity->Volume &&
-         SameText(own->Name, IncludeTrailingBackslashLX(FFolderIdentity->Name) + name);
+         SameTextOrdinal(own->Name, IncludeTrailingBackslashLX(FFolderIdentity->Name) + name);
 }
 
 TRecycleStaging::TMoveResult TRecycleStaging::MoveAside(const std::wstring& entry) {

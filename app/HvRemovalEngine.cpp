@@ -3,6 +3,7 @@
 #include "HvExceptions.h"
 #include "HvLXFiles.h"
 #include "HvLXRegistry.h"
+#include "HvLXStrings.h"
 #include "HvRegistryListing.h"
 
 namespace hv {
@@ -128,7 +129,7 @@ bool TRemovalEngine::ProcessInstallerRegistrations(bool RemoveTraces, const TReg
     // once the registration is deleted the later names would read nothing anyway.
     const std::wstring productName = registrations.Value(i);
     for (const std::wstring& keyName : KeyNames) {
-      if (AnsiCompareText(productName, keyName) != 0) continue;
+      if (!SameTextLocale(productName, keyName)) continue;
       found = true;
       Found(TTraceKind::InstallerRegistration, kHKCR + registrations.KeyPath(i), L"ProductName = " + productName);
       if (RemoveTraces) RegDeleteKeyLX(HKEY_CLASSES_ROOT, registrations.KeyPath(i));

@@ -4,6 +4,7 @@
 #include "HvLXCancelableFrm.h"
 #include "HvLXExitCleanup.h"
 #include "HvLXForms.h"
+#include "HvLXStrings.h"
 #include "HvLXUserInterfaceUnits.h"
 #include "HvWindows.h"
 
@@ -23,7 +24,8 @@ struct HardenDllSearch {
 bool IsDetectCommand() {
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  const bool detect = argv && argc > 1 && (lstrcmpiW(argv[1], L"/detect") == 0 || lstrcmpiW(argv[1], L"-detect") == 0);
+  const bool detect =
+      argv && argc > 1 && (hv::SameTextLocale(argv[1], L"/detect") || hv::SameTextLocale(argv[1], L"-detect"));
   LocalFree(argv);
   return detect;
 }
