@@ -30,11 +30,19 @@ TRemovalEngine::DetectionPass::~DetectionPass() {
   }
 }
 
-bool TRemovalEngine::ProcessCorvista(bool RemoveTraces) { return ProcessProduct(RemoveTraces, CorvistaDescription()); }
-bool TRemovalEngine::ProcessSendaro(bool RemoveTraces) { return ProcessProduct(RemoveTraces, SendaroDescription()); }
+bool TRemovalEngine::ProcessCorvista(bool RemoveTraces) {
+  return ProcessProduct(RemoveTraces, ProductCatalogue()[kCorvista]);
+}
+bool TRemovalEngine::ProcessSendaro(bool RemoveTraces) {
+  return ProcessProduct(RemoveTraces, ProductCatalogue()[kSendaro]);
+}
 
 bool TRemovalEngine::ProcessProduct(bool RemoveTraces, const TProductDescription& product) {
-  return ProcessProduct(RemoveTraces, product.Folders, product.SetupExes, product.KeyNames, product.ProductCodes);
+  // Asked on every call, as before any product is looked for: the system's answer of the moment.
+  const std::wstring programFiles = GetProgramFilesFolder();
+  TStringVec folders;
+  for (const std::wstring& suffix : product.FolderSuffixes) folders.push_back(programFiles + suffix);
+  return ProcessProduct(RemoveTraces, folders, product.SetupExes, product.KeyNames, product.ProductCodes);
 }
 
 bool TRemovalEngine::ProcessProduct(bool RemoveTraces, const TStringVec& Folders, const TStringVec& SetupExes,
