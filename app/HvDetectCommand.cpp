@@ -1,7 +1,7 @@
 #include "HvDetectCommand.h"
 
 #include "HvExceptions.h"
-#include "HvLXConsoleOut.h"
+#include "HvLXConsole.h"
 #include "HvRemovalEngine.h"
 
 namespace hv {
