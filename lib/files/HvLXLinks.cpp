@@ -95,17 +95,13 @@ std::optional<std::wstring> RealIdentity(const std::wstring& path) {
   UniqueFileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file) return std::nullopt;
-  DWORD size = MAX_PATH;
-  for (;;) {
-    std::wstring buffer(size, L'\0');
-    const DWORD len = GetFinalPathNameByHandleW(file.get(), buffer.data(), size, 0);
-    if (len == 0) return std::nullopt;
-    if (len < size) {
-      buffer.resize(len);
-      return ExcludeTrailingBackslashLX(buffer);
-    }
-    size = len + 1;
-  }
+  return RealIdentityOfHandle(file.get());
+}
+
+std::optional<std::wstring> RealIdentityOfHandle(void* handle) {
+  std::optional<std::wstring> path = FinalPathOfHandle(handle);
+  if (path) *path = ExcludeTrailingBackslashLX(*path);
+  return path;
 }
 
 std::optional<TVolumeIdentity> VolumeIdentityOfHandle(void* handle) {
