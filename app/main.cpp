@@ -1,6 +1,7 @@
 #include "HalvernUninstallerMainFrm.h"
 #include "HvApplication.h"
 #include "HvDetectCommand.h"
+#include "HvHandles.h"
 #include "HvLXCancelableFrm.h"
 #include "HvLXExitCleanup.h"
 #include "HvLXForms.h"
@@ -23,11 +24,10 @@ struct HardenDllSearch {
 
 bool IsDetectCommand() {
   int argc = 0;
-  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  const bool detect =
-      argv && argc > 1 && (hv::SameTextLocale(argv[1], L"/detect") || hv::SameTextLocale(argv[1], L"-detect"));
-  LocalFree(argv);
-  return detect;
+  const hv::UniqueLocalMem<wchar_t**> argv(CommandLineToArgvW(GetCommandLineW(), &argc));
+  if (!argv || argc < 2) return false;
+  const wchar_t* first = argv.get()[1];
+  return hv::SameTextLocale(first, L"/detect") || hv::SameTextLocale(first, L"-detect");
 }
 
 }  // namespace
