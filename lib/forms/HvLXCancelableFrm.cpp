@@ -5,7 +5,7 @@
 #include "HvFormat.h"
 #include "HvLXChecks.h"
 #include "HvLXClock.h"
-#include "HvLXMainThread.h"
+#include "HvLXThreadCheck.h"
 #include "HvLXPendingMessages.h"
 #include "HvLXVclUtils.h"
 #include "HvLXResStrings.h"

@@ -1,6 +1,6 @@
 #include <vector>
 
-#include "HvLXMainThread.h"
+#include "HvLXThreadCheck.h"
 #include "HvLXVclUtils.h"
 
 namespace hv {

@@ -1,6 +1,6 @@
 #include "HvApplication.h"
 #include "HvLXHost.h"
-#include "HvLXMainThread.h"
+#include "HvLXThreadCheck.h"
 #include "HvLXVclUtils.h"
 #include "HvLXWait.h"
 #include "HvVisualStyles.h"
