@@ -76,6 +76,13 @@ void RunHostScript(const std::string& script) {
   while (!hvtest::PathExists(marker)) Sleep(5);
 }
 
+bool HostIsLink(const std::wstring& path) {
+  hvtest::ScratchDir flagDir;
+  const std::wstring flag = flagDir / L"is-link";
+  RunHostScript("if test -L " + ShellQuote(HostPath(path)) + "; then touch " + ShellQuote(HostPath(flag)) + "; fi");
+  return hvtest::PathExists(flag);
+}
+
 HostLinks::~HostLinks() {
   std::string script = "true";
   for (const std::wstring& link : FLinks) script += "; rm -f " + ShellQuote(HostPath(link));

@@ -15,6 +15,9 @@ std::string HostPath(const std::wstring& path);
 std::wstring DosPath(const std::string& hostPath);
 // Runs `script` with the host's /bin/sh and waits until it has finished.
 void RunHostScript(const std::string& script);
+// Whether the host sees a symbolic link at `path`, dangling or not (Wine shows a Windows program
+// no entry at all for a dangling link).
+bool HostIsLink(const std::wstring& path);
 // The script text for one word: single-quoted for the host shell.
 std::string ShellQuote(const std::string& word);
 
