@@ -5,9 +5,9 @@
 #include "HvFormat.h"
 #include "HvLXChecks.h"
 #include "HvLXClock.h"
-#include "HvLXMainThread.h"
+#include "HvLXMessagePumps.h"
 #include "HvLXPendingMessages.h"
-#include "HvLXVclUtils.h"
+#include "HvLXThreadCheck.h"
 #include "HvLXResStrings.h"
 
 namespace hv {

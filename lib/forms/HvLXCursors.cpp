@@ -1,7 +1,8 @@
+#include "HvLXCursors.h"
+
 #include <vector>
 
-#include "HvLXMainThread.h"
-#include "HvLXVclUtils.h"
+#include "HvLXThreadCheck.h"
 
 namespace hv {
 namespace {

@@ -10,7 +10,8 @@
 #include "HvApplication.h"
 #include "HvLXFontBoost.h"
 #include "HvLXHost.h"
-#include "HvLXVclUtils.h"
+#include "HvLXMacFix.h"
+#include "HvLXMonitorFit.h"
 #include "HvScreen.h"
 
 namespace hv {

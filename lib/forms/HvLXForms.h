@@ -113,18 +113,4 @@ const std::vector<THvFormLX*>& ModalForms();
 // Runs once; every THvFormLX runs it on creation, the program may run it earlier.
 void InitializeHvLXForms();
 
-// The screen's font families ("Default" first), built on first use. A failure to build the
-// list is reported once per process and never raised.
-std::vector<std::wstring> SafeScreenFonts();
-// Test seam: the two system font enumerations, so a test can make them fail.
-struct TFontEnumerators {
-  std::vector<std::wstring> (*AllCharsets)();
-  std::vector<std::wstring> (*PerFamily)();
-};
-TFontEnumerators SetFontEnumerators(const TFontEnumerators& enumerators);
-
-// The display workaround for Wine on macOS, where a window can end up on no monitor.
-bool NeedsMacFix(HWND hwnd);
-void RunMacFix();
-
 }  // namespace hv

@@ -1,6 +1,7 @@
 // Wine on macOS can lose track of the displays until a real window has been shown,
 // minimised and restored once; a throw-away window does that before ours appear.
-#include "HvLXForms.h"
+#include "HvLXMacFix.h"
+
 #include "HvLXHost.h"
 
 namespace hv {

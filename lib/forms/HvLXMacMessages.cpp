@@ -1,9 +1,10 @@
+#include "HvLXMacMessages.h"
+
 #include <algorithm>
 #include <cwctype>
 #include <utility>
 
 #include "HvLXHost.h"
-#include "HvLXVclUtils.h"
 
 namespace hv {
 namespace {

@@ -1,4 +1,4 @@
-#include "HvLXVclUtils.h"
+#include "HvLXMonitorFit.h"
 
 #include "HvLXHost.h"
 
@@ -34,10 +34,6 @@ void FitToMonitor(TForm& form) {
   if (left != r.left || top != r.top || width != r.right - r.left || height != r.bottom - r.top)
     form.SetBounds(left, top, width, height);
 }
-
-}  // namespace hv
-
-namespace hv {
 
 int MonitorWorkAreaWidth(HMONITOR monitor) {
   MONITORINFO mi{};

@@ -1,10 +1,11 @@
 // The screen's font list. Font enumeration has been seen to fail on some hosts; the
 // program must go on with what it has, and the failure is worth one report per process.
+#include "HvLXScreenFonts.h"
+
 #include <algorithm>
 
 #include "HvApplication.h"
 #include "HvGdiHandles.h"
-#include "HvLXForms.h"
 #include "HvScreen.h"
 #include "HvStrings.h"
 

@@ -1,7 +1,11 @@
-#include "HvApplication.h"
-#include "HvLXHost.h"
-#include "HvLXMainThread.h"
 #include "HvLXVclUtils.h"
+
+#include "HvApplication.h"
+#include "HvLXCursors.h"
+#include "HvLXHost.h"
+#include "HvLXMacMessages.h"
+#include "HvLXMessagePumps.h"
+#include "HvLXThreadCheck.h"
 #include "HvLXWait.h"
 #include "HvVisualStyles.h"
 

@@ -7,6 +7,8 @@
 #include "FormsTestSupport.h"
 #include "HvLXForms.h"
 #include "HvLXHost.h"
+#include "HvLXMacFix.h"
+#include "HvLXScreenFonts.h"
 #include "HvScreen.h"
 
 using namespace hv;
