@@ -75,14 +75,20 @@ void InitializeHvLXForms() {
 
 // --- creation and destruction ---
 
+// Wine on macOS can lose track of the displays at any step of a window's life; the window
+// itself is checked once it exists.
+void THvFormLX::FixMacDisplayIfNeeded() {
+  if (NeedsMacFix(HandleAllocated() ? Handle() : nullptr)) RunMacFix();
+}
+
 THvFormLX::THvFormLX(TComponent* owner) : TForm(owner) {
   InitializeHvLXForms();
-  if (NeedsMacFix(nullptr)) RunMacFix();
+  FixMacDisplayIfNeeded();
   SetPopupModeField(TPopupMode::pmAuto);
 }
 
 void THvFormLX::InitializeNewForm() {
-  if (NeedsMacFix(nullptr)) RunMacFix();
+  FixMacDisplayIfNeeded();
   std::lock_guard lock(GlobalNameSpace());
   if (&ClassInfo() == &THvFormLX::StaticClassInfo()) return;
   SetCreating(true);
@@ -133,12 +139,12 @@ void THvFormLX::VisibleChanging() {
 }
 
 void THvFormLX::Show() {
-  if (NeedsMacFix(HandleAllocated() ? Handle() : nullptr)) RunMacFix();
+  FixMacDisplayIfNeeded();
   TForm::Show();
 }
 
 int THvFormLX::ShowModal() {
-  if (NeedsMacFix(HandleAllocated() ? Handle() : nullptr)) RunMacFix();
+  FixMacDisplayIfNeeded();
   // Under Wine a dialog opened over a running progress window would fall behind it.
   FStayOnTopWhileModal = IsWine() && !Unit().modalForms.empty() && FormStyle() == TFormStyle::fsNormal;
   if (FStayOnTopWhileModal) SetFormStyle(TFormStyle::fsStayOnTop);
@@ -149,7 +155,7 @@ int THvFormLX::ShowModal() {
     ModalLoopEnded();
     throw;
   }
-  if (NeedsMacFix(HandleAllocated() ? Handle() : nullptr)) RunMacFix();
+  FixMacDisplayIfNeeded();
   return result;
 }
 
@@ -168,7 +174,7 @@ void THvFormLX::CheckModalValidity() const {
 }
 
 void THvFormLX::StartModal() {
-  if (NeedsMacFix(HandleAllocated() ? Handle() : nullptr)) RunMacFix();
+  FixMacDisplayIfNeeded();
   CheckModalValidity();
   if (Visible()) throw EInvalidOperation(L"Cannot make a visible window modal");
   if (!Enabled()) throw EHvGeneralError(L"Cannot make a disabled window modal");
@@ -190,7 +196,7 @@ void THvFormLX::StartModal() {
 
 void THvFormLX::StopModal(bool Skip_SetActiveWindow) {
   Erase(Unit().modalForms, this);
-  if (NeedsMacFix(HandleAllocated() ? Handle() : nullptr)) RunMacFix();
+  FixMacDisplayIfNeeded();
   CheckModalValidity();
   if (!Active()) SaveActiveWindow = nullptr;
   if (HandleAllocated()) Application().PopModalWindow(Handle());
@@ -207,7 +213,7 @@ void THvFormLX::StopModal(bool Skip_SetActiveWindow) {
 // --- first activation ---
 
 void THvFormLX::Activate() {
-  if (NeedsMacFix(Handle())) RunMacFix();
+  FixMacDisplayIfNeeded();
   TForm::Activate();
   if (!FFirstActivateDone && Visible()) {
     FFirstActivateDone = true;

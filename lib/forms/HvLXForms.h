@@ -83,6 +83,7 @@ class THvFormLX : public TForm {
   void ModalLoopEnded() override;
 
  private:
+  void FixMacDisplayIfNeeded();
   void CheckModalValidity() const;
   void MergeMdiBars(bool merge);
 

@@ -240,8 +240,6 @@ void TEdit::CreateParams(TControlParams& params) {
   params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
-void TEdit::SaveHandleState() {}
-
 void TEdit::SetReadOnly(bool value) {
   FReadOnly = value;
   if (HandleAllocated()) SendMessageW(Handle(), EM_SETREADONLY, value, 0);

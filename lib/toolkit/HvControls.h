@@ -160,7 +160,6 @@ class TEdit : public TWinControl {
 
  protected:
   void CreateParams(TControlParams& params) override;
-  void SaveHandleState() override;
 
   bool FReadOnly = false;
 };
