@@ -12,6 +12,7 @@
 #include "HvLXHost.h"
 #include "HvLXMacFix.h"
 #include "HvLXMonitorFit.h"
+#include "HvMessageIds.h"
 #include "HvScreen.h"
 
 namespace hv {
@@ -26,9 +27,6 @@ struct FormsUnit {
   bool windowUpdateLocked = false;
   bool applicationWindowStyleAdjusted = false;
 };
-
-// Posted to a taskbar window that was hidden: the main window may be waiting for it.
-const UINT WM_HV_TASKBAR_WINDOW_HIDDEN = WM_APP + 0x101;
 
 FormsUnit& Unit() {
   static FormsUnit unit;
@@ -377,14 +375,14 @@ LRESULT THvFormLX::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE && !IsWindowEnabled(Handle())) {
         // A disabled window hands activation on to the window that is modal now.
-        PostMessageW(Application().Handle(), WM_APP, 0, 0);
+        PostMessageW(Application().Handle(), WM_HV_BRING_MODAL_TO_FRONT, 0, 0);
         return DefaultHandler(msg, wParam, lParam);
       }
       break;
     case WM_SETCURSOR:
       if (reinterpret_cast<HWND>(wParam) == Handle() && LOWORD(lParam) == static_cast<WORD>(HTERROR) &&
           HIWORD(lParam) == WM_LBUTTONDOWN && !IsWindowEnabled(Handle())) {
-        PostMessageW(Application().Handle(), WM_APP, 0, 0);
+        PostMessageW(Application().Handle(), WM_HV_BRING_MODAL_TO_FRONT, 0, 0);
         return TRUE;
       }
       break;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "HvApplication.h"
+#include "HvMessageIds.h"
 #include "HvScreen.h"
 #include "HvVisualStyles.h"
 
@@ -11,8 +12,6 @@ namespace {
 
 const wchar_t kFormClass[] = L"HvForm";
 const wchar_t kFormProp[] = L"HvForm";
-// Posted to a form that closed with caFree: it deletes itself once its handler returned.
-const UINT WM_HV_RELEASE = WM_APP + 0x100;
 
 }  // namespace
 
