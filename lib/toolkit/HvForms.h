@@ -1,6 +1,8 @@
 // The form: a top-level window that owns its controls, described in code at 96 dots per
 // inch and scaled to the screen. Its native window is created on first need and may be
 // recreated when a property that only creation can set changes; the controls survive that.
+// One class, one file per job: HvForms.cpp (the object, its properties, showing and
+// closing), HvFormWindow.cpp, HvFormOwner.cpp, HvFormMdi.cpp, HvFormLayout.cpp, HvFormModal.cpp.
 #pragma once
 
 #include <functional>
@@ -198,6 +200,9 @@ class TForm : public TComponent {
 
  private:
   friend class TWinControl;
+  // Sets the owner (WndParent) of the window to create.
+  void ChooseOwner(TCreateParams& params);
+  void CreateMdiClient(HWND frame);
   void AddControl(TWinControl* control);
   void RemoveControl(TWinControl* control);
   void CreateControls();
