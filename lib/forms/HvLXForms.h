@@ -2,6 +2,8 @@
 // activation, fitting to the monitor, an own taskbar button per window, modal showing
 // without a nested message loop, placement persistence, nested redraw suspension, the Ctrl
 // clipboard shortcuts, and the adaptations Wine hosts need.
+// Its members live in HvLXForms.cpp and, by job, HvLXFormTaskBar.cpp, HvLXFormModal.cpp,
+// HvLXFormMdi.cpp and HvLXFormPlacement.cpp.
 #pragma once
 
 #include <functional>
