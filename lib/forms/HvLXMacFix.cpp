@@ -3,6 +3,7 @@
 #include "HvLXMacFix.h"
 
 #include "HvLXHost.h"
+#include "HvUiHandles.h"
 
 namespace hv {
 namespace {
@@ -40,8 +41,9 @@ void RunMacFix() {
     }
     gFixerClassRegistered = true;
   }
-  HWND h = CreateWindowExW(0, kFixerClass, kFixerTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 50, 30,
-                           nullptr, nullptr, instance, nullptr);
+  TUniqueWindow window(CreateWindowExW(0, kFixerClass, kFixerTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                      50, 30, nullptr, nullptr, instance, nullptr));
+  HWND h = window.get();
   if (!h) {
     MessageBoxW(nullptr, L"window creation failed", kFixerTitle, MB_OK | MB_ICONWARNING);
     return;
@@ -53,7 +55,6 @@ void RunMacFix() {
   Sleep(30);
   ShowWindow(h, SW_RESTORE);
   Sleep(30);
-  DestroyWindow(h);
 }
 
 }  // namespace hv

@@ -7,6 +7,7 @@
 #include "HvLXMessagePumps.h"
 #include "HvLXThreadCheck.h"
 #include "HvLXWait.h"
+#include "HvUiHandles.h"
 #include "HvVisualStyles.h"
 
 #include <shlwapi.h>  // DLLVERSIONINFO
@@ -37,15 +38,14 @@ int CommonControlsMajorVersion() {
   // The program's manifest (or the forms' own activation) asks for version 6 only; Wine's
   // one library answers its old number even then.
   if (CommonControlsRedirected()) return 6;
-  HMODULE comctl = LoadLibraryW(L"comctl32.dll");
+  TUniqueModule comctl(LoadLibraryW(L"comctl32.dll"));
   if (!comctl) return 0;
   using TDllGetVersion = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
-  auto getVersion = reinterpret_cast<TDllGetVersion>(GetProcAddress(comctl, "DllGetVersion"));
+  auto getVersion = reinterpret_cast<TDllGetVersion>(GetProcAddress(comctl.get(), "DllGetVersion"));
   DLLVERSIONINFO info{};
   info.cbSize = sizeof(info);
-  int major = getVersion && SUCCEEDED(getVersion(&info)) ? static_cast<int>(info.dwMajorVersion) : 4;
-  FreeLibrary(comctl);
-  return major;  // 4: the oldest libraries had no version call
+  // 4: the oldest libraries had no version call
+  return getVersion && SUCCEEDED(getVersion(&info)) ? static_cast<int>(info.dwMajorVersion) : 4;
 }
 
 bool ThemeServicesReplacementNeeded(int commonControlsMajorVersion) {

@@ -214,6 +214,9 @@ class TForm : public TComponent {
   static void RegisterFormClass();
   static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
 
+  // Owned, but through the window's messages rather than an owner type: set at WM_NCCREATE,
+  // cleared at WM_NCDESTROY, and still valid while the window is destroyed, because the
+  // window procedure needs it then. The MDI client is a child and dies with it.
   HWND FHandle = nullptr;
   HWND FClientHandle = nullptr;
   std::vector<TWinControl*> FControls;
