@@ -5,6 +5,7 @@
 #include "HvApplication.h"
 #include "HvLXFormsShared.h"
 #include "HvLXHost.h"
+#include "HvScopeExit.h"
 
 namespace hv {
 namespace {
@@ -26,13 +27,10 @@ int THvFormLX::ShowModal() {
   // Under Wine a dialog opened over a running progress window would fall behind it.
   FStayOnTopWhileModal = IsWine() && !ModalList().empty() && FormStyle() == TFormStyle::fsNormal;
   if (FStayOnTopWhileModal) SetFormStyle(TFormStyle::fsStayOnTop);
-  int result;
-  try {
-    result = TForm::ShowModal();
-  } catch (...) {
-    ModalLoopEnded();
-    throw;
-  }
+  // The base ends the loop itself, except when it fails.
+  ScopeExit endLoop([this] { ModalLoopEnded(); });
+  int result = TForm::ShowModal();
+  endLoop.Dismiss();
   FixMacDisplayIfNeeded();
   return result;
 }
@@ -60,14 +58,13 @@ void THvFormLX::StartModal() {
   HandleNeeded();
   WindowList = DisableTaskWindows(Handle());
   SetModal(true);
-  try {
-    Show();
-  } catch (...) {
+  ScopeExit undoModal([this] {
     SetModal(false);
     EnableTaskWindows(WindowList);
     WindowList.clear();
-    throw;
-  }
+  });
+  Show();
+  undoModal.Dismiss();
   ModalList().push_back(this);
   Application().PushModalWindow(Handle());
 }

@@ -7,6 +7,7 @@
 #include "HvApplication.h"
 #include "HvLXFormsShared.h"
 #include "HvLXHost.h"
+#include "HvScopeExit.h"
 
 namespace hv {
 namespace {
@@ -71,13 +72,8 @@ void THvFormLX::CreateParams(TCreateParams& params) {
     // Computed as if unowned by the active window, so it gets a button of its own.
     TPopupMode saved = PopupMode();
     SetPopupModeField(TPopupMode::pmNone);
-    try {
-      TForm::CreateParams(params);
-    } catch (...) {
-      SetPopupModeField(saved);
-      throw;
-    }
-    SetPopupModeField(saved);
+    ScopeExit restore([this, saved] { SetPopupModeField(saved); });
+    TForm::CreateParams(params);
   } else {
     TForm::CreateParams(params);
   }

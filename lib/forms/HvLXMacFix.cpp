@@ -3,6 +3,7 @@
 #include "HvLXMacFix.h"
 
 #include "HvLXHost.h"
+#include "HvScopeExit.h"
 #include "HvUiHandles.h"
 
 namespace hv {
@@ -22,9 +23,7 @@ bool NeedsMacFix(HWND hwnd) {
 void RunMacFix() {
   if (gFixerRunning) return;
   gFixerRunning = true;
-  struct Reset {
-    ~Reset() { gFixerRunning = false; }
-  } reset;
+  ScopeExit stopped([] { gFixerRunning = false; });
   HINSTANCE instance = GetModuleHandleW(nullptr);
   if (!gFixerClassRegistered) {
     WNDCLASSEXW wc{};

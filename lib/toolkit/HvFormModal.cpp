@@ -3,6 +3,7 @@
 #include "HvForms.h"
 
 #include "HvApplication.h"
+#include "HvScopeExit.h"
 
 namespace hv {
 
@@ -41,24 +42,24 @@ int TForm::ShowModal() {
   FModalLoop = true;
   FModalResult = mrNone;
   Application().PushModalWindow(FHandle);
-  try {
-    Show();
-    while (FModalResult == mrNone) {
-      if (!Application().HandleMessage() || Application().Terminated()) FModalResult = mrCancel;
-      if (FModalResult != mrNone) {
-        // The result closes the window unless its close handler refuses.
-        TCloseAction action = TCloseAction::caHide;
-        DoClose(action);
-        if (action == TCloseAction::caNone && !Application().Terminated()) FModalResult = mrNone;
-      }
-    }
-  } catch (...) {
+  // A failure leaves the window as it is but gives the others back their input.
+  ScopeExit undoModal([&] {
     FModal = false;
     FModalLoop = false;
     Application().PopModalWindow(FHandle);
     EnableTaskWindows(disabled);
-    throw;
+  });
+  Show();
+  while (FModalResult == mrNone) {
+    if (!Application().HandleMessage() || Application().Terminated()) FModalResult = mrCancel;
+    if (FModalResult != mrNone) {
+      // The result closes the window unless its close handler refuses.
+      TCloseAction action = TCloseAction::caHide;
+      DoClose(action);
+      if (action == TCloseAction::caNone && !Application().Terminated()) FModalResult = mrNone;
+    }
   }
+  undoModal.Dismiss();
   ModalLoopEnded();
   Application().PopModalWindow(FHandle);
   EnableTaskWindows(disabled);

@@ -7,6 +7,7 @@
 
 #include "HvApplication.h"
 #include "HvMessageIds.h"
+#include "HvScopeExit.h"
 #include "HvScreen.h"
 
 namespace hv {
@@ -146,15 +147,12 @@ void TForm::RecreateWnd() {
   for (TWinControl* c : FControls)
     if (c->HandleAllocated()) ::SetParent(c->Handle(), Application().Handle());
   DestroyHandle();
-  try {
+  {
+    ScopeExit endRecreating([this] { FRecreating = false; });
     CreateWnd();
-  } catch (...) {
-    FRecreating = false;
-    throw;
+    SetWindowPos(FHandle, nullptr, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  SetWindowPos(FHandle, nullptr, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  FRecreating = false;
   if (visible) ShowWindow(FHandle, SW_SHOWNA);
 }
 

@@ -7,6 +7,7 @@
 #include "HvApplication.h"
 #include "HvMessageIds.h"
 #include "HvScreen.h"
+#include "HvScopeExit.h"
 #include "HvVisualStyles.h"
 
 namespace hv {
@@ -225,22 +226,17 @@ void TForm::PlaceInitially() {
 
 void TForm::Show() {
   FShowing = true;
-  try {
-    VisibleChanging();
-    HandleNeeded();
-    PlaceInitially();
-    int cmd = FWindowState == TWindowState::wsMaximized   ? SW_SHOWMAXIMIZED
-              : FWindowState == TWindowState::wsMinimized ? SW_SHOWMINIMIZED
-                                                          : SW_SHOW;
-    bool wasVisible = IsWindowVisible(FHandle) != FALSE;
-    ShowWindow(FHandle, cmd);
-    if (!wasVisible && OnShow) OnShow(*this);
-    if (FFormStyle != TFormStyle::fsMDIChild) SetForegroundWindow(FHandle);
-  } catch (...) {
-    FShowing = false;
-    throw;
-  }
-  FShowing = false;
+  ScopeExit shown([this] { FShowing = false; });
+  VisibleChanging();
+  HandleNeeded();
+  PlaceInitially();
+  int cmd = FWindowState == TWindowState::wsMaximized   ? SW_SHOWMAXIMIZED
+            : FWindowState == TWindowState::wsMinimized ? SW_SHOWMINIMIZED
+                                                        : SW_SHOW;
+  bool wasVisible = IsWindowVisible(FHandle) != FALSE;
+  ShowWindow(FHandle, cmd);
+  if (!wasVisible && OnShow) OnShow(*this);
+  if (FFormStyle != TFormStyle::fsMDIChild) SetForegroundWindow(FHandle);
 }
 
 void TForm::Hide() {
