@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "HvLXFormsTesting.h"
 #include "HvLXThreadCheck.h"
 #include "HvUiHandles.h"
 
@@ -30,7 +31,7 @@ void PopCursor() {
   SetCursor(cursor);
 }
 
-int CursorStackDepth() { return static_cast<int>(gCursorStack.size()); }
+int testing::CursorStackDepth() { return static_cast<int>(gCursorStack.size()); }
 
 HCURSOR GetHandCursor() {
   if (gHandCursor) return gHandCursor;

@@ -10,7 +10,6 @@ namespace hv {
 // is left to pop).
 void PushCursor(HCURSOR cursor);
 void PopCursor();
-int CursorStackDepth();
 // The cursor for links: the browser's hand where the system has it, else the system hand.
 HCURSOR GetHandCursor();
 

@@ -4,6 +4,7 @@
 
 #include "HvApplication.h"
 #include "HvLXFormsShared.h"
+#include "HvLXFormsTesting.h"
 #include "HvLXHost.h"
 #include "HvScopeExit.h"
 
@@ -20,7 +21,7 @@ std::vector<THvFormLX*>& ModalList() {
 
 void detail::ForgetModalForm(THvFormLX* form) { EraseForm(ModalList(), form); }
 
-const std::vector<THvFormLX*>& ModalForms() { return ModalList(); }
+const std::vector<THvFormLX*>& testing::ModalForms() { return ModalList(); }
 
 int THvFormLX::ShowModal() {
   FixMacDisplayIfNeeded();

@@ -6,6 +6,7 @@
 
 #include "HvApplication.h"
 #include "HvLXFormsShared.h"
+#include "HvLXFormsTesting.h"
 #include "HvLXHost.h"
 #include "HvScopeExit.h"
 
@@ -38,9 +39,9 @@ void detail::CloseMainWindowIfPending() {
   if (UseWineTricks(L"unknown") && main->HandleAllocated()) PostMessageW(main->Handle(), WM_CLOSE, 0, 0);
 }
 
-const std::vector<THvFormLX*>& TaskBarForms() { return TaskBarList(); }
+const std::vector<THvFormLX*>& testing::TaskBarForms() { return TaskBarList(); }
 
-bool MainWindowClosePending() { return gMainWindowClosePending; }
+bool testing::MainWindowClosePending() { return gMainWindowClosePending; }
 
 void THvFormLX::SetTaskBarButton(bool value) {
   if (value == FTaskBarButton) return;

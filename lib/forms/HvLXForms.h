@@ -105,13 +105,6 @@ class THvFormLX : public TForm {
   bool FStayOnTopWhileModal = false;
 };
 
-// The windows with their own taskbar button (the main window first) and whether closing the
-// main window waits for the others.
-const std::vector<THvFormLX*>& TaskBarForms();
-bool MainWindowClosePending();
-// The windows shown with StartModal, in order.
-const std::vector<THvFormLX*>& ModalForms();
-
 // Unit start-up: font boost, taskbar ownership of the main window, automatic modal popups.
 // Runs once; every THvFormLX runs it on creation, the program may run it earlier.
 void InitializeHvLXForms();

@@ -12,8 +12,19 @@ void MacAppMessageHandler(MSG& msg, bool& handled);
 // The registered message a window answers non-zero to when Alt+click should open its
 // context menu.
 UINT WM_WINE_SIMULATE_CONTEXTMENU_ON_MOUSE_DOWN();
-// Test seam: the synthesised keyboard input of the handler; answers the events sent.
+// The synthesised keyboard input of the handler; answers the events sent.
 using TSendInputProc = UINT(WINAPI*)(UINT count, INPUT* inputs, int size);
-TSendInputProc SetSendInputProc(TSendInputProc proc);
+
+// Test seam: `proc` sends the handler's input for the life of the object.
+class ScopedSendInputProc {
+ public:
+  explicit ScopedSendInputProc(TSendInputProc proc);
+  ~ScopedSendInputProc();
+  ScopedSendInputProc(const ScopedSendInputProc&) = delete;
+  ScopedSendInputProc& operator=(const ScopedSendInputProc&) = delete;
+
+ private:
+  TSendInputProc FSaved;
+};
 
 }  // namespace hv

@@ -3,6 +3,7 @@
 #include "HvLXScreenFonts.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "HvApplication.h"
 #include "HvGdiHandles.h"
@@ -65,9 +66,9 @@ std::wstring Section(std::vector<std::wstring> (*enumerate)()) {
 
 }  // namespace
 
-TFontEnumerators SetFontEnumerators(const TFontEnumerators& enumerators) {
-  return std::exchange(gEnumerators, enumerators);
-}
+ScopedFontEnumerators::ScopedFontEnumerators(const TFontEnumerators& enumerators)
+    : FSaved(std::exchange(gEnumerators, enumerators)) {}
+ScopedFontEnumerators::~ScopedFontEnumerators() { gEnumerators = FSaved; }
 
 std::vector<std::wstring> SafeScreenFonts() {
   TScreen& screen = Screen();
