@@ -7,28 +7,19 @@
 
 namespace hv {
 
-struct MemoryDCTraits {
-  using Type = HDC;
+// Traits of a handle kind whose empty value is NULL and that `CloseFunction` closes.
+template <class T, auto CloseFunction>
+struct NullHandleTraits {
+  using Type = T;
   static Type Empty() noexcept { return nullptr; }
-  static void Close(Type dc) noexcept { DeleteDC(dc); }
+  static void Close(Type handle) noexcept { CloseFunction(handle); }
 };
-using TUniqueMemoryDC = UniqueHandle<MemoryDCTraits>;
 
+using TUniqueMemoryDC = UniqueHandle<NullHandleTraits<HDC, &DeleteDC>>;
 // Only for windows whose procedure does not read the owner while the window is destroyed:
 // the owner lets go of the handle before it destroys the window.
-struct WindowTraits {
-  using Type = HWND;
-  static Type Empty() noexcept { return nullptr; }
-  static void Close(Type window) noexcept { DestroyWindow(window); }
-};
-using TUniqueWindow = UniqueHandle<WindowTraits>;
-
-struct ModuleTraits {
-  using Type = HMODULE;
-  static Type Empty() noexcept { return nullptr; }
-  static void Close(Type module) noexcept { FreeLibrary(module); }
-};
-using TUniqueModule = UniqueHandle<ModuleTraits>;
+using TUniqueWindow = UniqueHandle<NullHandleTraits<HWND, &DestroyWindow>>;
+using TUniqueModule = UniqueHandle<NullHandleTraits<HMODULE, &FreeLibrary>>;
 
 // A window's device context for the life of a scope (GetDC and ReleaseDC).
 class TWindowDC {
