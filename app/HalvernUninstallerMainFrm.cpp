@@ -43,36 +43,30 @@ void THalvernUninstallerMainForm::UninstallProductBtnClick(TComponent*) {
         L"An error occured while cleaning out the temporary folder.", [] {});
   }
 
-  struct Step {
-    const wchar_t* name;
-    bool (THalvernUninstallerMainForm::*process)(bool);
-  } steps[] = {{L"Corvista", &THalvernUninstallerMainForm::ProcessCorvista},
-               {L"Sendaro", &THalvernUninstallerMainForm::ProcessSendaro}};
-  for (const Step& step : steps) {
-    if (!ProductList->StringIsChecked(step.name)) continue;
+  for (const TProductDescription& product : ProductCatalogue()) {
+    if (!ProductList->StringIsChecked(product.Name)) continue;
     Attempt(
         [&] {
-          if ((this->*step.process)(true)) {
+          if (ProcessProduct(true, product)) {
             DetectProducts(false);
-            ResultsLog->AppendLine(Fmt(L"%s was successfully uninstalled.", step.name));
+            ResultsLog->AppendLine(Fmt(L"%s was successfully uninstalled.", product.Name));
           }
         },
-        Fmt(L"An error occured while uninstalling %s.", step.name),
+        Fmt(L"An error occured while uninstalling %s.", product.Name),
         // The list then shows what remains; a failure of this refresh leaves the workflow.
         [&] { DetectProducts(false); });
   }
 }
 
 void THalvernUninstallerMainForm::DetectProducts(bool LogResults) {
-  bool found1, found2;
+  const std::vector<TProductDescription>& products = ProductCatalogue();
+  std::vector<bool> found;
   {
     TRemovalEngine engine({DeleteInstallationFolderBox->Checked(), nullptr});
     TRemovalEngine::DetectionPass pass(engine);
-    found1 = engine.ProcessCorvista(false);
-    found2 = engine.ProcessSendaro(false);
+    for (const TProductDescription& product : products) found.push_back(engine.ProcessProduct(false, product));
   }
-  UpdateProductEntry(L"Corvista", found1, LogResults);
-  UpdateProductEntry(L"Sendaro", found2, LogResults);
+  for (std::size_t i = 0; i < products.size(); ++i) UpdateProductEntry(products[i].Name, found[i], LogResults);
 }
 
 void THalvernUninstallerMainForm::UpdateProductEntry(const std::wstring& name, bool detected, bool LogResults) {
@@ -88,14 +82,6 @@ void THalvernUninstallerMainForm::UpdateProductEntry(const std::wstring& name, b
 bool THalvernUninstallerMainForm::ProcessProduct(bool RemoveTraces, const TProductDescription& product) {
   TRemovalEngine engine({DeleteInstallationFolderBox->Checked(), nullptr});
   return engine.ProcessProduct(RemoveTraces, product);
-}
-
-bool THalvernUninstallerMainForm::ProcessCorvista(bool RemoveTraces) {
-  return ProcessProduct(RemoveTraces, CorvistaDescription());
-}
-
-bool THalvernUninstallerMainForm::ProcessSendaro(bool RemoveTraces) {
-  return ProcessProduct(RemoveTraces, SendaroDescription());
 }
 
 void THalvernUninstallerMainForm::CleanOutTempFolder() { hv::CleanOutTempFolder(); }

@@ -35,8 +35,6 @@ class THalvernUninstallerMainForm : public THvTrxForm {
   void DetectProducts(bool LogResults);
   void UpdateProductEntry(const std::wstring& name, bool detected, bool LogResults);
   bool ProcessProduct(bool RemoveTraces, const TProductDescription& product);
-  bool ProcessCorvista(bool RemoveTraces);
-  bool ProcessSendaro(bool RemoveTraces);
   void CleanOutTempFolder();
   // Runs one unit of work of the uninstall: a failure is logged, shown, and the next unit runs.
   template <class Work, class OnError>

@@ -1,7 +1,7 @@
 #include "HvDetectCommand.h"
 
 #include "HvExceptions.h"
-#include "HvLXConsoleOut.h"
+#include "HvLXConsole.h"
 #include "HvRemovalEngine.h"
 
 namespace hv {
@@ -19,21 +19,21 @@ class TTraceCollector : public ITraceObserver {
 }  // namespace
 
 std::vector<std::wstring> DetectReport(bool deleteInstallationFolder) {
-  TTraceCollector corvista, sendaro;
+  const std::vector<TProductDescription>& products = ProductCatalogue();
+  std::vector<TTraceCollector> traces(products.size());
+  std::vector<bool> found;
   TRemovalEngine engine({deleteInstallationFolder, nullptr});
   TRemovalEngine::DetectionPass pass(engine);
-  engine.Options().Observer = &corvista;
-  bool found1 = engine.ProcessCorvista(false);
-  engine.Options().Observer = &sendaro;
-  bool found2 = engine.ProcessSendaro(false);
+  for (std::size_t i = 0; i < products.size(); ++i) {
+    engine.Options().Observer = &traces[i];
+    found.push_back(engine.ProcessProduct(false, products[i]));
+  }
 
   std::vector<std::wstring> lines;
-  auto add = [&](const wchar_t* name, bool found, const TTraceCollector& traces) {
-    lines.push_back(Fmt(found ? L"%s is ready to be uninstalled." : L"%s is not detected.", name));
-    lines.insert(lines.end(), traces.Lines.begin(), traces.Lines.end());
-  };
-  add(L"Corvista", found1, corvista);
-  add(L"Sendaro", found2, sendaro);
+  for (std::size_t i = 0; i < products.size(); ++i) {
+    lines.push_back(Fmt(found[i] ? L"%s is ready to be uninstalled." : L"%s is not detected.", products[i].Name));
+    lines.insert(lines.end(), traces[i].Lines.begin(), traces[i].Lines.end());
+  }
   return lines;
 }
 

@@ -1,6 +1,9 @@
-// The two products the uninstaller knows, and where an installation of each leaves traces.
+// The products the uninstaller knows, and where an installation of each leaves traces. The
+// window, the /detect report and the engine all take them from ProductCatalogue(), in its
+// order: the order the window lists, logs and removes them.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -9,16 +12,19 @@ namespace hv {
 using TStringVec = std::vector<std::wstring>;
 
 struct TProductDescription {
-  std::wstring Name;        // the text the window lists and logs
-  TStringVec Folders;       // installation folders: the Program Files folder + a suffix
-  TStringVec SetupExes;     // matched against the end of an uninstall command
-  TStringVec KeyNames;      // Add/Remove Programs entry names and Installer product names
-  TStringVec ProductCodes;  // identification-cache entries of the setup tool
+  std::wstring Name;         // the text the window lists and logs
+  TStringVec FolderSuffixes;  // installation folders: appended to the Program Files folder
+  TStringVec SetupExes;      // matched against the end of an uninstall command
+  TStringVec KeyNames;       // Add/Remove Programs entry names and Installer product names
+  TStringVec ProductCodes;   // identification-cache entries of the setup tool
 };
 
-// Built afresh on every call: the Program Files folder is asked for each time.
-TProductDescription CorvistaDescription();
-TProductDescription SendaroDescription();
+// Every product; fixed data, no system call (the engine asks for the Program Files folder
+// each time it processes a product).
+const std::vector<TProductDescription>& ProductCatalogue();
+
+// Positions in ProductCatalogue(), for the callers that name one product.
+enum TProductIndex : std::size_t { kCorvista, kSendaro };
 
 extern const wchar_t* const kUninstallKey;       // HKLM: Add/Remove Programs entries
 extern const wchar_t* const kInstallerProductsKey;  // HKCR: Windows Installer registrations

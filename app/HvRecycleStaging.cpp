@@ -1,11 +1,9 @@
 #include "HvRecycleStaging.h"
 
-#include <algorithm>
-#include <vector>
-
 #include "HvFormat.h"
 #include "HvHandles.h"
 #include "HvLXFiles.h"
+#include "HvLXStrings.h"
 #include "HvWindows.h"
 
 namespace hv {
@@ -27,26 +25,6 @@ bool HoldsUnremovableLink(const std::wstring& folder) {
     return !found;
   });
   return found;
-}
-
-bool SameText(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                              TRUE) == CSTR_EQUAL;
-}
-
-// The final path of what an open handle refers to ("\\?\" form), or nothing.
-std::optional<std::wstring> FinalPathOf(HANDLE file) {
-  wchar_t buffer[MAX_PATH + 1];
-  const DWORD len = GetFinalPathNameByHandleW(file, buffer, MAX_PATH + 1, 0);
-  if (len == 0 || len > MAX_PATH) return std::nullopt;
-  return ExcludeTrailingBackslashLX(std::wstring(buffer, len));
-}
-
-// The system's own form of an absolute path, which a rename by handle needs.
-std::wstring NtPath(const std::wstring& path) {
-  if (path.starts_with(L"\\\\?\\")) return L"\\??\\" + path.substr(4);
-  if (path.starts_with(L"\\\\")) return L"\\??\\UNC\\" + path.substr(2);
-  return L"\\??\\" + path;
 }
 
 // A name that says what the folder holds when the user looks into the Recycle Bin, unique
@@ -99,18 +77,18 @@ bool TRecycleStaging::MayMove(HANDLE entry, const std::wstring& path) {
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (folder) {
-      FFolderFinalPath = FinalPathOf(folder.get());
+      FFolderFinalPath = RealIdentityOfHandle(folder.get());
       FFolderIdentity = VolumeIdentityOfHandle(folder.get());
     }
   }
   const std::wstring name = NameOf(path);
   if (FFolderFinalPath) {
-    if (const std::optional<std::wstring> own = FinalPathOf(entry))
-      return SameText(*own, *FFolderFinalPath + L"\\" + name);
+    if (const std::optional<std::wstring> own = RealIdentityOfHandle(entry))
+      return SameTextOrdinal(*own, *FFolderFinalPath + L"\\" + name);
   }
   const std::optional<TVolumeIdentity> own = VolumeIdentityOfHandle(entry);
   return own && FFolderIdentity && own->Volume == FFolderIdentity->Volume &&
-         SameText(own->Name, IncludeTrailingBackslashLX(FFolderIdentity->Name) + name);
+         SameTextOrdinal(own->Name, IncludeTrailingBackslashLX(FFolderIdentity->Name) + name);
 }
 
 TRecycleStaging::TMoveResult TRecycleStaging::MoveAside(const std::wstring& entry) {
@@ -130,15 +108,7 @@ TRecycleStaging::TMoveResult TRecycleStaging::MoveAside(const std::wstring& entr
 
   const std::wstring bucket = NextBucket();
   if (bucket.empty()) return TMoveResult::Failed;
-  const std::wstring target = NtPath(bucket + L"\\" + NameOf(path));
-  std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
-  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-  rename->ReplaceIfExists = FALSE;
-  rename->RootDirectory = nullptr;
-  rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
-  std::copy(target.begin(), target.end(), rename->FileName);
-  if (!SetFileInformationByHandle(file.get(), FileRenameInfo, rename, static_cast<DWORD>(buffer.size())))
-    return TMoveResult::Failed;
+  if (!RenameByHandle(file.get(), bucket + L"\\" + NameOf(path))) return TMoveResult::Failed;
   ++FBucketFill;
   return TMoveResult::Moved;
 }

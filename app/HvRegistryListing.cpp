@@ -1,6 +1,7 @@
 #include "HvRegistryListing.h"
 
 #include "HvLXRegistry.h"
+#include "HvLXStrings.h"
 
 namespace hv {
 
@@ -28,7 +29,7 @@ bool TRegistryListing::ContainsName(const std::wstring& name) const { return FNa
 
 bool EndsWithTextLocale(const std::wstring& text, const std::wstring& tail) {
   if (text.size() < tail.size()) return false;
-  return AnsiCompareText(std::wstring_view(text).substr(text.size() - tail.size()), tail) == 0;
+  return SameTextLocale(std::wstring_view(text).substr(text.size() - tail.size()), tail);
 }
 
 }  // namespace hv

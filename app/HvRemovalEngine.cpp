@@ -3,6 +3,7 @@
 #include "HvExceptions.h"
 #include "HvLXFiles.h"
 #include "HvLXRegistry.h"
+#include "HvLXStrings.h"
 #include "HvRegistryListing.h"
 
 namespace hv {
@@ -29,11 +30,19 @@ TRemovalEngine::DetectionPass::~DetectionPass() {
   }
 }
 
-bool TRemovalEngine::ProcessCorvista(bool RemoveTraces) { return ProcessProduct(RemoveTraces, CorvistaDescription()); }
-bool TRemovalEngine::ProcessSendaro(bool RemoveTraces) { return ProcessProduct(RemoveTraces, SendaroDescription()); }
+bool TRemovalEngine::ProcessCorvista(bool RemoveTraces) {
+  return ProcessProduct(RemoveTraces, ProductCatalogue()[kCorvista]);
+}
+bool TRemovalEngine::ProcessSendaro(bool RemoveTraces) {
+  return ProcessProduct(RemoveTraces, ProductCatalogue()[kSendaro]);
+}
 
 bool TRemovalEngine::ProcessProduct(bool RemoveTraces, const TProductDescription& product) {
-  return ProcessProduct(RemoveTraces, product.Folders, product.SetupExes, product.KeyNames, product.ProductCodes);
+  // Asked on every call, as before any product is looked for: the system's answer of the moment.
+  const std::wstring programFiles = GetProgramFilesFolder();
+  TStringVec folders;
+  for (const std::wstring& suffix : product.FolderSuffixes) folders.push_back(programFiles + suffix);
+  return ProcessProduct(RemoveTraces, folders, product.SetupExes, product.KeyNames, product.ProductCodes);
 }
 
 bool TRemovalEngine::ProcessProduct(bool RemoveTraces, const TStringVec& Folders, const TStringVec& SetupExes,
@@ -128,7 +137,7 @@ bool TRemovalEngine::ProcessInstallerRegistrations(bool RemoveTraces, const TReg
     // once the registration is deleted the later names would read nothing anyway.
     const std::wstring productName = registrations.Value(i);
     for (const std::wstring& keyName : KeyNames) {
-      if (AnsiCompareText(productName, keyName) != 0) continue;
+      if (!SameTextLocale(productName, keyName)) continue;
       found = true;
       Found(TTraceKind::InstallerRegistration, kHKCR + registrations.KeyPath(i), L"ProductName = " + productName);
       if (RemoveTraces) RegDeleteKeyLX(HKEY_CLASSES_ROOT, registrations.KeyPath(i));

@@ -31,6 +31,7 @@ class TRemovalEngine {
   bool ProcessProduct(bool RemoveTraces, const TStringVec& Folders, const TStringVec& SetupExes,
                       const TStringVec& KeyNames, const TStringVec& ProductCodes);
   bool ProcessProduct(bool RemoveTraces, const TProductDescription& product);
+  // One catalogue entry each, for callers that name the product.
   bool ProcessCorvista(bool RemoveTraces);
   bool ProcessSendaro(bool RemoveTraces);
 

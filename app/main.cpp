@@ -1,9 +1,11 @@
 #include "HalvernUninstallerMainFrm.h"
 #include "HvApplication.h"
 #include "HvDetectCommand.h"
+#include "HvHandles.h"
 #include "HvLXCancelableFrm.h"
 #include "HvLXExitCleanup.h"
 #include "HvLXForms.h"
+#include "HvLXStrings.h"
 #include "HvLXUserInterfaceUnits.h"
 #include "HvWindows.h"
 
@@ -22,10 +24,10 @@ struct HardenDllSearch {
 
 bool IsDetectCommand() {
   int argc = 0;
-  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  const bool detect = argv && argc > 1 && (lstrcmpiW(argv[1], L"/detect") == 0 || lstrcmpiW(argv[1], L"-detect") == 0);
-  LocalFree(argv);
-  return detect;
+  const hv::UniqueLocalMem<wchar_t**> argv(CommandLineToArgvW(GetCommandLineW(), &argc));
+  if (!argv || argc < 2) return false;
+  const wchar_t* first = argv.get()[1];
+  return hv::SameTextLocale(first, L"/detect") || hv::SameTextLocale(first, L"-detect");
 }
 
 }  // namespace

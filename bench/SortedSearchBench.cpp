@@ -1,11 +1,13 @@
-// Searching a sorted THvStringList of 10^4, 10^5 and 10^6 strings: the cost of one IndexOf
-// (and of Find) should grow with log2(n), not with n.
+// Searching a sorted THvStringList of N/100, N/10 and N strings (N = 10^6 at full size): the
+// cost of one IndexOf (and of Find) should grow with log2(n), not with n. Fails when a search
+// finds the wrong string, or misses one that is there.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "HvStringList.h"
 #include "HvWindows.h"
 
@@ -49,12 +51,19 @@ double BestNs(const std::vector<std::wstring>& probes, F search) {
 
 }  // namespace
 
-int wmain() {
-  constexpr int kLookups = 50000;
+int wmain(int argc, wchar_t** argv) {
+  const int largest = bench::Start(argc, argv, 1'000'000);
+  // Keys run up to 2N - 1 and must keep their seven digits; the smallest list needs two strings
+  // for a logarithm.
+  if (!bench::Check(largest >= 200 && largest <= 4'999'999, "N must lie between 200 and 4999999, not %d", largest))
+    return bench::ExitCode();
+  // A short run needs fewer lookups to answer for every list.
+  const int kLookups = std::min(50000, largest);
+  const int smallest = largest / 100;
   double firstIndexOf = 0, firstFind = 0, firstCompares = 0;
-  printf("%9s %10s %11s %9s %11s %9s %12s %9s %9s\n", "n", "build ms", "IndexOf ns", "ratio", "Find ns", "ratio",
-         "compares", "ratio", "log2 ratio");
-  for (int n : {10000, 100000, 1000000}) {
+  printf("%9s %10s %11s %9s %11s %9s %12s %9s %9s   (n up to %d)\n", "n", "build ms", "IndexOf ns", "ratio", "Find ns",
+         "ratio", "compares", "ratio", "log2 ratio", largest);
+  for (int n : {smallest, largest / 10, largest}) {
     CountingList list;
     list.Reserve(n);
     double t0 = Now();
@@ -63,10 +72,12 @@ int wmain() {
     double build = Now() - t0;
 
     std::vector<std::wstring> probes;
+    std::vector<int> values;
     unsigned seed = 7;
     for (int k = 0; k < kLookups; ++k) {
       seed = seed * 1103515245 + 12345;
-      probes.push_back(Key(static_cast<int>((seed >> 8) % (2u * n))));
+      values.push_back(static_cast<int>((seed >> 8) % (2u * n)));
+      probes.push_back(Key(values.back()));
     }
     list.calls = 0;
     int hits = 0;
@@ -76,11 +87,30 @@ int wmain() {
     int index = 0;
     double findNs = BestNs(probes, [&](const std::wstring& p) { return list.Find(p, index); });
 
-    if (n == 10000) firstIndexOf = indexOfNs, firstFind = findNs, firstCompares = compares;
+    if (n == smallest) firstIndexOf = indexOfNs, firstFind = findNs, firstCompares = compares;
     printf("%9d %10.1f %11.0f %9.2f %11.0f %9.2f %12.1f %9.2f %9.2f   (%d of %d found)\n", n, build, indexOfNs,
            indexOfNs / firstIndexOf, findNs, findNs / firstFind, compares, compares / firstCompares,
-           std::log2(n) / std::log2(10000.0), hits, kLookups);
+           std::log2(n) / std::log2(static_cast<double>(smallest)), hits, kLookups);
+
+    // The answers, outside the timing: string 2i is at index i; an odd key is missing and
+    // belongs after its smaller neighbour.
+    int misplaced = 0;
+    for (int i = 0; i < n; ++i) misplaced += list.Strings(i) != Key(i * 2);
+    bench::Check(list.Count() == n && misplaced == 0, "the sorted list of %d holds %d strings, %d out of place", n,
+                 list.Count(), misplaced);
+    int expectedHits = 0, wrongIndexOf = 0, wrongFind = 0;
+    for (int k = 0; k < kLookups; ++k) {
+      const bool present = values[k] % 2 == 0;
+      expectedHits += present;
+      wrongIndexOf += list.IndexOf(probes[k]) != (present ? values[k] / 2 : -1);
+      int at = -1;
+      const bool found = list.Find(probes[k], at);
+      wrongFind += found != present || at != (values[k] + 1) / 2;
+    }
+    bench::Check(hits == expectedHits, "n = %d: %d of %d lookups found, expected %d", n, hits, kLookups, expectedHits);
+    bench::Check(wrongIndexOf == 0, "n = %d: IndexOf answered %d of %d lookups wrongly", n, wrongIndexOf, kLookups);
+    bench::Check(wrongFind == 0, "n = %d: Find answered %d of %d lookups wrongly", n, wrongFind, kLookups);
   }
   printf("A linear search would make the ratios 10 and 100.\n");
-  return 0;
+  return bench::ExitCode();
 }

@@ -1,10 +1,12 @@
-// Loading a 50 MB UTF-8 file of short lines: the list's line-by-line loading against a
-// baseline that reads the file in one block, converts it in one call and splits it.
-// Each measurement runs in a fresh child process so its peak memory is its own.
+// Loading an N MB UTF-8 file of short lines (50 MB at full size): the list's line-by-line
+// loading against a baseline that reads the file in one block, converts it in one call and
+// splits it. Each measurement runs in a fresh child process so its peak memory is its own.
+// Fails when the two read different lines.
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "HvStringList.h"
 #include "HvStringListOps.h"
 #include "HvWindows.h"
@@ -18,6 +20,19 @@ struct Result {
   double peakWorkingSet = 0;  // bytes above the working set before the load
   double peakPagefile = 0;    // bytes above the committed memory before the load
   double decodedBytes = 0;
+  unsigned long long digest = 0;  // of every line's text and of the line breaks
+  bool ran = false;               // the child reported
+};
+
+// FNV-1a over the lines, each followed by a separator no line holds: the two readings agree
+// only when they cut and decode the same lines.
+struct Digest {
+  unsigned long long value = 14695981039346656037ull;
+  void Add(const std::wstring& line) {
+    for (wchar_t c : line) Mix(c);
+    Mix(0xFFFF);
+  }
+  void Mix(unsigned c) { value = (value ^ c) * 1099511628211ull; }
 };
 
 double Now() {
@@ -33,9 +48,11 @@ std::wstring TempName(const wchar_t* suffix) {
   return std::wstring(dir) + L"hv_textload_" + std::to_wstring(GetCurrentProcessId()) + suffix;
 }
 
-// Lines of 4 to 44 characters, some with accented letters: about 50 MB in all.
-void WriteSample(const std::wstring& path, size_t totalBytes) {
+// Lines of 4 to 44 characters, some with accented letters: about `totalBytes` in all.
+bool WriteSample(const std::wstring& path, size_t totalBytes) {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
   std::string chunk;
   unsigned seed = 12345;
   size_t written = 0;
@@ -53,12 +70,13 @@ void WriteSample(const std::wstring& path, size_t totalBytes) {
     chunk += "\r\n";
     if (chunk.size() > (1 << 20) || written + chunk.size() >= totalBytes) {
       DWORD put = 0;
-      WriteFile(h, chunk.data(), static_cast<DWORD>(chunk.size()), &put, nullptr);
+      ok &= WriteFile(h, chunk.data(), static_cast<DWORD>(chunk.size()), &put, nullptr) && put == chunk.size();
       written += chunk.size();
       chunk.clear();
     }
   }
   CloseHandle(h);
+  return ok;
 }
 
 Result Measure(const std::wstring& mode, const std::wstring& path) {
@@ -90,13 +108,21 @@ Result Measure(const std::wstring& mode, const std::wstring& path) {
     r.lines = static_cast<long long>(lines.size());
     r.decodedBytes = text.size() * 2.0;
     GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof(after));
+    Digest digest;
+    for (const std::wstring& line : lines) digest.Add(line);
+    r.digest = digest.value;
   } else {
     hv::THvStringList list;
     hv::LoadFromFile_Safe(list, path, hv::TEncoding::UTF8());
     r.ms = Now() - t0;
     r.lines = list.Count();
     GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof(after));
-    for (int i = 0; i < list.Count(); ++i) r.decodedBytes += (list.Strings(i).size() + 2) * 2.0;
+    Digest digest;
+    for (int i = 0; i < list.Count(); ++i) {
+      r.decodedBytes += (list.Strings(i).size() + 2) * 2.0;
+      digest.Add(list.Strings(i));
+    }
+    r.digest = digest.value;
   }
   r.peakWorkingSet = static_cast<double>(after.PeakWorkingSetSize) - before.WorkingSetSize;
   r.peakPagefile = static_cast<double>(after.PeakPagefileUsage) - before.PagefileUsage;
@@ -114,10 +140,14 @@ Result RunChild(const std::wstring& mode, const std::wstring& path) {
   Result r;
   if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return r;
   WaitForSingleObject(pi.hProcess, INFINITE);
+  DWORD exitCode = 1;
+  GetExitCodeProcess(pi.hProcess, &exitCode);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   if (FILE* f = _wfopen(out.c_str(), L"r")) {
-    fscanf(f, "%lf %lld %lf %lf %lf", &r.ms, &r.lines, &r.peakWorkingSet, &r.peakPagefile, &r.decodedBytes);
+    r.ran = fscanf(f, "%lf %lld %lf %lf %lf %llu", &r.ms, &r.lines, &r.peakWorkingSet, &r.peakPagefile,
+                   &r.decodedBytes, &r.digest) == 6 &&
+            exitCode == 0;
     fclose(f);
   }
   DeleteFileW(out.c_str());
@@ -128,24 +158,34 @@ Result RunChild(const std::wstring& mode, const std::wstring& path) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 5 && std::wstring(argv[1]) == L"measure") {
+    bench::Start(1, argv, 0);
     Result r = Measure(argv[2], argv[3]);
     if (FILE* f = _wfopen(argv[4], L"w")) {
-      fprintf(f, "%.3f %lld %.0f %.0f %.0f\n", r.ms, r.lines, r.peakWorkingSet, r.peakPagefile, r.decodedBytes);
+      fprintf(f, "%.3f %lld %.0f %.0f %.0f %llu\n", r.ms, r.lines, r.peakWorkingSet, r.peakPagefile, r.decodedBytes,
+              r.digest);
       fclose(f);
     }
     return 0;
   }
+  const int megabytes = bench::Start(argc, argv, 50);
   const std::wstring path = TempName(L".txt");
-  WriteSample(path, 50u << 20);
+  if (!bench::Check(WriteSample(path, static_cast<size_t>(megabytes) << 20), "could not write the sample file")) {
+    DeleteFileW(path.c_str());
+    return bench::ExitCode();
+  }
   Result base, list;
+  int failedRuns = 0;
   for (int round = 0; round < 3; ++round) {  // best of three: the first run also warms the file cache
     Result b = RunChild(L"baseline", path), l = RunChild(L"list", path);
-    if (round == 0 || b.ms < base.ms) base = b;
-    if (round == 0 || l.ms < list.ms) list = l;
+    failedRuns += !b.ran + !l.ran;
+    bench::Check(!b.ran || !l.ran || (b.lines == l.lines && b.digest == l.digest),
+                 "the list read %lld lines, the baseline %lld, or their text differs", l.lines, b.lines);
+    if (b.ran && (!base.ran || b.ms < base.ms)) base = b;
+    if (l.ran && (!list.ran || l.ms < list.ms)) list = l;
   }
   DeleteFileW(path.c_str());
   const double mb = 1024.0 * 1024.0;
-  printf("50 MB UTF-8, %lld lines (list read %lld), decoded text %.1f MB\n", base.lines, list.lines,
+  printf("%d MB UTF-8, %lld lines (list read %lld), decoded text %.1f MB\n", megabytes, base.lines, list.lines,
          base.decodedBytes / mb);
   printf("baseline (one block, one conversion, split): %8.1f ms  peak +%.1f MB working set, +%.1f MB committed\n",
          base.ms, base.peakWorkingSet / mb, base.peakPagefile / mb);
@@ -156,5 +196,7 @@ int wmain(int argc, wchar_t** argv) {
          list.peakWorkingSet / base.decodedBytes, base.peakWorkingSet / base.decodedBytes);
   printf("peak committed / decoded text: list %.2f, baseline %.2f\n", list.peakPagefile / base.decodedBytes,
          base.peakPagefile / base.decodedBytes);
-  return 0;
+  bench::Check(failedRuns == 0, "%d of 6 measuring processes did not report", failedRuns);
+  bench::Check(base.lines > 0, "the sample file read as empty");
+  return bench::ExitCode();
 }

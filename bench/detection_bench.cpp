@@ -1,6 +1,7 @@
-// Detection of both products on a busy registry (5,000 Add/Remove Programs entries, half named
-// by a GUID, and 5,000 Installer registrations), against a minimal baseline measured in the same
-// run that opens each relevant key once and reads its one value. Prints times and ratios.
+// Detection of both products on a busy registry (N Add/Remove Programs entries, half named by a
+// GUID, and N Installer registrations; N = 5,000 at full size), against a minimal baseline
+// measured in the same run that opens each relevant key once and reads its one value. Prints
+// times and ratios; fails when a product goes undetected or the baseline misses entries.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -15,7 +16,7 @@ namespace {
 // Lists a key and reads one value of each wanted sub-key: one open, query and close per key.
 int ListAndRead(HKEY root, const wchar_t* key, const wchar_t* value, bool onlyGuidNames) {
   HKEY parent;
-  if (RegOpenKeyExW(root, key, 0, KEY_READ, &parent) != ERROR_SUCCESS) return 0;
+  if (RegOpenKeyExW(root, key, 0, KEY_READ | bench::kView, &parent) != ERROR_SUCCESS) return 0;
   int hits = 0;
   wchar_t name[256];
   for (DWORD i = 0;; ++i) {
@@ -23,7 +24,7 @@ int ListAndRead(HKEY root, const wchar_t* key, const wchar_t* value, bool onlyGu
     if (RegEnumKeyExW(parent, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     if (onlyGuidNames && name[0] != L'{') continue;
     HKEY child;
-    if (RegOpenKeyExW(parent, name, 0, KEY_READ, &child) != ERROR_SUCCESS) continue;
+    if (RegOpenKeyExW(parent, name, 0, KEY_READ | bench::kView, &child) != ERROR_SUCCESS) continue;
     wchar_t data[1024];
     DWORD size = sizeof data, type;
     if (RegQueryValueExW(child, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS) ++hits;
@@ -46,31 +47,48 @@ double Best(int runs, F f) {
 
 }  // namespace
 
-int wmain() {
-  hvplant::PlantBusyMachine(5000, 5000);
+int wmain(int argc, wchar_t** argv) {
+  const int n = bench::Start(argc, argv, 5000);
+  hvplant::PlantBusyMachine(n, n);
 
   const int runs = 3;
-  double baseline = Best(runs, [] {
-    ListAndRead(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", L"UninstallString", true);
-    ListAndRead(HKEY_CLASSES_ROOT, L"Installer\\Products", L"ProductName", false);
+  int uninstallHits = 0, installerHits = 0;
+  double baseline = Best(runs, [&] {
+    uninstallHits = ListAndRead(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                                L"UninstallString", true);
+    installerHits = ListAndRead(HKEY_CLASSES_ROOT, L"Installer\\Products", L"ProductName", false);
   });
-  bool ok = true;
+  bool okPass = true, okEach = true;
   double withPass = Best(runs, [&] {
     hv::TRemovalEngine engine;
     hv::TRemovalEngine::DetectionPass pass(engine);
-    ok &= engine.ProcessCorvista(false) && engine.ProcessSendaro(false);
+    okPass &= engine.ProcessCorvista(false) && engine.ProcessSendaro(false);
   });
   double perProduct = Best(runs, [&] {
     hv::TRemovalEngine engine;
-    ok &= engine.ProcessCorvista(false) && engine.ProcessSendaro(false);
+    okEach &= engine.ProcessCorvista(false) && engine.ProcessSendaro(false);
   });
 
-  std::printf("detection of both products, 5000 uninstall entries + 5000 installer registrations (best of %d)\n", runs);
+  std::printf("detection of both products, %d uninstall entries + %d installer registrations (best of %d)\n", n, n,
+              runs);
   std::printf("  baseline (one open+query+close per relevant key): %8.1f ms\n", baseline);
   std::printf("  engine, one detection pass for both products:     %8.1f ms  ratio %.2f (target <= 1.5)\n", withPass, withPass / baseline);
   std::printf("  engine, each product listing on its own:          %8.1f ms  ratio %.2f\n", perProduct, perProduct / baseline);
-  std::printf("  both products detected: %s\n", ok ? "yes" : "NO");
+  std::printf("  both products detected: %s\n", okPass && okEach ? "yes" : "NO");
+
+  // Every second bulk entry is named by a GUID, and each product adds one such entry and one
+  // registration; the prefix may hold entries of its own, never fewer.
+  const int guidEntries = (n + 1) / 2 + 2, registrations = n + 2;
+  bench::Check(okPass, "a product was not detected in one detection pass");
+  bench::Check(okEach, "a product was not detected by its own listing");
+  bench::Check(uninstallHits >= guidEntries, "the baseline read %d uninstall commands, expected at least %d",
+               uninstallHits, guidEntries);
+  bench::Check(installerHits >= registrations, "the baseline read %d installer registrations, expected at least %d",
+               installerHits, registrations);
 
   hvplant::RunScenario(L"clean");
-  return 0;
+  hv::TRemovalEngine engine;
+  bench::Check(!engine.ProcessCorvista(false) && !engine.ProcessSendaro(false),
+               "a product is still detected after the planted traces were removed");
+  return bench::ExitCode();
 }

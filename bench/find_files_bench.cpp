@@ -1,5 +1,6 @@
-// Listing 20,000 files with FindFilesLX against a bare FindFirstFileW/FindNextFileW loop over
-// the same folder, in one run. Prints the ratios; never fails.
+// Listing N files (20,000 at full size) with FindFilesLX against a bare
+// FindFirstFileW/FindNextFileW loop over the same folder, in one run. Prints the ratios; fails
+// when a listing misses a file or names one that is not there.
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr int kFiles = 20'000;
 constexpr int kRounds = 5;
 
 template <class F>
@@ -55,15 +55,17 @@ int PathLoop(const std::wstring& folder, std::vector<std::wstring>& paths) {
 
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
+  const int files = bench::Start(argc, argv, 20'000);
   wchar_t temp[MAX_PATH + 1];
   GetTempPathW(MAX_PATH + 1, temp);
   const std::wstring folder = std::wstring(temp) + L"find_files_bench_" + std::to_wstring(GetCurrentProcessId());
   hv::ForceDirectoriesLX(folder);
-  std::printf("creating %d files...\n", kFiles);
-  bench::RunOnHost("cd " + bench::Quoted(bench::HostPath(folder)) + " && seq 0 " + std::to_string(kFiles - 1) +
-                       " | sed 's/.*/file_&.dat/' | xargs touch",
-                   std::wstring(temp));
+  std::printf("creating %d files...\n", files);
+  const bool created = bench::RunOnHost("cd " + bench::Quoted(bench::HostPath(folder)) + " && seq 0 " +
+                                            std::to_string(files - 1) + " | sed 's/.*/file_&.dat/' | xargs touch",
+                                        std::wstring(temp));
+  bench::Check(created, "the host shell could not create the files");
   hv::THvStringList list;
   std::vector<std::wstring> paths;
   int bareCount = 0, pathCount = 0;
@@ -78,6 +80,16 @@ int wmain() {
   std::printf("ratio FindFilesLX / bare loop:         %8.2f (target 1.2)\n", search / bare);
   std::printf("ratio FindFilesLX / loop with paths:   %8.2f\n", search / withPaths);
 
-  bench::RunOnHost("rm -rf " + bench::Quoted(bench::HostPath(folder)), std::wstring(temp));
-  return 0;
+  bench::Check(bareCount == files, "the bare loop counted %d files, expected %d", bareCount, files);
+  bench::Check(pathCount == files, "the loop with paths kept %d files, expected %d", pathCount, files);
+  // Both listings must name the same files, whatever their order.
+  std::vector<std::wstring> listed;
+  for (int i = 0; i < list.Count(); ++i) listed.push_back(list.Strings(i));
+  std::sort(listed.begin(), listed.end());
+  std::sort(paths.begin(), paths.end());
+  bench::Check(listed == paths, "FindFilesLX listed %d files, not the %d paths of the loop", list.Count(), pathCount);
+
+  bench::Check(bench::RunOnHost("rm -rf " + bench::Quoted(bench::HostPath(folder)), std::wstring(temp)),
+               "the host shell could not remove the test folder");
+  return bench::ExitCode();
 }

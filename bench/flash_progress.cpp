@@ -1,9 +1,11 @@
 // How much a progress call costs when it changes no whole percentage: the call made once
-// per file by long operations. Prints calls per second; never fails.
+// per file by long operations, N calls (100,000,000 at full size). Prints calls per second;
+// fails when a flash does not end at the progress it was given.
 #include <cstdio>
 #include <climits>
 #include <memory>
 
+#include "BenchSupport.h"
 #include "HvLXFlash.h"
 #include "HvLXWait.h"
 #include "HvWindows.h"
@@ -37,8 +39,8 @@ double CallsPerSecond(int calls, F call) {
 
 }  // namespace
 
-int wmain() {
-  constexpr int Calls = 100'000'000;
+int wmain(int argc, wchar_t** argv) {
+  const int Calls = bench::Start(argc, argv, 100'000'000);
   // A total so large that the whole run stays within a handful of percentages.
   constexpr int Total = INT_MAX;
   // The wait line of a console program is not part of what is measured.
@@ -52,11 +54,13 @@ int wmain() {
   {
     hv::IFlash flash = hv::CreateFlash(L"Measuring", Total, false);
     plain = CallsPerSecond(Calls, [&](int i) { flash->SetProgress(i); });
+    bench::Check(flash->Progress() == Calls, "SetProgress ended at %d, expected %d", flash->Progress(), Calls);
   }
   double stepping;
   {
     hv::IFlash flash = hv::CreateFlash(L"Measuring", Total, false);
     stepping = CallsPerSecond(Calls, [&](int) { flash->StepIt(); });
+    bench::Check(flash->Progress() == Calls, "StepIt ended at %d, expected %d", flash->Progress(), Calls);
   }
 
   hv::SetFlashExtenderFactory([](void*, bool) -> std::shared_ptr<hv::IFlashExtender> {
@@ -66,6 +70,8 @@ int wmain() {
   {
     hv::IFlash flash = hv::CreateFlash(L"Measuring", Total, true);
     cancellable = CallsPerSecond(Calls, [&](int i) { flash->SetProgress(i); });
+    bench::Check(flash->Progress() == Calls, "SetProgress on a cancellable flash ended at %d, expected %d",
+                 flash->Progress(), Calls);
   }
   hv::SetFlashExtenderFactory(nullptr);
 
@@ -75,5 +81,6 @@ int wmain() {
               baseline / plain);
   std::printf("  StepIt, not cancellable, no display       %8.1f M/s\n", stepping / 1e6);
   std::printf("  SetProgress, cancellable, idle display    %8.1f M/s\n", cancellable / 1e6);
-  return 0;
+  bench::Check(sink == Calls, "the baseline loop stored %d, expected %d", static_cast<int>(sink), Calls);
+  return bench::ExitCode();
 }

@@ -1,14 +1,14 @@
 // How much the one-call registry functions cost over bare Win32 on the walk a removal makes:
-// list 5,000 uninstall-style entries, then read two strings of each. Prints the ratio.
+// list N uninstall-style entries (5,000 at full size), then read two strings of each. Prints
+// the ratio; fails when a walk reads other strings than were written.
 #include <chrono>
 #include <cstdio>
 #include <string>
 
+#include "BenchSupport.h"
 #include "HvLXRegistry.h"
 
 namespace {
-
-constexpr int kEntries = 5000;
 
 double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
@@ -16,14 +16,14 @@ double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::dura
 size_t WalkBare(const std::wstring& parent) {
   size_t characters = 0;
   HKEY list;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, parent.c_str(), 0, KEY_READ, &list) != ERROR_SUCCESS) return 0;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, parent.c_str(), 0, KEY_READ | bench::kView, &list) != ERROR_SUCCESS) return 0;
   wchar_t name[256];
   for (DWORD i = 0;; ++i) {
     DWORD length = 256;
     if (RegEnumKeyExW(list, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     for (const wchar_t* value : {L"DisplayName", L"UninstallString"}) {
       HKEY entry;
-      if (RegOpenKeyExW(list, name, 0, KEY_READ, &entry) != ERROR_SUCCESS) continue;
+      if (RegOpenKeyExW(list, name, 0, KEY_READ | bench::kView, &entry) != ERROR_SUCCESS) continue;
       wchar_t text[512];
       DWORD size = sizeof(text);
       if (RegQueryValueExW(entry, value, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) == ERROR_SUCCESS)
@@ -45,13 +45,18 @@ size_t WalkLX(const std::wstring& parent) {
 
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
+  const int entries = bench::Start(argc, argv, 5000);
   const std::wstring parent = L"Software\\HvBench\\" + std::to_wstring(GetCurrentProcessId());
-  RegDeleteTreeW(HKEY_CURRENT_USER, parent.c_str());
-  for (int i = 0; i < kEntries; ++i) {
+  bench::DeleteKeyTree(HKEY_CURRENT_USER, parent);
+  const std::wstring uninstall = L"C:\\Program Files\\P\\uninstall.exe /x";
+  size_t written = 0;  // characters of both strings of every entry, each with its terminating NUL
+  for (int i = 0; i < entries; ++i) {
     std::wstring key = parent + L"\\{" + std::to_wstring(100000 + i) + L"-ENTRY}";
-    hv::RegWriteStringLX(HKEY_CURRENT_USER, key, L"DisplayName", L"Product number " + std::to_wstring(i));
-    hv::RegWriteStringLX(HKEY_CURRENT_USER, key, L"UninstallString", L"C:\\Program Files\\P\\uninstall.exe /x");
+    const std::wstring name = L"Product number " + std::to_wstring(i);
+    hv::RegWriteStringLX(HKEY_CURRENT_USER, key, L"DisplayName", name);
+    hv::RegWriteStringLX(HKEY_CURRENT_USER, key, L"UninstallString", uninstall);
+    written += name.size() + 1 + uninstall.size() + 1;
   }
 
   auto start = std::chrono::steady_clock::now();
@@ -60,10 +65,14 @@ int wmain() {
   size_t lx = WalkLX(parent);
   auto end = std::chrono::steady_clock::now();
 
-  RegDeleteTreeW(HKEY_CURRENT_USER, parent.c_str());
-  RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\HvBench");
-  std::printf("registry walk of %d entries: bare %.3f s, one-call functions %.3f s, ratio %.2f%s\n", kEntries,
+  const bool removed = bench::DeleteKeyTree(HKEY_CURRENT_USER, parent);
+  // Only when no other run holds a key in it.
+  RegDeleteKeyExW(HKEY_CURRENT_USER, L"Software\\HvBench", bench::kView, 0);
+  std::printf("registry walk of %d entries: bare %.3f s, one-call functions %.3f s, ratio %.2f%s\n", entries,
               Seconds(middle - start), Seconds(end - middle), Seconds(end - middle) / Seconds(middle - start),
               bare == lx ? "" : " (results differ!)");
-  return 0;
+  bench::Check(bare == written, "the bare walk read %zu characters, %zu were written", bare, written);
+  bench::Check(lx == written, "the one-call functions read %zu characters, %zu were written", lx, written);
+  bench::Check(removed && !bench::KeyExists(HKEY_CURRENT_USER, parent), "the entries were not removed");
+  return bench::ExitCode();
 }

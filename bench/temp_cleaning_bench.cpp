@@ -1,9 +1,12 @@
-// Cleaning out a temporary folder of 20,000 files and 500 sub-folders (10 files each) while
-// 10,000 items already lie in the Recycle Bin, against a DeleteFileW/RemoveDirectoryW loop
-// and the host's rm -rf over identical trees, in one run. Prints the ratios; never fails.
+// Cleaning out a temporary folder of N files and N/40 sub-folders (10 files each) while N/2
+// items already lie in the Recycle Bin (N = 20,000 at full size), against a
+// DeleteFileW/RemoveDirectoryW loop and the host's rm -rf over identical trees, in one run.
+// Prints the ratios; fails when a deletion leaves entries behind or the Recycle Bin does not
+// hold what was cleaned out.
 //
 // Wine keeps the Recycle Bin in $XDG_DATA_HOME/Trash, so the measuring runs in a child
 // process whose XDG_DATA_HOME is a scratch folder of this run, removed at the end.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -16,17 +19,17 @@
 
 namespace {
 
-constexpr int kFiles = 20'000;
-constexpr int kFolders = 500;
 constexpr int kFilesPerFolder = 10;
-constexpr int kItemsInBin = 10'000;
 
-// Host commands that make a tree of `kFiles` files and `kFolders` folders of
+// The sizes of one run.
+int gFiles, gFolders, gItemsInBin;
+
+// Host commands that make a tree of `gFiles` files and `gFolders` folders of
 // `kFilesPerFolder` files at `root`.
 std::string BuildTree(const std::wstring& root) {
   const std::string at = bench::Quoted(bench::HostPath(root));
-  return "mkdir " + at + " && cd " + at + " && seq 0 " + std::to_string(kFiles - 1) +
-         " | sed 's/.*/file_&.tmp/' | xargs touch && for d in $(seq 0 " + std::to_string(kFolders - 1) +
+  return "mkdir " + at + " && cd " + at + " && seq 0 " + std::to_string(gFiles - 1) +
+         " | sed 's/.*/file_&.tmp/' | xargs touch && for d in $(seq 0 " + std::to_string(gFolders - 1) +
          "); do mkdir folder_$d && for f in $(seq 0 " + std::to_string(kFilesPerFolder - 1) +
          "); do echo x > folder_$d/f$f.tmp; done; done";
 }
@@ -39,6 +42,21 @@ int EntriesIn(const std::wstring& folder) {
   do {
     const std::wstring name = data.cFileName;
     count += name != L"." && name != L"..";
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return count;
+}
+
+// Files anywhere below `folder`.
+int FilesBelow(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    count += data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? FilesBelow(folder + L"\\" + name) : 1;
   } while (FindNextFileW(find, &data));
   FindClose(find);
   return count;
@@ -77,20 +95,27 @@ int Measure(const std::wstring& root) {
   const std::wstring cleanTree = root + L"\\clean", loopTree = root + L"\\loop", rmTree = root + L"\\rm";
   std::printf("filling the Recycle Bin with %d items, building three trees of %d files and %d folders of %d "
               "files...\n",
-              kItemsInBin, kFiles, kFolders, kFilesPerFolder);
+              gItemsInBin, gFiles, gFolders, kFilesPerFolder);
   const std::string trash = bench::Quoted(bench::HostPath(bin));
-  const std::string last = std::to_string(kItemsInBin - 1);
-  bench::RunOnHost("mkdir -p " + trash + "/files " + trash + "/info && cd " + trash + " && for i in $(seq 0 " + last +
-                       "); do echo x > files/earlier_$i.txt; printf '[Trash Info]\\nPath=/tmp/earlier_%s.txt\\n"
-                       "DeletionDate=2024-01-01T00:00:00\\n' $i > info/earlier_$i.txt.trashinfo; done && " +
-                       BuildTree(cleanTree) + " && " + BuildTree(loopTree) + " && " + BuildTree(rmTree),
-                   root);
+  const std::string last = std::to_string(gItemsInBin - 1);
+  const bool built =
+      bench::RunOnHost("mkdir -p " + trash + "/files " + trash + "/info && cd " + trash + " && for i in $(seq 0 " +
+                           last +
+                           "); do echo x > files/earlier_$i.txt; printf '[Trash Info]\\nPath=/tmp/earlier_%s.txt\\n"
+                           "DeletionDate=2024-01-01T00:00:00\\n' $i > info/earlier_$i.txt.trashinfo; done && " +
+                           BuildTree(cleanTree) + " && " + BuildTree(loopTree) + " && " + BuildTree(rmTree),
+                       root);
+  if (!bench::Check(built, "the host shell could not build the trees")) return bench::ExitCode();
+  const int entries = gFiles + gFolders;
+  bench::Check(EntriesIn(cleanTree) == entries, "the tree to clean holds %d entries, expected %d",
+               EntriesIn(cleanTree), entries);
 
   double start = bench::Now();
   hv::CleanOutTempFolder(cleanTree);
   const double cleaning = bench::Now() - start;
   const int cleanLeft = EntriesIn(cleanTree);
   const int binItems = EntriesIn(bin + L"\\files");
+  const int binFiles = FilesBelow(bin + L"\\files");
 
   start = bench::Now();
   DeleteContents(loopTree);
@@ -98,19 +123,20 @@ int Measure(const std::wstring& root) {
   const int loopLeft = EntriesIn(loopTree);
 
   start = bench::Now();
-  bench::RunOnHost("rm -rf " + bench::Quoted(bench::HostPath(rmTree)), root);
+  const bool removed = bench::RunOnHost("rm -rf " + bench::Quoted(bench::HostPath(rmTree)), root);
   const double rm = bench::Now() - start;
 
   // For scale: what each entry costs when it goes to the Recycle Bin on its own.
-  constexpr int kSample = 200;
+  const int sample = std::max(10, gFiles / 100);
   const std::wstring sampleTree = root + L"\\sample";
-  bench::RunOnHost("mkdir " + bench::Quoted(bench::HostPath(sampleTree)) + " && cd " +
-                       bench::Quoted(bench::HostPath(sampleTree)) + " && seq 1 " + std::to_string(kSample) +
-                       " | sed 's/.*/one_&.tmp/' | xargs touch",
-                   root);
+  const bool sampled = bench::RunOnHost("mkdir " + bench::Quoted(bench::HostPath(sampleTree)) + " && cd " +
+                                            bench::Quoted(bench::HostPath(sampleTree)) + " && seq 1 " +
+                                            std::to_string(sample) + " | sed 's/.*/one_&.tmp/' | xargs touch",
+                                        root);
   start = bench::Now();
-  for (int i = 1; i <= kSample; ++i) hv::DeletePathLX(sampleTree + L"\\one_" + std::to_wstring(i) + L".tmp", true);
-  const double perEntry = (bench::Now() - start) / kSample;
+  for (int i = 1; i <= sample; ++i) hv::DeletePathLX(sampleTree + L"\\one_" + std::to_wstring(i) + L".tmp", true);
+  const double perEntry = (bench::Now() - start) / sample;
+  const int sampleLeft = EntriesIn(sampleTree);
 
   std::printf("CleanOutTempFolder:            %8.2f s (%d entries left, %d items in the Recycle Bin)\n", cleaning,
               cleanLeft, binItems);
@@ -119,14 +145,38 @@ int Measure(const std::wstring& root) {
   std::printf("ratio cleaning / loop:         %8.2f (target 2)\n", cleaning / loop);
   std::printf("ratio cleaning / rm -rf:       %8.2f\n", cleaning / rm);
   std::printf("one DeletePathLX per entry:    %8.2f ms per entry, about %.0f s for the %d entries\n", perEntry * 1e3,
-              perEntry * (kFiles + kFolders), kFiles + kFolders);
-  return 0;
+              perEntry * (gFiles + gFolders), gFiles + gFolders);
+
+  bench::Check(cleanLeft == 0, "CleanOutTempFolder left %d of %d entries", cleanLeft, entries);
+  // Every file cleaned out lies in the Recycle Bin (gathered in a folder of its own or not),
+  // next to every one that was there before.
+  const int treeFiles = gFiles + gFolders * kFilesPerFolder;
+  bench::Check(binFiles == gItemsInBin + treeFiles,
+               "the Recycle Bin holds %d files, expected %d from before + %d cleaned out", binFiles, gItemsInBin,
+               treeFiles);
+  bench::Check(loopLeft == 0, "the DeleteFileW/RemoveDirectoryW loop left %d of %d entries", loopLeft, entries);
+  bench::Check(removed && !bench::Exists(rmTree), "the host's rm -rf did not remove its tree");
+  bench::Check(sampled, "the host shell could not make the sample files");
+  bench::Check(sampleLeft == 0, "DeletePathLX left %d of %d sample files", sampleLeft, sample);
+  return bench::ExitCode();
+}
+
+void SetSizes(int files) {
+  gFiles = files;
+  gFolders = std::max(1, files / 40);
+  gItemsInBin = std::max(1, files / 2);
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc == 3 && std::wstring(argv[1]) == L"--measure") return Measure(argv[2]);
+  // The measuring child: --measure <scratch root> <N>.
+  if (argc == 4 && std::wstring(argv[1]) == L"--measure") {
+    bench::Start(1, argv, 0);
+    SetSizes(_wtoi(argv[3]));
+    return Measure(argv[2]);
+  }
+  const int files = bench::Start(argc, argv, 20'000);
 
   wchar_t temp[MAX_PATH + 1];
   GetTempPathW(MAX_PATH + 1, temp);
@@ -147,16 +197,23 @@ int wmain(int argc, wchar_t** argv) {
 
   wchar_t self[MAX_PATH * 2];
   GetModuleFileNameW(nullptr, self, MAX_PATH * 2);
-  std::wstring line = L"\"" + std::wstring(self) + L"\" --measure \"" + root + L"\"";
+  std::wstring line =
+      L"\"" + std::wstring(self) + L"\" --measure \"" + root + L"\" " + std::to_wstring(files);
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, environment.data(),
-                     nullptr, &si, &pi)) {
+  DWORD childExit = 1;
+  if (bench::Check(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                                  environment.data(), nullptr, &si, &pi),
+                   "could not start the measuring process")) {
     WaitForSingleObject(pi.hProcess, INFINITE);
+    GetExitCodeProcess(pi.hProcess, &childExit);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+    // The child has said what was wrong.
+    if (childExit != 0) ++bench::Failures();
   }
-  bench::RunOnHost("rm -rf " + bench::Quoted(bench::HostPath(root)), std::wstring(temp));
-  return 0;
+  bench::Check(bench::RunOnHost("rm -rf " + bench::Quoted(bench::HostPath(root)), std::wstring(temp)),
+               "the host shell could not remove the scratch folder");
+  return bench::ExitCode();
 }

@@ -32,15 +32,20 @@ HV_GUI_SUITES="${HV_GUI_SUITES:-test_forms.exe test_forms2.exe test_progresswnd.
 mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$TMPDIR"
 
 # Stops the calling script with Wine's own words and a hint when a Wine step fails.
+# The output goes to a file, never a pipe: services that Wine starts inherit it and would hold
+# a pipe open for as long as they run.
 hv_wine_step() {  # $1: what the step does; the rest: the command
-  local what="$1" out
+  local what="$1" log status=0
   shift
-  if ! out=$("$@" 2>&1 </dev/null); then
-    echo "error: $what failed: $*" >&2
-    echo "$out" | tail -n 20 >&2
+  log=$(mktemp "$HV_BUILD/wine-step.XXXXXX")
+  "$@" >"$log" 2>&1 </dev/null || status=$?
+  if [ "$status" != 0 ]; then
+    echo "error: $what failed (exit code $status): $*" >&2
+    tail -n 20 "$log" >&2
     echo "hint: $HV_ARCH_REASON; remove $WINEPREFIX and run again, or set HV_FORCE_WIN64=1" >&2
-    return 1
   fi
+  rm -f "$log"
+  return "$status"
 }
 
 # Creates the prefix once (under a lock, since ctest starts programs in parallel) and keeps
@@ -62,6 +67,18 @@ hv_wine_ready() {
         exit 1
       fi
       touch "$WINEPREFIX/.hv-ready"
+    fi
+    # Wine's own fonts (Tahoma, the designed font of the windows, and Marlett, which draws the
+    # title-bar buttons) from Debian's fonts-wine. The 64-bit loader's prefix set-up leaves the
+    # Fonts folder empty, and without them every caption falls back to another font.
+    fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ ! -f "$fonts/marlett.ttf" ]; then
+      if [ ! -f /usr/share/wine/fonts/marlett.ttf ]; then
+        echo "error: Wine's fonts are missing (/usr/share/wine/fonts); run scripts/setup.sh" >&2
+        exit 1
+      fi
+      mkdir -p "$fonts"
+      cp /usr/share/wine/fonts/*.ttf "$fonts/"
     fi
     # GUI suites run inside a Wine virtual desktop of their own: with no window manager on
     # the X display, hiding or destroying a shown top-level window costs ~2 s each.

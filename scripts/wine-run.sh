@@ -6,4 +6,12 @@ export HV_BUILD="$1"
 shift
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 hv_wine_ready
-exec "$HV_WINE" "$@"
+# The program writes to a file that is shown when it ends: a Wine service or desktop that the
+# program starts inherits its output, and on ctest's pipe it would keep the test "running"
+# for as long as that service lives.
+out=$(mktemp "$HV_BUILD/wine-run.XXXXXX")
+status=0
+"$HV_WINE" "$@" >"$out" 2>&1 || status=$?
+cat "$out"
+rm -f "$out"
+exit "$status"

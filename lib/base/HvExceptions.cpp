@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "HvExceptionHooks.h"
+#include "HvHandles.h"
 #include "HvWindows.h"
 
 namespace hv {
@@ -47,15 +48,12 @@ bool Supports(const Exception& e, IExtraErrorInfo** out) {
 }
 
 std::wstring SysErrorMessage(std::uint32_t code) {
-  wchar_t* buffer = nullptr;
+  UniqueLocalMem<wchar_t*> buffer;
   DWORD len = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                  FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ARGUMENT_ARRAY,
-                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+                             nullptr, code, 0, reinterpret_cast<wchar_t*>(buffer.put()), 0, nullptr);
   std::wstring text;
-  if (buffer) {
-    text.assign(buffer, len);
-    LocalFree(buffer);
-  }
+  if (buffer) text.assign(buffer.get(), len);
   while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
     text.pop_back();
   return text;

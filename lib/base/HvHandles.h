@@ -87,4 +87,15 @@ struct FindHandleTraits {
 };
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 
+// Memory the system allocates for the caller and LocalFree releases (FormatMessageW's buffer,
+// CommandLineToArgvW's list); `T` is the pointer type the call hands out.
+template <class T>
+struct LocalMemTraits {
+  using Type = T;
+  static Type Empty() noexcept { return nullptr; }
+  static void Close(Type memory) noexcept { LocalFree(memory); }
+};
+template <class T>
+using UniqueLocalMem = UniqueHandle<LocalMemTraits<T>>;
+
 }  // namespace hv

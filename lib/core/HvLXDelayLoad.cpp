@@ -9,7 +9,8 @@ namespace {
 
 // Only from the system folder: a same-named DLL beside the program or in the current folder
 // must not be picked up. Systems without the restricted search (older Windows 7 without its
-// loader update) refuse the flag; they get the plain search.
+// loader update) refuse the flag; they get the plain search. The module is never freed, so
+// no owner holds it: the functions bound from it are called for the rest of the process.
 HMODULE LoadSystemLibrary(const wchar_t* library) {
   HMODULE module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!module && GetLastError() == ERROR_INVALID_PARAMETER) module = LoadLibraryW(library);

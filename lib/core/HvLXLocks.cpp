@@ -10,12 +10,6 @@ THvMonitor* Assigned(THvMonitor* object) {
 }
 }  // namespace
 
-void THvMonitor::TCloser::operator()(HANDLE handle) const noexcept {
-  DWORD error = GetLastError();
-  CloseHandle(handle);
-  SetLastError(error);
-}
-
 // A Win32 mutex: re-entrant for its owner and waitable with a time-out.
 THvMonitor::THvMonitor() : FMutex(CreateMutexW(nullptr, FALSE, nullptr)) {
   if (!FMutex) RaiseLastOSError();

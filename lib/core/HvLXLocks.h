@@ -3,8 +3,7 @@
 // the time-out instead of a silent hang. Monitors are re-entrant for the holding thread.
 #pragma once
 
-#include <memory>
-
+#include "HvHandles.h"
 #include "HvWindows.h"
 
 namespace hv {
@@ -20,10 +19,7 @@ class THvMonitor {
  private:
   friend bool TryLockLX(THvMonitor* object, DWORD timeoutMs);
   friend void UnlockLX(THvMonitor* object);
-  struct TCloser {
-    void operator()(HANDLE handle) const noexcept;
-  };
-  std::unique_ptr<void, TCloser> FMutex;
+  UniqueKernelHandle FMutex;
 };
 
 // Waits at most timeoutMs (INFINITE waits for ever); false when the time ran out.

@@ -3,7 +3,7 @@
 #include <atomic>
 
 #include "HvExceptions.h"
-#include "HvLXCodePage.h"
+#include "HvLXTextOut.h"
 #include "HvWindows.h"
 
 namespace hv {
@@ -24,20 +24,11 @@ void AdoptConsoleOutput() {
   if (Usable(output)) SetStdHandle(STD_OUTPUT_HANDLE, output);
 }
 
-void WriteAll(HANDLE output, const std::string& bytes) {
-  DWORD written = 0;
-  for (std::size_t done = 0; done < bytes.size(); done += written) {
-    if (!WriteFile(output, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written, nullptr) ||
-        written == 0)
-      RaiseLastOSError();
-  }
-}
-
 // The mark goes only at the start of a file: appended output would get it in mid-text.
 void MarkRedirectedFileAsUtf8(HANDLE output) {
   LARGE_INTEGER size{};
   if (GetFileType(output) == FILE_TYPE_DISK && GetFileSizeEx(output, &size) && size.QuadPart == 0) {
-    WriteAll(output, "\xEF\xBB\xBF");
+    if (!WriteTextLX(output, L"\uFEFF", CP_UTF8)) RaiseLastOSError();
     FlushFileBuffers(output);
   }
 }
@@ -61,7 +52,17 @@ void WriteConsoleLine(const std::wstring& text) {
     if (!gConsoleIsUtf8.exchange(true)) MarkRedirectedFileAsUtf8(output);
   }
   UINT codePage = gConsoleIsUtf8 ? CP_UTF8 : GetConsoleOutputCP();
-  WriteAll(output, WideToMultiByteLX(text + L"\r\n", codePage ? codePage : CP_ACP));
+  if (!WriteTextLX(output, text + L"\r\n", codePage ? codePage : CP_ACP)) RaiseLastOSError();
+}
+
+void WriteStdOutLine(const std::wstring& line) {
+  HANDLE out = StdOut();
+  if (!Usable(out)) {
+    AttachConsole(ATTACH_PARENT_PROCESS);
+    out = StdOut();
+  }
+  // Best effort: nobody may be reading.
+  WriteTextLX(out, line + L"\r\n", CP_UTF8);
 }
 
 }  // namespace hv

@@ -14,4 +14,9 @@ void EnsureConsole();
 // UTF-8, and output redirected to a new, empty file first gets the UTF-8 byte order mark.
 void WriteConsoleLine(const std::wstring& text);
 
+// Writes one line to standard output, whatever it is: a console, or a pipe or file (as
+// UTF-8). A process without one attaches to its parent's console; with none there, or when
+// the write fails, the line is dropped without an error.
+void WriteStdOutLine(const std::wstring& line);
+
 }  // namespace hv

@@ -1,5 +1,6 @@
 #include "HvLXSysErrorText.h"
 
+#include "HvHandles.h"
 #include "HvLXStrings.h"
 
 namespace hv {
@@ -10,13 +11,10 @@ std::wstring SysErrorTextLX(const std::wstring& /*moduleName*/, HMODULE module, 
                 FORMAT_MESSAGE_ARGUMENT_ARRAY;
   if (module) flags |= FORMAT_MESSAGE_FROM_HMODULE;
   // The system sizes the buffer: a long message is never cut or lost.
-  wchar_t* buffer = nullptr;
-  DWORD length = FormatMessageW(flags, module, messageId, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  UniqueLocalMem<wchar_t*> buffer;
+  DWORD length = FormatMessageW(flags, module, messageId, 0, reinterpret_cast<wchar_t*>(buffer.put()), 0, nullptr);
   std::wstring text;
-  if (buffer) {
-    text = TrimLX(std::wstring_view(buffer, length));
-    LocalFree(buffer);
-  }
+  if (buffer) text = TrimLX(std::wstring_view(buffer.get(), length));
   return text.empty() ? defaultText : text;
 }
 

@@ -1,11 +1,10 @@
 #include "HvLXExistence.h"
 
-#include <vector>
-
 #include "HvExceptions.h"
 #include "HvHandles.h"
 #include "HvLXFilePlatform.h"
 #include "HvLXPaths.h"
+#include "HvLXSystemText.h"
 #include "HvWindows.h"
 
 namespace hv {
@@ -80,14 +79,20 @@ bool IsReparsePoint(const std::wstring& path) {
   return attrs != kUnreadable && (attrs & faSymLink);
 }
 
+std::optional<std::wstring> FinalPathOfHandle(void* handle) {
+  std::wstring path = ReadSystemText(
+      [handle](wchar_t* buffer, DWORD size) { return GetFinalPathNameByHandleW(handle, buffer, size, 0); });
+  if (path.empty()) return std::nullopt;
+  return path;
+}
+
 bool GetFinalPathName(const std::wstring& path, std::wstring& finalPath) {
   UniqueFileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file) return false;
-  std::vector<wchar_t> buffer(32767);
-  const DWORD len = GetFinalPathNameByHandleW(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), 0);
-  if (len == 0 || len >= buffer.size()) return false;
-  finalPath.assign(buffer.data(), len);
+  std::optional<std::wstring> found = FinalPathOfHandle(file.get());
+  if (!found) return false;
+  finalPath = std::move(*found);
   return true;
 }
 

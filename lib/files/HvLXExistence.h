@@ -2,6 +2,7 @@
 // network locations. None of these raise for a missing, unreadable or unreachable path.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace hv {
@@ -11,6 +12,10 @@ inline constexpr unsigned faSymLink = 0x400;
 
 // True when the attributes of `path` can be read and mark a reparse point.
 bool IsReparsePoint(const std::wstring& path);
+// The final path the system gives for an open file or folder (links resolved, "\\?\" form),
+// at whatever length it has. Nothing when the system gives no name (Wine gives none past
+// MAX_PATH characters).
+std::optional<std::wstring> FinalPathOfHandle(void* handle);
 // The final path the system gives for `path` (links resolved, "\\?\" form). False, with
 // `finalPath` untouched, when the path cannot be opened or the system gives no name.
 bool GetFinalPathName(const std::wstring& path, std::wstring& finalPath);

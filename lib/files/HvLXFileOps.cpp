@@ -1,6 +1,8 @@
 #include "HvLXFileOps.h"
 
+#include <algorithm>
 #include <iterator>
+#include <vector>
 
 #include "HvExceptions.h"
 #include "HvHandles.h"
@@ -58,6 +60,13 @@ bool ForceDirectoriesStep(const std::wstring& path) {
   return ForceDirectoriesStep(parent) && CreateDirectoryW(dir.c_str(), nullptr);
 }
 
+// The system's own form of an absolute path, which a rename by handle needs.
+std::wstring NtPath(const std::wstring& path) {
+  if (path.starts_with(L"\\\\?\\")) return L"\\??\\" + path.substr(4);
+  if (path.starts_with(L"\\\\")) return L"\\??\\UNC\\" + path.substr(2);
+  return L"\\??\\" + path;
+}
+
 }  // namespace
 
 int FileGetAttrLX(const std::wstring& path, bool followLink) {
@@ -95,6 +104,17 @@ HANDLE FileOpenLX(const std::wstring& path, unsigned mode) {
 HANDLE FileCreateLX(const std::wstring& path, unsigned mode, unsigned rights) {
   return CreateFileW(LongFileName(path).c_str(), GENERIC_READ | GENERIC_WRITE, ShareOfMode(mode),
                      nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool RenameByHandle(HANDLE file, const std::wstring& target) {
+  const std::wstring name = NtPath(target);
+  std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = FALSE;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+  std::copy(name.begin(), name.end(), rename->FileName);
+  return SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != 0;
 }
 
 bool FileGetDateTimeInfoLX(const std::wstring& path, TDateTimeInfoRec& info, bool followLink) {

@@ -36,6 +36,11 @@ bool RemoveDirLX(const std::wstring& path);
 HANDLE FileOpenLX(const std::wstring& path, unsigned mode);
 // Creates or truncates a file for reading and writing; `rights` is passed on unread.
 HANDLE FileCreateLX(const std::wstring& path, unsigned mode, unsigned rights);
+// Renames (or moves, within one volume) what `file` refers to, to the absolute path `target`,
+// never replacing an existing entry. The handle needs DELETE access. Renaming the very handle
+// a caller has checked leaves no moment in which another entry could take the name. False,
+// with the last error set, on failure.
+bool RenameByHandle(HANDLE file, const std::wstring& target);
 bool FileGetDateTimeInfoLX(const std::wstring& path, TDateTimeInfoRec& info, bool followLink);
 // Raises EOSError when the times cannot be read.
 TDateTime GetFileTimeStampLX(const std::wstring& path, TFileTimeStampType kind);

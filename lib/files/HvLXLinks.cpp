@@ -5,6 +5,7 @@
 #include "HvHandles.h"
 #include "HvLXExistence.h"
 #include "HvLXPaths.h"
+#include "HvLXStrings.h"
 #include "HvWindows.h"
 
 namespace hv {
@@ -14,11 +15,6 @@ struct TEntry {
   std::wstring path;  // the long form, no trailing backslash
   WIN32_FIND_DATAW data;
 };
-
-bool SameText(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                              TRUE) == CSTR_EQUAL;
-}
 
 std::wstring Join(const std::wstring& folder, const std::wstring& name) {
   return IncludeTrailingBackslashLX(folder) + name;
@@ -34,7 +30,7 @@ bool IsOwnEntryByVolume(const std::wstring& entryPath, const std::wstring& folde
   const std::optional<TVolumeIdentity> own = VolumeIdentity(entryPath);
   const std::optional<TVolumeIdentity> parent = VolumeIdentity(folder);
   if (!own) return true;  // nothing the shell could follow either
-  return parent && own->Volume == parent->Volume && SameText(own->Name, Join(parent->Name, name));
+  return parent && own->Volume == parent->Volume && SameTextOrdinal(own->Name, Join(parent->Name, name));
 }
 
 TLinkKind ClassifyEntry(const TEntry& entry, const std::optional<std::wstring>& folderIdentity) {
@@ -48,7 +44,7 @@ TLinkKind ClassifyEntry(const TEntry& entry, const std::optional<std::wstring>& 
   const std::wstring name = entry.data.cFileName;
   const std::optional<std::wstring> own = RealIdentity(entry.path);
   if (own && folderIdentity) {
-    return SameText(*own, Join(*folderIdentity, name)) ? TLinkKind::None : TLinkKind::UnremovableLink;
+    return SameTextOrdinal(*own, Join(*folderIdentity, name)) ? TLinkKind::None : TLinkKind::UnremovableLink;
   }
   // No final path (Wine gives none past MAX_PATH characters): judge by volume identity.
   const std::size_t sep = entry.path.find_last_of(L'\\');
@@ -99,17 +95,13 @@ std::optional<std::wstring> RealIdentity(const std::wstring& path) {
   UniqueFileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file) return std::nullopt;
-  DWORD size = MAX_PATH;
-  for (;;) {
-    std::wstring buffer(size, L'\0');
-    const DWORD len = GetFinalPathNameByHandleW(file.get(), buffer.data(), size, 0);
-    if (len == 0) return std::nullopt;
-    if (len < size) {
-      buffer.resize(len);
-      return ExcludeTrailingBackslashLX(buffer);
-    }
-    size = len + 1;
-  }
+  return RealIdentityOfHandle(file.get());
+}
+
+std::optional<std::wstring> RealIdentityOfHandle(void* handle) {
+  std::optional<std::wstring> path = FinalPathOfHandle(handle);
+  if (path) *path = ExcludeTrailingBackslashLX(*path);
+  return path;
 }
 
 std::optional<TVolumeIdentity> VolumeIdentityOfHandle(void* handle) {

@@ -21,8 +21,10 @@ enum class TLinkKind {
 };
 
 // What an existing file or folder really is: the final path the system gives for it
-// ("\\?\" form, links resolved, no trailing backslash). Nothing when it cannot be opened.
+// ("\\?\" form, links resolved, no trailing backslash). Nothing when it cannot be opened
+// or the system gives no name.
 std::optional<std::wstring> RealIdentity(const std::wstring& path);
+std::optional<std::wstring> RealIdentityOfHandle(void* handle);
 
 // The same, on paths of any length: the volume's serial number and the path on the volume
 // from its root, links resolved. Wine gives no final path name past MAX_PATH characters, so

@@ -80,11 +80,16 @@ std::wstring ParentKey(const std::wstring& key) {
   return sep == std::wstring::npos ? std::wstring() : key.substr(0, sep);
 }
 
+struct CoTaskMemTraits {
+  using Type = wchar_t*;
+  static Type Empty() noexcept { return nullptr; }
+  static void Close(Type memory) noexcept { CoTaskMemFree(memory); }
+};
+
 std::wstring KnownFolder(REFKNOWNFOLDERID id) {
-  wchar_t* raw = nullptr;
+  UniqueHandle<CoTaskMemTraits> raw;  // freed on failure too
   std::wstring path;
-  if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &raw)) && raw) path = raw;
-  CoTaskMemFree(raw);
+  if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, raw.put())) && raw) path = raw.get();
   return path;
 }
 

@@ -6,6 +6,7 @@
 #include "HvLXHost.h"
 #include "HvLXHostPathStub.h"
 #include "HvLXPaths.h"
+#include "HvScopeExit.h"
 #include "HvLXSystemText.h"
 
 namespace hv {
@@ -73,15 +74,12 @@ std::wstring GetUserDataFolder() {
     folder = GetLocalAppDataFolder();
   } else {
     gDeterminingUserDataFolder = true;
-    try {
+    {
+      ScopeExit determined([] { gDeterminingUserDataFolder = false; });
       folder = IsWine() && !IsChromeOS()
                    ? HostFolderAsDrivePath(hoststub::NativeHomeDir() + L"/Library/Application Support")
                    : GetLocalAppDataFolder();
-    } catch (...) {
-      gDeterminingUserDataFolder = false;
-      throw;
     }
-    gDeterminingUserDataFolder = false;
     gUserDataFolder = folder;
   }
   ForceDirectoriesLX(folder);

@@ -11,6 +11,7 @@
 #include "HvLXFlashConsole.h"
 #include "HvLXResStrings.h"
 #include "HvLXWait.h"
+#include "HvScopeExit.h"
 
 namespace hv {
 namespace {
@@ -59,16 +60,21 @@ void SetFlashExtenderFactory(TFlashExtenderFactory factory, void* object) {
 TFlash::TFlash(bool cancellable) : FPicture(std::make_unique<TPicture>()), FCancellable(cancellable) {
   FPicture->SetOnChange([this] { PictureChanged(); });
   BeginWait();
-  try {
+  {
+    ScopeExit undo([] {
+      if (tFlashList && tFlashList->empty()) {
+        delete tFlashList;
+        tFlashList = nullptr;
+      }
+      // A failing wait hook must not replace the failure that got here.
+      try {
+        EndWait();
+      } catch (...) {
+      }
+    });
     if (!tFlashList) tFlashList = new std::vector<TFlash*>;
     tFlashList->push_back(this);
-  } catch (...) {
-    if (tFlashList && tFlashList->empty()) {
-      delete tFlashList;
-      tFlashList = nullptr;
-    }
-    EndWait();
-    throw;
+    undo.Dismiss();
   }
   FLevel = static_cast<int>(tFlashList->size());
   if (tFactory) {

@@ -83,7 +83,6 @@ using TFlashExtenderFactory = std::shared_ptr<IFlashExtender> (*)(void* object, 
 void SetFlashExtenderFactory(TFlashExtenderFactory factory, void* object = nullptr);
 
 struct TGlobalFlashState;
-TGlobalFlashState GetGlobalFlashState();
 
 class TFlash final : public IFlashCore {
  public:

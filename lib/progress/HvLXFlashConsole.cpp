@@ -1,5 +1,6 @@
 #include "HvLXFlashConsole.h"
 
+#include "HvLXTextOut.h"
 #include "HvLXThreadCheck.h"
 #include "HvWindows.h"
 
@@ -14,15 +15,6 @@ bool ImageIsConsoleProgram() {
   return nt->OptionalHeader.Subsystem == IMAGE_SUBSYSTEM_WINDOWS_CUI;
 }
 
-void WriteAll(HANDLE out, const char* data, DWORD size) {
-  while (size > 0) {
-    DWORD written = 0;
-    if (!WriteFile(out, data, size, &written, nullptr) || written == 0) return;
-    data += written;
-    size -= written;
-  }
-}
-
 }  // namespace
 
 bool IsConsoleProcess() {
@@ -32,24 +24,9 @@ bool IsConsoleProcess() {
 
 void detail::WriteProgressLine(const std::wstring& text) {
   if (!IsConsoleProcess() || !IsMainThread()) return;
-  // Read on every line: the handle may have been redirected since the last one.
-  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-  if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
-  std::wstring line = text + L"\r\n";
-  DWORD mode;
-  if (GetConsoleMode(out, &mode)) {
-    DWORD written;
-    WriteConsoleW(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    return;
-  }
-  // Redirected to a file or pipe: UTF-8 keeps every character of a message.
-  int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0,
-                                 nullptr, nullptr);
-  if (size <= 0) return;
-  std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), bytes.data(), size,
-                      nullptr, nullptr);
-  WriteAll(out, bytes.data(), static_cast<DWORD>(bytes.size()));
+  // Read on every line: the handle may have been redirected since the last one. Redirected
+  // to a file or pipe, UTF-8 keeps every character of a message; a failed write is dropped.
+  WriteTextLX(GetStdHandle(STD_OUTPUT_HANDLE), text + L"\r\n", CP_UTF8);
 }
 
 }  // namespace hv

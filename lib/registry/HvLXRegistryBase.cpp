@@ -79,13 +79,13 @@ void TRegistry::CloseKey() {
 
 bool TRegistry::OpenKey(const std::wstring& key, bool canCreate) {
   KeyTarget target = Resolve(key);
-  HKEY opened = nullptr;
+  UniqueHKey opened;
   LSTATUS result = !canCreate || target.subKey.empty()
-                       ? RegOpenKeyExW(target.base, target.subKey.c_str(), 0, FAccess, &opened)
+                       ? RegOpenKeyExW(target.base, target.subKey.c_str(), 0, FAccess, opened.put())
                        : RegCreateKeyExW(target.base, target.subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                         FAccess, nullptr, &opened, nullptr);
+                                         FAccess, nullptr, opened.put(), nullptr);
   if (Check(result) != ERROR_SUCCESS) return false;
-  ChangeKey(UniqueHKey(opened), PathAfterOpen(target));
+  ChangeKey(std::move(opened), PathAfterOpen(target));
   return true;
 }
 
@@ -93,10 +93,10 @@ bool TRegistry::OpenKeyReadOnly(const std::wstring& key) {
   KeyTarget target = Resolve(key);
   const REGSAM view = FAccess & kViewBits;
   for (REGSAM mask : {REGSAM(KEY_READ), kReadOnlyMask, REGSAM(KEY_QUERY_VALUE)}) {
-    HKEY opened = nullptr;
-    if (Check(RegOpenKeyExW(target.base, target.subKey.c_str(), 0, mask | view, &opened)) == ERROR_SUCCESS) {
+    UniqueHKey opened;
+    if (Check(RegOpenKeyExW(target.base, target.subKey.c_str(), 0, mask | view, opened.put())) == ERROR_SUCCESS) {
       FAccess = mask | view;
-      ChangeKey(UniqueHKey(opened), PathAfterOpen(target));
+      ChangeKey(std::move(opened), PathAfterOpen(target));
       return true;
     }
   }

@@ -1,5 +1,8 @@
 #include "HvLXStrings.h"
 
+#include <climits>
+
+#include "HvStrings.h"
 #include "HvWindows.h"
 
 namespace hv {
@@ -13,9 +16,17 @@ std::wstring UpperCaseLX(std::wstring_view text) {
   return upper;
 }
 
-bool SameTextLX(std::wstring_view a, std::wstring_view b) {
-  return a.size() == b.size() && UpperCaseLX(a) == UpperCaseLX(b);
+bool SameTextOrdinal(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  // Beyond what the system call takes a length for.
+  if (a.size() > static_cast<std::size_t>(INT_MAX)) return UpperCaseLX(a) == UpperCaseLX(b);
+  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
 }
+
+bool SameTextLocale(std::wstring_view a, std::wstring_view b) { return AnsiCompareText(a, b) == 0; }
+
+bool SameTextLX(std::wstring_view a, std::wstring_view b) { return SameTextOrdinal(a, b); }
 
 bool StartsStrLX(std::wstring_view prefix, std::wstring_view text) { return text.starts_with(prefix); }
 bool EndsStrLX(std::wstring_view suffix, std::wstring_view text) { return text.ends_with(suffix); }

@@ -12,6 +12,16 @@
 namespace hv {
 
 std::wstring UpperCaseLX(std::wstring_view text);
+
+// Case-insensitive equality in the two senses the program needs; pick by what the texts are.
+// Ordinal: unit by unit against upper-case forms, no language rules, as the file system
+// compares names: for paths, identities and other names the system defines.
+bool SameTextOrdinal(std::wstring_view a, std::wstring_view b);
+// Locale: the user locale's collation with case ignored, where "straße" equals "STRASSE" and
+// an accented letter equals the same letter written with a combining accent: for texts the
+// user reads or types (list entries, product and font names).
+bool SameTextLocale(std::wstring_view a, std::wstring_view b);
+// The library's long-standing name for the ordinal comparison.
 bool SameTextLX(std::wstring_view a, std::wstring_view b);
 
 bool StartsStrLX(std::wstring_view prefix, std::wstring_view text);

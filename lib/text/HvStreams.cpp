@@ -175,15 +175,9 @@ void THandleStream::SetSize(std::int64_t newSize) {
 }
 
 TFileStream::TFileStream(const std::wstring& fileName, std::uint16_t mode, std::uint32_t rights)
-    : THandleStream(OpenOrCreate(fileName, mode, false)), FFileName(fileName) {}
+    : THandleStream(OpenOrCreate(fileName, mode, false)), FOwned(FHandle), FFileName(fileName) {}
 
 TFileStream::TFileStream(const std::wstring& fileName, std::uint16_t mode, std::uint32_t rights, LongPaths)
-    : THandleStream(OpenOrCreate(fileName, mode, true)), FFileName(fileName) {}
-
-TFileStream::~TFileStream() {
-  DWORD error = GetLastError();  // closing must not hide the error a caller is reporting
-  CloseHandle(FHandle);
-  SetLastError(error);
-}
+    : THandleStream(OpenOrCreate(fileName, mode, true)), FOwned(FHandle), FFileName(fileName) {}
 
 }  // namespace hv

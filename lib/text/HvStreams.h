@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "HvExceptions.h"
+#include "HvHandles.h"
 #include "HvWindows.h"
 
 namespace hv {
@@ -94,7 +95,6 @@ class THandleStream : public TStream {
 class TFileStream : public THandleStream {
  public:
   TFileStream(const std::wstring& fileName, std::uint16_t mode, std::uint32_t rights = 0);
-  ~TFileStream() override;
   const std::wstring& FileName() const { return FFileName; }
 
  protected:
@@ -102,6 +102,7 @@ class TFileStream : public THandleStream {
   TFileStream(const std::wstring& fileName, std::uint16_t mode, std::uint32_t rights, LongPaths);
 
  private:
+  UniqueFileHandle FOwned;  // the base's handle; first, so nothing can fail before it is owned
   std::wstring FFileName;
 };
 

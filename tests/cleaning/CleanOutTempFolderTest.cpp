@@ -249,4 +249,26 @@ TEST(CleanOutTempFolder, EntriesThatCannotGoStayAndTheRestIsCleanedSilently) {
   EXPECT_EQ(EntriesLeft(dir.Path()), 1);
 }
 
+// A temporary folder whose own path is longer than MAX_PATH: its entries still go, and a
+// link in it still stays, although the folder's final path is past the classic limit.
+TEST(CleanOutTempFolder, AFolderPastMaxPathIsCleanedAndItsLinksStay) {
+  filestest::Canary canary;
+  ScratchDir dir;
+  std::wstring deep = dir / Unique(L"deep-temp");
+  while (deep.size() <= MAX_PATH + 20) deep += L"\\" + std::wstring(40, L't');
+  MakeFolder(deep + L"\\sub");
+  MakeFile(deep + L"\\sub\\inner.txt");
+  MakeFile(deep + L"\\plain.txt");
+  filestest::HostLinks links;
+  links.Make(hv::LongFileName(deep + L"\\folder-link"), canary.Path());
+
+  WatchingDisplay display;
+  hv::CleanOutTempFolder(deep);
+
+  EXPECT_TRUE(canary.Intact());
+  EXPECT_FALSE(Exists(deep + L"\\plain.txt"));
+  EXPECT_FALSE(Exists(deep + L"\\sub"));
+  EXPECT_TRUE(Exists(deep + L"\\folder-link"));
+}
+
 }  // namespace

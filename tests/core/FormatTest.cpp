@@ -36,6 +36,7 @@ TEST(Format, RejectsMissingOrMismatchedArguments) {
   EXPECT_THROW(Fmt(L"%q", 1), hv::EConvertError);
   try {
     Fmt(L"%d");
+    ADD_FAILURE() << "nothing raised";
   } catch (const hv::EConvertError& e) {
     EXPECT_EQ(e.Message(), L"Format '%d' invalid or incompatible with argument");
   }

@@ -73,6 +73,7 @@ TEST(ExtraErrorInfo, CopiesAndRethrowsKeepTheClassAndItsData) {
   std::unique_ptr<hv::Exception> copy(hv::EShellOpenError(L"Cannot open", L"extra", 31).Clone());
   try {
     copy->Rethrow();
+    ADD_FAILURE() << "nothing raised";
   } catch (const hv::EShellOpenError& e) {
     EXPECT_EQ(e.ErrorCode(), 31);
     EXPECT_EQ(e.ExtraInfo(), L"extra");

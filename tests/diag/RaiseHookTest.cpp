@@ -142,6 +142,7 @@ TEST_F(RaiseHook, StackInfoLivesUntilTheLastCopyGoes) {
   // Raising a copy again gives it its own capture; the first one stays with `kept`.
   try {
     kept->Rethrow();
+    ADD_FAILURE() << "nothing raised";
   } catch (const hv::Exception& e) {
     EXPECT_EQ(e.StackTrace(), L"token 2");
   }

@@ -102,6 +102,7 @@ TEST_F(ShowException, ShowsTheInnermostMessageOrElseTheOutersOwn) {
     } catch (...) {
       hv::ThrowOuter(hv::EHvGeneralError(L"Could not uninstall"));
     }
+    ADD_FAILURE() << "nothing raised";
   } catch (const hv::Exception& e) {
     EXPECT_EQ(ShownText(e), L"Access is denied.");
   }

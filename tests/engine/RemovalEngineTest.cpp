@@ -241,7 +241,18 @@ TEST_F(EngineTest, LinkedIdentCacheFoldersNeverReachTheirTargets) {
   EXPECT_TRUE(engine.ProcessCorvista(true));
   EXPECT_EQ(seen.skipped.size(), 1u);
   EXPECT_FALSE(plant::KeyExists(HKEY_LOCAL_MACHINE, kIdent + plant::kCorvistaCode));
-  EXPECT_THROW(engine.ProcessSendaro(true), hv::Exception);  // the shell refuses a tree with a link inside
+  // The tree with a link inside is refused, naming the link; its cache entry stays with it.
+  std::wstring refusal;
+  try {
+    engine.ProcessSendaro(true);
+    ADD_FAILURE() << "nothing raised";
+  } catch (const hv::Exception& e) {
+    refusal = e.Message();
+  }
+  EXPECT_EQ(refusal, hv::Fmt(L"Refusing to delete \"%s\": it contains a link that cannot be removed without deleting "
+                             L"what it leads to:\r\n  %s",
+                             cache / L"holder", cache / L"holder\\inner"));
+  EXPECT_TRUE(plant::KeyExists(HKEY_LOCAL_MACHINE, kIdent + plant::kSendaroCode));
   EXPECT_TRUE(canary.Intact());
   ExpectOnlyPlantedTracesChanged();
 }

@@ -4,6 +4,7 @@
 #include "HvExceptions.h"
 #include "HvHandles.h"
 #include "HvLXFiles.h"
+#include "HvLXStrings.h"
 
 namespace {
 
@@ -107,6 +108,58 @@ TEST(FileOps, FolderCreationFailures) {
   EXPECT_EQ(MessageOf<hv::Exception>([] { hv::ForceDirectoriesLX(L"\\"); }),
             L"Could not create \"\\\"\r\n\r\nUnable to create directory");
   EXPECT_NO_THROW(hv::ForceDirectoriesLX(L"C:\\"));
+}
+
+// The handle that is renamed is the one that was opened, to a short plain name and to a
+// long-form name past MAX_PATH; a name that is taken is never replaced.
+TEST(FileOps, RenameByHandleMovesWhatWasOpened) {
+  ScratchDir dir;
+  const std::wstring deep = FolderOfLength(dir.Path(), 300);
+  hv::ForceDirectoriesLX(deep);
+  const std::wstring source = dir / L"source.txt";
+  ASSERT_TRUE(hvtest::WriteTextFile(source, "moved"));
+  ASSERT_TRUE(hvtest::WriteTextFile(dir / L"taken.txt", "stays"));
+  hv::UniqueFileHandle file(CreateFileW(source.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  ASSERT_TRUE(file.valid());
+
+  EXPECT_FALSE(hv::RenameByHandle(file.get(), dir / L"taken.txt"));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+  EXPECT_TRUE(hv::RenameByHandle(file.get(), dir / L"renamed.txt")) << GetLastError();
+  const std::wstring longTarget = hv::LongFileName(deep + L"\\moved.txt");
+  EXPECT_TRUE(hv::RenameByHandle(file.get(), longTarget)) << GetLastError();
+  file.reset();
+
+  EXPECT_FALSE(hvtest::PathExists(source));
+  EXPECT_FALSE(hvtest::PathExists(dir / L"renamed.txt"));
+  EXPECT_TRUE(hv::FileExistsLX(longTarget, false));
+  EXPECT_TRUE(hv::FileExistsLX(dir / L"taken.txt", false));
+}
+
+// By Wine's own export; the library's host detection is not built yet.
+bool RunsUnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
+// The final path of a handle is read at whatever length it has. Past MAX_PATH Wine names
+// nothing (callers then judge by volume identity); everywhere else the name is whole.
+TEST(FileOps, FinalPathOfAHandleAtAnyLength) {
+  ScratchDir dir;
+  const std::wstring deep = FolderOfLength(dir.Path(), 300);
+  hv::ForceDirectoriesLX(deep);
+  for (const std::wstring& folder : {dir.Path(), deep}) {
+    SCOPED_TRACE(testing::Message() << "length " << folder.size());
+    hv::UniqueFileHandle handle(CreateFileW(hv::LongFileName(folder).c_str(), 0,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    ASSERT_TRUE(handle.valid());
+    const std::optional<std::wstring> finalPath = hv::FinalPathOfHandle(handle.get());
+    if (!finalPath && folder.size() > MAX_PATH && RunsUnderWine()) continue;
+    ASSERT_TRUE(finalPath.has_value()) << GetLastError();
+    EXPECT_TRUE(finalPath->starts_with(L"\\\\?\\")) << *finalPath;
+    const std::wstring tail = folder.substr(dir.Path().size());
+    EXPECT_TRUE(hv::EndsTextLX(tail, *finalPath)) << *finalPath;
+    EXPECT_EQ(hv::RealIdentityOfHandle(handle.get()), hv::ExcludeTrailingBackslashLX(*finalPath));
+  }
 }
 
 TEST(FileOps, TimeStampsAreLocalTimesOfEachKind) {

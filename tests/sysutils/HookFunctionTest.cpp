@@ -67,8 +67,10 @@ TEST(HookFunction, FollowsAnImportStubToTheRoutine) {
 TEST(HookFunction, ReachesAReplacementAnywhere) {
   std::uint8_t* page = nullptr;
   const auto image = reinterpret_cast<std::uintptr_t>(&Replacement);
-  for (std::uintptr_t hint : {image + (std::uintptr_t(1) << 33), image - (std::uintptr_t(1) << 33), std::uintptr_t(0)}) {
-    if (sizeof(void*) == 4) hint = 0;
+  // 8 GiB away where the address space has room for it; anywhere in a 32-bit process.
+  const auto distance = static_cast<std::uintptr_t>(sizeof(void*) == 8 ? std::uint64_t(1) << 33 : 0);
+  for (std::uintptr_t hint : {image + distance, image - distance, std::uintptr_t(0)}) {
+    if (distance == 0) hint = 0;
     page = static_cast<std::uint8_t*>(
         VirtualAlloc(reinterpret_cast<void*>(hint), 4096, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE));
     if (page) break;

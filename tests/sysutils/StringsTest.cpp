@@ -71,6 +71,36 @@ TEST(Split, CutsOnlyAtTheDelimiter) {
   EXPECT_EQ(hv::SplitTrimmedLX(L" a ;\tb\t;  ; c", L";"), (Items{L"a", L"b", L"c"}));
 }
 
+// The two comparisons part ways exactly where language rules go beyond upper-casing; a caller
+// moved to the wrong one shows up on these rows.
+TEST(StringTests, OrdinalAndLocaleComparisons) {
+  struct Case {
+    const wchar_t* a;
+    const wchar_t* b;
+    bool ordinal;
+    bool locale;
+  };
+  const Case cases[] = {
+      {L"Setup.EXE", L"setup.exe", true, true},
+      {L"\u00c4rger", L"\u00e4RGER", true, true},          // accented letters have upper-case forms
+      {L"stra\u00dfe", L"STRASSE", false, true},           // sharp s against its expansion
+      {L"caf\u00e9", L"cafe\u0301", false, true},         // one character or letter + combining accent
+      {L"ab", L"a\u00adb", false, true},                   // a soft hyphen weighs nothing in the locale
+      {L"cafe", L"caf\u00e9", false, false},               // the accent itself still counts
+      {L"i", L"\u0130", false, false},                     // dotted capital I is no plain I
+      {L"abc", L"abcd", false, false},
+      {L"", L"", true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "row " << (&c - cases));
+    EXPECT_EQ(hv::SameTextOrdinal(c.a, c.b), c.ordinal);
+    EXPECT_EQ(hv::SameTextOrdinal(c.b, c.a), c.ordinal);
+    EXPECT_EQ(hv::SameTextLocale(c.a, c.b), c.locale);
+    EXPECT_EQ(hv::SameTextLocale(c.b, c.a), c.locale);
+    EXPECT_EQ(hv::SameTextLX(c.a, c.b), c.ordinal);  // the long-standing name is the ordinal one
+  }
+}
+
 TEST(StringTests, PrefixSuffixAndPositions) {
   EXPECT_TRUE(hv::StartsStrLX(L"Ab", L"Abc"));
   EXPECT_FALSE(hv::StartsStrLX(L"ab", L"Abc"));

@@ -7,7 +7,7 @@
 #include "HvExceptions.h"
 #include "HvLXDelayLoad.h"
 #include "HvLXFontBoost.h"
-#include "HvLXMainThread.h"
+#include "HvLXThreadCheck.h"
 #include "HvLXOptionalApi.h"
 #include "HvLXSysErrorText.h"
 #include "HvLXVersion.h"
