@@ -1,5 +1,6 @@
 #include "HvLXCheckLst.h"
 
+#include "HvScopeExit.h"
 #include "HvStrings.h"
 
 namespace hv {
@@ -29,22 +30,17 @@ bool THvCheckListBoxLX::StringIsChecked(const std::wstring& s) const {
 
 void THvCheckListBoxLX::SetCheckedStrings(const std::vector<std::wstring>& strings) {
   Items().BeginUpdate();
-  try {
-    for (int i = 0; i < Items().Count(); ++i) {
-      std::wstring text = Items().Get(i);
-      bool found = false;
-      for (const std::wstring& s : strings)
-        if (SameText(s, text)) {
-          found = true;
-          break;
-        }
-      SetChecked(i, found);
-    }
-  } catch (...) {
-    Items().EndUpdate();
-    throw;
+  ScopeExit endUpdate([this] { Items().EndUpdate(); });
+  for (int i = 0; i < Items().Count(); ++i) {
+    std::wstring text = Items().Get(i);
+    bool found = false;
+    for (const std::wstring& s : strings)
+      if (SameText(s, text)) {
+        found = true;
+        break;
+      }
+    SetChecked(i, found);
   }
-  Items().EndUpdate();
 }
 
 void THvCheckListBoxLX::ToggleAll() {

@@ -1,18 +1,11 @@
 #include "HvLXControlSizes.h"
 
 #include "HvForms.h"
-#include "HvGdiHandles.h"
+#include "HvUiHandles.h"
 #include "HvLXThemes.h"
 
 namespace hv {
 namespace {
-
-struct MemoryDCTraits {
-  using Type = HDC;
-  static Type Empty() noexcept { return nullptr; }
-  static void Close(Type dc) noexcept { DeleteDC(dc); }
-};
-using TUniqueMemoryDC = UniqueHandle<MemoryDCTraits>;
 
 int CaptionWidth(const TWinControl& control) { return TextWidthForFont(ControlFont(control), control.Text()); }
 

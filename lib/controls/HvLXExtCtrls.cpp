@@ -1,6 +1,7 @@
 #include "HvLXExtCtrls.h"
 
 #include "HvExceptions.h"
+#include "HvUiHandles.h"
 
 namespace hv {
 
@@ -46,14 +47,14 @@ void StretchHighQuality(HDC dc, const RECT& rect, HBITMAP bitmap) {
   SetBrushOrgEx(dc, origin.x, origin.y, nullptr);
   BITMAP info;
   if (!GetObjectW(bitmap, sizeof info, &info)) RaiseLastOSError();
-  HDC source = CreateCompatibleDC(dc);
+  TUniqueMemoryDC source(CreateCompatibleDC(dc));
   if (!source) RaiseLastOSError();
-  HGDIOBJ old = SelectObject(source, bitmap);
-  BOOL ok = StretchBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, source, 0, 0,
+  HGDIOBJ old = SelectObject(source.get(), bitmap);
+  BOOL ok = StretchBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, source.get(), 0, 0,
                        info.bmWidth, info.bmHeight, SRCCOPY);
   DWORD error = GetLastError();
-  SelectObject(source, old);
-  DeleteDC(source);
+  SelectObject(source.get(), old);
+  source.reset();
   if (!ok) throw MakeOSError(error);
 }
 

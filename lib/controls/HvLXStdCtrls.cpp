@@ -5,6 +5,7 @@
 #include "HvLXControlSizes.h"
 #include "HvLXHost.h"
 #include "HvLXThemes.h"
+#include "HvScopeExit.h"
 
 namespace hv {
 
@@ -74,13 +75,8 @@ void THvButtonControl<Base>::UpdateWordWrap() {
     // layout gave the control; the decision must use the latter.
     RECT r = this->BoundsRect();
     FRecreateWidth = r.right - r.left;
-    try {
-      RecreateControlWindow(*this);
-    } catch (...) {
-      FRecreateWidth = -1;
-      throw;
-    }
-    FRecreateWidth = -1;
+    ScopeExit forgetWidth([this] { FRecreateWidth = -1; });
+    RecreateControlWindow(*this);
   } else if (RepaintFixNeeded())
     Invalidate();
 }

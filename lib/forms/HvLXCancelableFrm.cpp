@@ -5,10 +5,11 @@
 #include "HvFormat.h"
 #include "HvLXChecks.h"
 #include "HvLXClock.h"
-#include "HvLXThreadCheck.h"
+#include "HvLXMessagePumps.h"
 #include "HvLXPendingMessages.h"
-#include "HvLXVclUtils.h"
+#include "HvLXThreadCheck.h"
 #include "HvLXResStrings.h"
+#include "HvUiHandles.h"
 
 namespace hv {
 namespace {
@@ -40,11 +41,10 @@ bool IsSecondsRange(int secs) { return secs >= 1 && secs <= 59; }
 // The banner's own colour under the heading, so the heading blends into the strip.
 COLORREF BannerColorAt(const TPicture& picture) {
   if (picture.Empty()) return kBannerGreen;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, picture.Bitmap());
-  COLORREF color = GetPixel(dc, picture.Width() / 2, picture.Height() / 2);
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  TUniqueMemoryDC dc(CreateCompatibleDC(nullptr));
+  HGDIOBJ old = SelectObject(dc.get(), picture.Bitmap());
+  COLORREF color = GetPixel(dc.get(), picture.Width() / 2, picture.Height() / 2);
+  SelectObject(dc.get(), old);
   return color == CLR_INVALID ? kBannerGreen : color;
 }
 

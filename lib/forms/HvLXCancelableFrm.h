@@ -11,7 +11,7 @@
 #include "HvLXExtCtrls.h"
 #include "HvLXFlash.h"
 #include "HvLXForms.h"
-#include "HvLXProgressControls.h"
+#include "HvLXLabel.h"
 
 namespace hv {
 

@@ -1,12 +1,15 @@
+#include "HvLXCursors.h"
+
 #include <vector>
 
+#include "HvLXFormsTesting.h"
 #include "HvLXThreadCheck.h"
-#include "HvLXVclUtils.h"
+#include "HvUiHandles.h"
 
 namespace hv {
 namespace {
 std::vector<HCURSOR> gCursorStack;
-HMODULE gHandCursorLibrary = nullptr;
+TUniqueModule gHandCursorLibrary;
 HCURSOR gHandCursor = nullptr;
 // The browser's hand cursor in its control library.
 constexpr int kBrowserHandCursorId = 103;
@@ -28,12 +31,13 @@ void PopCursor() {
   SetCursor(cursor);
 }
 
-int CursorStackDepth() { return static_cast<int>(gCursorStack.size()); }
+int testing::CursorStackDepth() { return static_cast<int>(gCursorStack.size()); }
 
 HCURSOR GetHandCursor() {
   if (gHandCursor) return gHandCursor;
-  if (!gHandCursorLibrary) gHandCursorLibrary = LoadLibraryExW(L"shdocvw.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  if (gHandCursorLibrary) gHandCursor = LoadCursorW(gHandCursorLibrary, MAKEINTRESOURCEW(kBrowserHandCursorId));
+  if (!gHandCursorLibrary) gHandCursorLibrary.reset(LoadLibraryExW(L"shdocvw.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  if (gHandCursorLibrary)
+    gHandCursor = LoadCursorW(gHandCursorLibrary.get(), MAKEINTRESOURCEW(kBrowserHandCursorId));
   if (!gHandCursor) gHandCursor = LoadCursorW(nullptr, IDC_HAND);
   return gHandCursor;
 }
@@ -41,10 +45,7 @@ HCURSOR GetHandCursor() {
 void detail::ReleaseCursors() {
   gCursorStack.clear();
   gHandCursor = nullptr;
-  if (gHandCursorLibrary) {
-    FreeLibrary(gHandCursorLibrary);
-    gHandCursorLibrary = nullptr;
-  }
+  gHandCursorLibrary.reset();
 }
 
 }  // namespace hv

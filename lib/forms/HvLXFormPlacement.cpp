@@ -1,5 +1,6 @@
-// Window placement kept in the registry: position only for fixed-size windows, the whole
-// native placement (normal bounds and show state) for resizable ones.
+// THvFormLX's placement, its members LoadForm and SaveForm (declared in HvLXForms.h): kept in
+// the registry, position only for fixed-size windows, the whole native placement (normal
+// bounds and show state) for resizable ones.
 
 #include "HvApplication.h"
 #include "HvLXForms.h"

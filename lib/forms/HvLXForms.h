@@ -2,6 +2,8 @@
 // activation, fitting to the monitor, an own taskbar button per window, modal showing
 // without a nested message loop, placement persistence, nested redraw suspension, the Ctrl
 // clipboard shortcuts, and the adaptations Wine hosts need.
+// Its members live in HvLXForms.cpp and, by job, HvLXFormTaskBar.cpp, HvLXFormModal.cpp,
+// HvLXFormMdi.cpp and HvLXFormPlacement.cpp.
 #pragma once
 
 #include <functional>
@@ -83,6 +85,7 @@ class THvFormLX : public TForm {
   void ModalLoopEnded() override;
 
  private:
+  void FixMacDisplayIfNeeded();
   void CheckModalValidity() const;
   void MergeMdiBars(bool merge);
 
@@ -102,29 +105,8 @@ class THvFormLX : public TForm {
   bool FStayOnTopWhileModal = false;
 };
 
-// The windows with their own taskbar button (the main window first) and whether closing the
-// main window waits for the others.
-const std::vector<THvFormLX*>& TaskBarForms();
-bool MainWindowClosePending();
-// The windows shown with StartModal, in order.
-const std::vector<THvFormLX*>& ModalForms();
-
 // Unit start-up: font boost, taskbar ownership of the main window, automatic modal popups.
 // Runs once; every THvFormLX runs it on creation, the program may run it earlier.
 void InitializeHvLXForms();
-
-// The screen's font families ("Default" first), built on first use. A failure to build the
-// list is reported once per process and never raised.
-std::vector<std::wstring> SafeScreenFonts();
-// Test seam: the two system font enumerations, so a test can make them fail.
-struct TFontEnumerators {
-  std::vector<std::wstring> (*AllCharsets)();
-  std::vector<std::wstring> (*PerFamily)();
-};
-TFontEnumerators SetFontEnumerators(const TFontEnumerators& enumerators);
-
-// The display workaround for Wine on macOS, where a window can end up on no monitor.
-bool NeedsMacFix(HWND hwnd);
-void RunMacFix();
 
 }  // namespace hv

@@ -1,7 +1,10 @@
 // Wine on macOS can lose track of the displays until a real window has been shown,
 // minimised and restored once; a throw-away window does that before ours appear.
-#include "HvLXForms.h"
+#include "HvLXMacFix.h"
+
 #include "HvLXHost.h"
+#include "HvScopeExit.h"
+#include "HvUiHandles.h"
 
 namespace hv {
 namespace {
@@ -20,9 +23,7 @@ bool NeedsMacFix(HWND hwnd) {
 void RunMacFix() {
   if (gFixerRunning) return;
   gFixerRunning = true;
-  struct Reset {
-    ~Reset() { gFixerRunning = false; }
-  } reset;
+  ScopeExit stopped([] { gFixerRunning = false; });
   HINSTANCE instance = GetModuleHandleW(nullptr);
   if (!gFixerClassRegistered) {
     WNDCLASSEXW wc{};
@@ -39,8 +40,9 @@ void RunMacFix() {
     }
     gFixerClassRegistered = true;
   }
-  HWND h = CreateWindowExW(0, kFixerClass, kFixerTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 50, 30,
-                           nullptr, nullptr, instance, nullptr);
+  TUniqueWindow window(CreateWindowExW(0, kFixerClass, kFixerTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                      50, 30, nullptr, nullptr, instance, nullptr));
+  HWND h = window.get();
   if (!h) {
     MessageBoxW(nullptr, L"window creation failed", kFixerTitle, MB_OK | MB_ICONWARNING);
     return;
@@ -52,7 +54,6 @@ void RunMacFix() {
   Sleep(30);
   ShowWindow(h, SW_RESTORE);
   Sleep(30);
-  DestroyWindow(h);
 }
 
 }  // namespace hv

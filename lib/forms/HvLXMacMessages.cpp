@@ -1,9 +1,10 @@
+#include "HvLXMacMessages.h"
+
 #include <algorithm>
 #include <cwctype>
 #include <utility>
 
 #include "HvLXHost.h"
-#include "HvLXVclUtils.h"
 
 namespace hv {
 namespace {
@@ -72,9 +73,9 @@ UINT WM_WINE_SIMULATE_CONTEXTMENU_ON_MOUSE_DOWN() {
   return id;
 }
 
-TSendInputProc SetSendInputProc(TSendInputProc proc) {
-  return std::exchange(gSendInput, proc ? proc : &::SendInput);
-}
+ScopedSendInputProc::ScopedSendInputProc(TSendInputProc proc)
+    : FSaved(std::exchange(gSendInput, proc ? proc : &::SendInput)) {}
+ScopedSendInputProc::~ScopedSendInputProc() { gSendInput = FSaved; }
 
 void MacAppMessageHandler(MSG& msg, bool& handled) {
   if (msg.message == WM_LBUTTONDOWN) SendMessageW(msg.hwnd, WM_KEYUP, VK_MENU, 0);

@@ -1,7 +1,8 @@
+#include "HvLXMainMenu.h"
+
 #include <cwctype>
 
 #include "HvLXHost.h"
-#include "HvLXVclUtils.h"
 
 namespace hv {
 namespace {

@@ -1,4 +1,6 @@
-#include "HvLXVclUtils.h"
+#include "HvLXMessagePumps.h"
+
+#include <initializer_list>
 
 namespace hv {
 namespace {

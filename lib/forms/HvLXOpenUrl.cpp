@@ -1,4 +1,6 @@
-#include "HvLXVclUtils.h"
+#include "HvLXOpenUrl.h"
+
+#include "HvWindows.h"
 
 #include <shellapi.h>
 

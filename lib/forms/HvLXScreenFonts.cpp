@@ -1,10 +1,12 @@
 // The screen's font list. Font enumeration has been seen to fail on some hosts; the
 // program must go on with what it has, and the failure is worth one report per process.
+#include "HvLXScreenFonts.h"
+
 #include <algorithm>
+#include <utility>
 
 #include "HvApplication.h"
 #include "HvGdiHandles.h"
-#include "HvLXForms.h"
 #include "HvScreen.h"
 #include "HvStrings.h"
 
@@ -64,9 +66,9 @@ std::wstring Section(std::vector<std::wstring> (*enumerate)()) {
 
 }  // namespace
 
-TFontEnumerators SetFontEnumerators(const TFontEnumerators& enumerators) {
-  return std::exchange(gEnumerators, enumerators);
-}
+ScopedFontEnumerators::ScopedFontEnumerators(const TFontEnumerators& enumerators)
+    : FSaved(std::exchange(gEnumerators, enumerators)) {}
+ScopedFontEnumerators::~ScopedFontEnumerators() { gEnumerators = FSaved; }
 
 std::vector<std::wstring> SafeScreenFonts() {
   TScreen& screen = Screen();

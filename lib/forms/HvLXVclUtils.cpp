@@ -1,54 +1,95 @@
 #include "HvLXVclUtils.h"
 
+#include "HvApplication.h"
+#include "HvLXCursors.h"
 #include "HvLXHost.h"
+#include "HvLXMacMessages.h"
+#include "HvLXMessagePumps.h"
+#include "HvLXThreadCheck.h"
+#include "HvLXWait.h"
+#include "HvUiHandles.h"
+#include "HvVisualStyles.h"
+
+#include <shlwapi.h>  // DLLVERSIONINFO
 
 namespace hv {
+namespace {
 
-void FitToMonitor(TForm& form) {
-  HWND h = form.Handle();
-  HMONITOR monitor = MonitorFromWindow(h, MONITOR_DEFAULTTONULL);
-  if (!monitor) return;
-  if (form.WindowState() == TWindowState::wsMaximized && !IsMac()) return;
-  MONITORINFO mi{};
-  mi.cbSize = sizeof(mi);
-  if (!GetMonitorInfoW(monitor, &mi)) return;
-  const RECT& wa = mi.rcWork;
-  RECT r = form.BoundsRect();
-  int left = r.left, top = r.top, width = r.right - r.left, height = r.bottom - r.top;
-  bool resizable = form.BorderStyle() == TFormBorderStyle::bsSizeable ||
-                   form.BorderStyle() == TFormBorderStyle::bsSizeToolWin;
-  RECT client;
-  GetClientRect(h, &client);
-  if (height > wa.bottom - wa.top) {
-    if (!resizable) form.SetScrollRange(SB_VERT, client.bottom);
-    height = wa.bottom - wa.top;
-    top = wa.top;
-  }
-  if (width > wa.right - wa.left) {
-    if (!resizable) form.SetScrollRange(SB_HORZ, client.right);
-    width = wa.right - wa.left;
-    left = wa.left;
-  }
-  if (left < wa.left) left = wa.left;
-  if (top < wa.top) top = wa.top;
-  if (left != r.left || top != r.top || width != r.right - r.left || height != r.bottom - r.top)
-    form.SetBounds(left, top, width, height);
+bool gInitialized = false;
+bool gUserInterface = false;
+TFlashExtenderFactory gFlashFactory = nullptr;
+
+void BeginWaitCursor() { PushCursor(LoadCursorW(nullptr, IDC_WAIT)); }
+void EndWaitCursor() { PopCursor(); }
+
+// Windows uncovered by a closing modal window repaint before the program goes on working.
+void RepaintAfterModal() { ProcessPaintMessages(); }
+
+}  // namespace
+
+bool ProcessHasUserInterface() {
+  auto base = reinterpret_cast<const BYTE*>(GetModuleHandleW(nullptr));
+  auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  return nt->OptionalHeader.Subsystem == IMAGE_SUBSYSTEM_WINDOWS_GUI;
 }
 
-}  // namespace hv
-
-namespace hv {
-
-int MonitorWorkAreaWidth(HMONITOR monitor) {
-  MONITORINFO mi{};
-  mi.cbSize = sizeof(mi);
-  return GetMonitorInfoW(monitor, &mi) ? mi.rcWork.right - mi.rcWork.left : 0;
+int CommonControlsMajorVersion() {
+  // The program's manifest (or the forms' own activation) asks for version 6 only; Wine's
+  // one library answers its old number even then.
+  if (CommonControlsRedirected()) return 6;
+  TUniqueModule comctl(LoadLibraryW(L"comctl32.dll"));
+  if (!comctl) return 0;
+  using TDllGetVersion = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
+  auto getVersion = reinterpret_cast<TDllGetVersion>(GetProcAddress(comctl.get(), "DllGetVersion"));
+  DLLVERSIONINFO info{};
+  info.cbSize = sizeof(info);
+  // 4: the oldest libraries had no version call
+  return getVersion && SUCCEEDED(getVersion(&info)) ? static_cast<int>(info.dwMajorVersion) : 4;
 }
 
-int MonitorWorkAreaHeight(HMONITOR monitor) {
-  MONITORINFO mi{};
-  mi.cbSize = sizeof(mi);
-  return GetMonitorInfoW(monitor, &mi) ? mi.rcWork.bottom - mi.rcWork.top : 0;
+bool ThemeServicesReplacementNeeded(int commonControlsMajorVersion) {
+  return IsWine() && commonControlsMajorVersion < 6;
+}
+
+void InitializeHvLXVclUtils(bool userInterface) {
+  if (gInitialized) return;
+  gInitialized = true;
+  gUserInterface = userInterface;
+  Application().OnModalEnd = &RepaintAfterModal;
+  WM_WINE_SIMULATE_CONTEXTMENU_ON_MOUSE_DOWN();
+  if (UseWineTricks(L"unknown") && IsMac()) Application().OnMessage = &MacAppMessageHandler;
+  if (userInterface) {
+    SetBeginWaitHook(&BeginWaitCursor);
+    SetEndWaitHook(&EndWaitCursor);
+    if (gFlashFactory) SetFlashExtenderFactory(gFlashFactory);
+  }
+  // The forms draw through common controls 6 and have no theme services to swap, so an
+  // older library can only be reported.
+  if (ThemeServicesReplacementNeeded(CommonControlsMajorVersion()))
+    MessageBoxW(nullptr, L"Internal Error: Themes will not be fully enabled.", Application().Title().c_str(),
+                MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+void FinalizeHvLXVclUtils() {
+  if (!gInitialized) return;
+  if (gUserInterface) {
+    SetFlashExtenderFactory(nullptr);
+    SetEndWaitHook(nullptr);
+    SetBeginWaitHook(nullptr);
+  }
+  Application().OnMessage = nullptr;
+  Application().OnModalEnd = nullptr;
+  detail::ReleaseCursors();
+  gInitialized = false;
+  gUserInterface = false;
+}
+
+bool HvLXVclUtilsInitialized() { return gInitialized; }
+
+void InstallMainThreadFlashExtenderFactory(TFlashExtenderFactory factory) {
+  gFlashFactory = factory;
+  if (gInitialized && gUserInterface && IsMainThread()) SetFlashExtenderFactory(factory);
 }
 
 }  // namespace hv

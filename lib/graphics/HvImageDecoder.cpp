@@ -79,7 +79,7 @@ TDecodedImage DecodeImage(const void* data, std::size_t size) {
   bool hasAlpha = false;
   auto* pixels = static_cast<const BYTE*>(bits);
   for (std::size_t i = 3; i < static_cast<std::size_t>(stride) * height && !hasAlpha; i += 4) hasAlpha = pixels[i] != 255;
-  return {bitmap.release(), hasAlpha};
+  return {std::move(bitmap), hasAlpha};
 }
 
 std::vector<unsigned char> ReadImageFile(const std::wstring& fileName) {

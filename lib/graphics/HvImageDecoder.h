@@ -5,13 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "HvGdiHandles.h"
 #include "HvWindows.h"
 
 namespace hv {
 
 struct TDecodedImage {
-  HBITMAP Bitmap = nullptr;  // a 32-bit top-down DIB section, owned by the caller
-  bool HasAlpha = false;     // some pixel is not fully opaque; colours are premultiplied
+  TUniqueBitmap Bitmap;  // a 32-bit top-down DIB section
+  bool HasAlpha = false;  // some pixel is not fully opaque; colours are premultiplied
 };
 
 // Raises EInvalidGraphic when the data is no image the system can decode.

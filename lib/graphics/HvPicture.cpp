@@ -4,38 +4,27 @@
 
 #include "HvExceptions.h"
 #include "HvImageDecoder.h"
+#include "HvUiHandles.h"
 
 namespace hv {
-
-TPicture::~TPicture() { FreeBitmap(); }
-
-void TPicture::FreeBitmap() {
-  if (!FBitmap) return;
-  DWORD lastError = GetLastError();  // freeing must not hide the error that led here
-  DeleteObject(FBitmap);
-  SetLastError(lastError);
-  FBitmap = nullptr;
-}
 
 bool TPicture::Empty() const { return Width() <= 0 || Height() <= 0; }
 
 int TPicture::Width() const {
   BITMAP info;
-  return FBitmap && GetObjectW(FBitmap, sizeof info, &info) ? info.bmWidth : 0;
+  return FBitmap && GetObjectW(FBitmap.get(), sizeof info, &info) ? info.bmWidth : 0;
 }
 
 int TPicture::Height() const {
   BITMAP info;
-  return FBitmap && GetObjectW(FBitmap, sizeof info, &info) ? info.bmHeight : 0;
+  return FBitmap && GetObjectW(FBitmap.get(), sizeof info, &info) ? info.bmHeight : 0;
 }
 
 void TPicture::SetBitmap(HBITMAP bitmap) { TakeBitmap(bitmap, false); }
 
 void TPicture::TakeBitmap(HBITMAP bitmap, bool hasAlpha) {
-  if (bitmap != FBitmap) {
-    FreeBitmap();
-    FBitmap = bitmap;
-  }
+  // (Freeing keeps the last error, which may tell why a new picture is being set.)
+  if (bitmap != FBitmap.get()) FBitmap.reset(bitmap);
   FHasAlpha = bitmap && hasAlpha;
   Changed();
 }
@@ -47,12 +36,13 @@ TPicture& TPicture::operator=(const TPicture& other) {
 
 void TPicture::Assign(const TPicture* source) {
   if (source == this) return;
-  HBITMAP copy = nullptr;
+  TUniqueBitmap copy;
   if (source && source->FBitmap) {
-    copy = static_cast<HBITMAP>(CopyImage(source->FBitmap, IMAGE_BITMAP, 0, 0, 0));
+    copy.reset(static_cast<HBITMAP>(CopyImage(source->FBitmap.get(), IMAGE_BITMAP, 0, 0, 0)));
     if (!copy) RaiseLastOSError();
   }
-  TakeBitmap(copy, copy && source->FHasAlpha);
+  bool hasAlpha = copy && source->FHasAlpha;
+  TakeBitmap(copy.release(), hasAlpha);
 }
 
 void TPicture::Changed() {
@@ -61,26 +51,26 @@ void TPicture::Changed() {
 
 void TPicture::Draw(HDC dc, const RECT& rect) const {
   if (Empty()) return;
-  HDC source = CreateCompatibleDC(dc);
+  TUniqueMemoryDC source(CreateCompatibleDC(dc));
   if (!source) RaiseLastOSError();
-  HGDIOBJ old = SelectObject(source, FBitmap);
+  HGDIOBJ old = SelectObject(source.get(), FBitmap.get());
   int w = rect.right - rect.left, h = rect.bottom - rect.top;
   BOOL ok;
   if (FHasAlpha) {
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    ok = AlphaBlend(dc, rect.left, rect.top, w, h, source, 0, 0, Width(), Height(), blend);
+    ok = AlphaBlend(dc, rect.left, rect.top, w, h, source.get(), 0, 0, Width(), Height(), blend);
   } else {
-    ok = StretchBlt(dc, rect.left, rect.top, w, h, source, 0, 0, Width(), Height(), SRCCOPY);
+    ok = StretchBlt(dc, rect.left, rect.top, w, h, source.get(), 0, 0, Width(), Height(), SRCCOPY);
   }
   DWORD error = GetLastError();
-  SelectObject(source, old);
-  DeleteDC(source);
+  SelectObject(source.get(), old);
+  source.reset();
   if (!ok) throw MakeOSError(error);
 }
 
 void TPicture::LoadFromMemory(const void* data, std::size_t size) {
   TDecodedImage image = DecodeImage(data, size);
-  TakeBitmap(image.Bitmap, image.HasAlpha);
+  TakeBitmap(image.Bitmap.release(), image.HasAlpha);
 }
 
 void TPicture::LoadFromFile(const std::wstring& fileName) {

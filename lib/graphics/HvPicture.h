@@ -8,6 +8,7 @@
 #include <string>
 
 #include "HvExceptions.h"
+#include "HvGdiHandles.h"
 #include "HvWindows.h"
 
 namespace hv {
@@ -18,7 +19,6 @@ HV_DECLARE_EXCEPTION(EInvalidGraphic, Exception);
 class TPicture {
  public:
   TPicture() = default;
-  ~TPicture();
   // Owners hand out pointers to their picture; copying goes through Assign.
   TPicture(const TPicture&) = delete;
   // Copies the image (as Assign does); the change handler stays this picture's own.
@@ -29,7 +29,7 @@ class TPicture {
   int Width() const;
   int Height() const;
   // Borrowed; draw into it in place and then call Changed.
-  HBITMAP Bitmap() const { return FBitmap; }
+  HBITMAP Bitmap() const { return FBitmap.get(); }
 
   // Takes ownership of `bitmap` (nullptr empties the picture) and notifies.
   void SetBitmap(HBITMAP bitmap);
@@ -57,11 +57,9 @@ class TPicture {
   void SetOnChange(std::function<void()> handler) { FOnChange = std::move(handler); }
 
  private:
-  void FreeBitmap();
-
   void TakeBitmap(HBITMAP bitmap, bool hasAlpha);
 
-  HBITMAP FBitmap = nullptr;
+  TUniqueBitmap FBitmap;
   bool FHasAlpha = false;
   std::function<void()> FOnChange;
 };

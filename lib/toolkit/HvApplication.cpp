@@ -4,6 +4,7 @@
 
 #include "HvLXPaths.h"
 #include "HvLXShowException.h"
+#include "HvMessageIds.h"
 #include "HvVisualStyles.h"
 
 namespace hv {
@@ -68,9 +69,9 @@ LRESULT CALLBACK TApplication::AppWndProc(HWND hwnd, UINT msg, WPARAM wParam, LP
       // Activation handed to the application window goes on to its modal window.
       if (msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) {
         HWND modal = Application().ActiveModalWindow();
-        if (modal && modal != hwnd && IsWindowVisible(modal)) PostMessageW(hwnd, WM_APP, 0, 0);
+        if (modal && modal != hwnd && IsWindowVisible(modal)) PostMessageW(hwnd, WM_HV_BRING_MODAL_TO_FRONT, 0, 0);
       }
-    } else if (msg == WM_APP) {
+    } else if (msg == WM_HV_BRING_MODAL_TO_FRONT) {
       Application().BringModalToFront();
       return 0;
     }

@@ -9,6 +9,7 @@
 #include "HvApplication.h"
 #include "HvForms.h"
 #include "HvGdiHandles.h"
+#include "HvUiHandles.h"
 #include "HvScreen.h"
 
 namespace hv {
@@ -214,9 +215,11 @@ int TCheckListBox::CheckWidth() const {
   ThemeData theme(Handle(), L"BUTTON");
   if (theme.get()) {
     SIZE size{};
-    HDC dc = GetDC(Handle());
-    HRESULT hr = GetThemePartSize(theme.get(), dc, BP_CHECKBOX, CBS_UNCHECKEDNORMAL, nullptr, TS_DRAW, &size);
-    ReleaseDC(Handle(), dc);
+    HRESULT hr;
+    {
+      TWindowDC dc(Handle());
+      hr = GetThemePartSize(theme.get(), dc.get(), BP_CHECKBOX, CBS_UNCHECKEDNORMAL, nullptr, TS_DRAW, &size);
+    }
     if (SUCCEEDED(hr) && size.cx > 0) return size.cx;
   }
   return ScaleForDpi(13);

@@ -5,6 +5,7 @@
 #include "HvApplication.h"
 #include "HvForms.h"
 #include "HvScreen.h"
+#include "HvUiHandles.h"
 
 namespace hv {
 namespace {
@@ -170,12 +171,13 @@ void TLabel::SetText(const std::wstring& text) {
 void TLabel::FitToText() {
   if (!FAutoSize || !Handle()) return;
   const std::wstring text = Text();
-  HDC dc = GetDC(Handle());
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0)));
   SIZE size{};
-  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  SelectObject(dc, old);
-  ReleaseDC(Handle(), dc);
+  {
+    TWindowDC dc(Handle());
+    HGDIOBJ old = SelectObject(dc.get(), reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0)));
+    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc.get(), old);
+  }
   // Kept in design units (rounded up), so later layouts keep the fitted width.
   TBounds bounds = DesignBounds();
   bounds.Width = MulDiv(size.cx, 96, ScaleForDpi(96)) + 1;
@@ -239,8 +241,6 @@ void TEdit::CreateParams(TControlParams& params) {
   params.Style |= WS_TABSTOP | ES_AUTOHSCROLL | (FReadOnly ? ES_READONLY : 0);
   params.ExStyle |= WS_EX_CLIENTEDGE;
 }
-
-void TEdit::SaveHandleState() {}
 
 void TEdit::SetReadOnly(bool value) {
   FReadOnly = value;

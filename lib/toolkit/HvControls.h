@@ -86,6 +86,7 @@ class TWinControl : public TComponent {
                                        DWORD_PTR self) noexcept;
 
   TForm* FParent = nullptr;
+  // Owned through the window's messages, as TForm's (cleared at WM_NCDESTROY).
   HWND FHandle = nullptr;
   TBounds FDesign;
   TAnchors FAnchors = akLeft | akTop;
@@ -160,7 +161,6 @@ class TEdit : public TWinControl {
 
  protected:
   void CreateParams(TControlParams& params) override;
-  void SaveHandleState() override;
 
   bool FReadOnly = false;
 };

@@ -1,35 +1,16 @@
+// TForm as an object: creation from resources, the controls it owns, its properties, and
+// showing, hiding and closing.
 #include "HvForms.h"
 
 #include <algorithm>
 
 #include "HvApplication.h"
+#include "HvMessageIds.h"
 #include "HvScreen.h"
+#include "HvScopeExit.h"
 #include "HvVisualStyles.h"
 
 namespace hv {
-namespace {
-
-const wchar_t kFormClass[] = L"HvForm";
-const wchar_t kFormProp[] = L"HvForm";
-// Posted to a form that closed with caFree: it deletes itself once its handler returned.
-const UINT WM_HV_RELEASE = WM_APP + 0x100;
-
-}  // namespace
-
-void TForm::RegisterFormClass() {
-  static bool registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = &TForm::StaticWndProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kFormClass;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    return RegisterClassExW(&wc) != 0;
-  }();
-  (void)registered;
-}
 
 std::recursive_mutex& GlobalNameSpace() {
   static std::recursive_mutex lock;
@@ -53,8 +34,6 @@ TForm::~TForm() {
   for (TWinControl* c : FControls) c->FParent = nullptr;
   FControls.clear();
 }
-
-TForm* TForm::FromHandle(HWND hwnd) { return hwnd ? static_cast<TForm*>(GetPropW(hwnd, kFormProp)) : nullptr; }
 
 TComponent* TForm::FindComponent(const std::wstring& name) const {
   for (int i = 0; i < ComponentCount(); ++i)
@@ -90,349 +69,6 @@ void TForm::DoCreate() {
 
 void TForm::AfterConstruction() {
   if (!FOldCreateOrder) DoCreate();
-}
-
-HWND TForm::Handle() {
-  if (!FHandle) CreateWnd();
-  return FHandle;
-}
-
-void TForm::CreateParams(TCreateParams& params) {
-  params.Caption = FCaption;
-  params.Style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
-  params.ExStyle = WS_EX_CONTROLPARENT;
-  DWORD icons = 0;
-  if (FBorderIcons & biSystemMenu) {
-    icons |= WS_SYSMENU;
-    if (FBorderIcons & biMinimize) icons |= WS_MINIMIZEBOX;
-    if (FBorderIcons & biMaximize) icons |= WS_MAXIMIZEBOX;
-  }
-  switch (FBorderStyle) {
-    case TFormBorderStyle::bsNone: params.Style |= WS_POPUP; break;
-    case TFormBorderStyle::bsSingle: params.Style |= WS_CAPTION | WS_BORDER | icons; break;
-    case TFormBorderStyle::bsSizeable: params.Style |= WS_CAPTION | WS_THICKFRAME | icons; break;
-    case TFormBorderStyle::bsDialog:
-      params.Style |= WS_POPUP | WS_CAPTION | (icons & WS_SYSMENU);
-      params.ExStyle |= WS_EX_DLGMODALFRAME;
-      break;
-    case TFormBorderStyle::bsToolWindow:
-      params.Style |= WS_CAPTION | (icons & WS_SYSMENU);
-      params.ExStyle |= WS_EX_TOOLWINDOW;
-      break;
-    case TFormBorderStyle::bsSizeToolWin:
-      params.Style |= WS_CAPTION | WS_THICKFRAME | (icons & WS_SYSMENU);
-      params.ExStyle |= WS_EX_TOOLWINDOW;
-      break;
-  }
-  if (FFormStyle == TFormStyle::fsStayOnTop) params.ExStyle |= WS_EX_TOPMOST;
-  if (FFormStyle == TFormStyle::fsMDIChild) {
-    params.Style |= WS_CHILD | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
-    params.Style &= ~WS_POPUP;
-    params.ExStyle |= WS_EX_MDICHILD;
-  }
-
-  RECT r{0, 0, ScaleForDpi(FClientWidth96), ScaleForDpi(FClientHeight96)};
-  AdjustWindowRectEx(&r, params.Style, FALSE, params.ExStyle);
-  params.Width = r.right - r.left;
-  params.Height = r.bottom - r.top;
-
-  TApplication& app = Application();
-  TForm* main = app.MainForm();
-  if (FFormStyle == TFormStyle::fsMDIChild) {
-    HWND client = main ? main->ClientHandle() : nullptr;
-    if (!client) throw EHvInternalError(L"Internal Error: An MDI child needs an MDI main form.");
-    params.WndParent = client;
-    return;
-  }
-  if (main == this && app.MainFormOnTaskBar()) {
-    params.ExStyle |= WS_EX_APPWINDOW;
-    params.WndParent = nullptr;
-    return;
-  }
-  // Without a main form that owns the taskbar button, the application window owns us.
-  auto defaultOwner = [&]() -> HWND {
-    if (app.MainFormOnTaskBar() && main && main != this && main->HandleAllocated()) return main->FHandle;
-    return app.Handle();
-  };
-  switch (FPopupMode) {
-    case TPopupMode::pmNone: params.WndParent = defaultOwner(); break;
-    case TPopupMode::pmAuto: {
-      HWND active = GetActiveWindow();
-      TForm* form = FromHandle(active);
-      params.WndParent = (form && form != this) ? active : defaultOwner();
-      break;
-    }
-    case TPopupMode::pmExplicit:
-      params.WndParent = (FPopupParent && FPopupParent != this) ? FPopupParent->Handle() : defaultOwner();
-      break;
-  }
-}
-
-void TForm::CreateWnd() {
-  RegisterFormClass();
-  TCreateParams params;
-  CreateParams(params);
-  FCreatedClientWidth = ScaleForDpi(FClientWidth96);
-  FCreatedClientHeight = ScaleForDpi(FClientHeight96);
-  // `this` reaches the window procedure at WM_NCCREATE (wrapped by the system for an MDI child).
-  HWND h = CreateWindowExW(params.ExStyle, kFormClass, params.Caption.c_str(), params.Style & ~WS_VISIBLE, params.X,
-                           params.Y, params.Width, params.Height, params.WndParent, nullptr,
-                           GetModuleHandleW(nullptr), this);
-  if (!h) RaiseLastOSError();
-  if (FFormStyle == TFormStyle::fsMDIForm) {
-    CLIENTCREATESTRUCT ccs{nullptr, 0xFF00};
-    RECT rc;
-    GetClientRect(h, &rc);
-    FClientHandle = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
-                                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_VSCROLL | WS_HSCROLL,
-                                    0, 0, rc.right, rc.bottom, h, nullptr, GetModuleHandleW(nullptr), &ccs);
-  }
-  CreateControls();
-}
-
-void TForm::CreateControls() {
-  for (TWinControl* c : FControls) {
-    if (c->HandleAllocated()) {
-      ::SetParent(c->Handle(), FHandle);
-      SendMessageW(c->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
-    } else {
-      c->CreateHandle(FHandle);
-    }
-  }
-  ApplyTabOrder();
-  LayoutControls();
-}
-
-void TForm::ApplyTabOrder() {
-  std::vector<TWinControl*> order = FControls;
-  std::stable_sort(order.begin(), order.end(), [](TWinControl* a, TWinControl* b) {
-    // Controls without a tab order keep their place after those that have one.
-    int ta = a->TabOrder() < 0 ? INT_MAX : a->TabOrder();
-    int tb = b->TabOrder() < 0 ? INT_MAX : b->TabOrder();
-    return ta < tb;
-  });
-  HWND after = HWND_TOP;
-  for (TWinControl* c : order) {
-    if (!c->HandleAllocated()) continue;
-    SetWindowPos(c->Handle(), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    after = c->Handle();
-  }
-}
-
-void TForm::LayoutControls() {
-  if (!FHandle || IsIconic(FHandle)) return;
-  RECT rc;
-  GetClientRect(FHandle, &rc);
-  int dw = rc.right - FCreatedClientWidth, dh = rc.bottom - FCreatedClientHeight;
-  // Scrolled content keeps its design size; anchors follow only the visible area otherwise.
-  if (FScrollRange[0] > 0) dw = 0;
-  if (FScrollRange[1] > 0) dh = 0;
-  for (TWinControl* c : FControls) {
-    c->ApplyLayout(dw, dh);
-    if ((FScrollPos[0] || FScrollPos[1]) && c->HandleAllocated()) {
-      RECT r = c->BoundsRect();
-      SetWindowPos(c->Handle(), nullptr, r.left - FScrollPos[0], r.top - FScrollPos[1], 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-  }
-}
-
-void TForm::SetScrollRange(int bar, int range) {
-  int i = bar == SB_VERT ? 1 : 0;
-  FScrollRange[i] = std::max(range, 0);
-  FScrollPos[i] = 0;
-  UpdateScrollBars();
-  LayoutControls();
-}
-
-void TForm::UpdateScrollBars() {
-  if (!FHandle) return;
-  RECT rc;
-  GetClientRect(FHandle, &rc);
-  for (int i = 0; i < 2; ++i) {
-    int bar = i ? SB_VERT : SB_HORZ;
-    int page = i ? rc.bottom : rc.right;
-    SCROLLINFO si{};
-    si.cbSize = sizeof(si);
-    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    si.nMax = FScrollRange[i] > page ? FScrollRange[i] - 1 : 0;
-    si.nPage = FScrollRange[i] > page ? page : 0;
-    FScrollPos[i] = std::clamp(FScrollPos[i], 0, std::max(FScrollRange[i] - page, 0));
-    si.nPos = FScrollPos[i];
-    SetScrollInfo(FHandle, bar, &si, TRUE);
-  }
-}
-
-void TForm::Scroll(int bar, int code) {
-  int i = bar == SB_VERT ? 1 : 0;
-  SCROLLINFO si{};
-  si.cbSize = sizeof(si);
-  si.fMask = SIF_ALL;
-  GetScrollInfo(FHandle, bar, &si);
-  int pos = si.nPos;
-  switch (code) {
-    case SB_LINEUP: pos -= ScaleForDpi(8); break;
-    case SB_LINEDOWN: pos += ScaleForDpi(8); break;
-    case SB_PAGEUP: pos -= static_cast<int>(si.nPage); break;
-    case SB_PAGEDOWN: pos += static_cast<int>(si.nPage); break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: pos = si.nTrackPos; break;
-    case SB_TOP: pos = 0; break;
-    case SB_BOTTOM: pos = si.nMax; break;
-    default: return;
-  }
-  pos = std::clamp(pos, 0, std::max(si.nMax - static_cast<int>(si.nPage) + 1, 0));
-  if (pos == FScrollPos[i]) return;
-  FScrollPos[i] = pos;
-  SetScrollPos(FHandle, bar, pos, TRUE);
-  LayoutControls();
-  InvalidateRect(FHandle, nullptr, TRUE);
-}
-
-void TForm::DestroyHandle() {
-  if (!FHandle) return;
-  // The MDI client keeps its own list of children and must hear of the destruction.
-  HWND parent = FFormStyle == TFormStyle::fsMDIChild ? GetParent(FHandle) : nullptr;
-  if (parent)
-    SendMessageW(parent, WM_MDIDESTROY, reinterpret_cast<WPARAM>(FHandle), 0);
-  else
-    DestroyWindow(FHandle);
-  FHandle = nullptr;
-  FClientHandle = nullptr;
-}
-
-void TForm::RecreateWnd() {
-  if (!FHandle || FRecreating) return;
-  FRecreating = true;
-  bool visible = IsWindowVisible(FHandle) != FALSE;
-  RECT bounds = BoundsRect();
-  // The controls wait on the hidden application window, so they keep their state.
-  for (TWinControl* c : FControls)
-    if (c->HandleAllocated()) ::SetParent(c->Handle(), Application().Handle());
-  DestroyHandle();
-  try {
-    CreateWnd();
-  } catch (...) {
-    FRecreating = false;
-    throw;
-  }
-  SetWindowPos(FHandle, nullptr, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  FRecreating = false;
-  if (visible) ShowWindow(FHandle, SW_SHOWNA);
-}
-
-LRESULT CALLBACK TForm::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
-  TForm* self = FromHandle(hwnd);
-  if (!self && msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    void* param = cs->lpCreateParams;
-    if ((cs->dwExStyle & WS_EX_MDICHILD) && param) param = reinterpret_cast<void*>(static_cast<MDICREATESTRUCTW*>(param)->lParam);
-    self = static_cast<TForm*>(param);
-    if (self) {
-      SetPropW(hwnd, kFormProp, self);
-      self->FHandle = hwnd;
-    }
-  }
-  if (!self) {
-    if (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_MDICHILD) return DefMDIChildProcW(hwnd, msg, wParam, lParam);
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  if (msg == WM_NCDESTROY) {
-    LRESULT r = self->DefaultHandler(msg, wParam, lParam);
-    RemovePropW(hwnd, kFormProp);
-    if (self->FHandle == hwnd) {
-      self->FHandle = nullptr;
-      self->FClientHandle = nullptr;
-    }
-    return r;
-  }
-  try {
-    return self->WndProc(msg, wParam, lParam);
-  } catch (...) {
-    Application().HandleException();
-    return 0;
-  }
-}
-
-LRESULT TForm::DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (FFormStyle) {
-    case TFormStyle::fsMDIForm: return DefFrameProcW(FHandle, FClientHandle, msg, wParam, lParam);
-    case TFormStyle::fsMDIChild: return DefMDIChildProcW(FHandle, msg, wParam, lParam);
-    default: return DefWindowProcW(FHandle, msg, wParam, lParam);
-  }
-}
-
-LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  HWND child = nullptr;
-  switch (msg) {
-    case WM_COMMAND: child = reinterpret_cast<HWND>(lParam); break;
-    case WM_DRAWITEM: child = reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem; break;
-    case WM_MEASUREITEM: child = GetDlgItem(FHandle, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlID); break;
-    case WM_COMPAREITEM: child = reinterpret_cast<COMPAREITEMSTRUCT*>(lParam)->hwndItem; break;
-    case WM_NOTIFY: child = reinterpret_cast<NMHDR*>(lParam)->hwndFrom; break;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN: child = reinterpret_cast<HWND>(lParam); break;
-  }
-  if (child) {
-    if (TWinControl* control = TWinControl::FromHandle(child)) {
-      LRESULT result = 0;
-      if (control->ParentNotify(msg, wParam, lParam, result)) return result;
-    }
-  }
-  switch (msg) {
-    case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE) {
-        LRESULT r = DefaultHandler(msg, wParam, lParam);
-        HWND focus = GetFocus();
-        // Only an active window may take the focus; on a hidden one SetFocus would activate it.
-        if (GetActiveWindow() == FHandle && (!focus || (focus != FHandle && !IsChild(FHandle, focus)))) {
-          if (HWND first = GetNextDlgTabItem(FHandle, nullptr, FALSE)) ::SetFocus(first);
-        }
-        Activate();
-        return r;
-      }
-      Deactivate();
-      break;
-    case WM_CLOSE:
-      Close();
-      return 0;
-    case WM_ERASEBKGND: {
-      RECT rc;
-      GetClientRect(FHandle, &rc);
-      TUniqueBrush brush(CreateSolidBrush(FColor));
-      FillRect(reinterpret_cast<HDC>(wParam), &rc, brush.get());
-      return 1;
-    }
-    case WM_SIZE: {
-      LRESULT r = DefaultHandler(msg, wParam, lParam);
-      UpdateScrollBars();
-      if (FFormStyle != TFormStyle::fsMDIForm) LayoutControls();
-      Resize();
-      return r;
-    }
-    case WM_VSCROLL:
-    case WM_HSCROLL:
-      if (lParam == 0) {
-        Scroll(msg == WM_VSCROLL ? SB_VERT : SB_HORZ, LOWORD(wParam));
-        return 0;
-      }
-      break;
-    case WM_GETMINMAXINFO: {
-      auto* mmi = reinterpret_cast<MINMAXINFO*>(lParam);
-      if (FMinWidth96 > 0) mmi->ptMinTrackSize.x = ScaleForDpi(FMinWidth96);
-      if (FMinHeight96 > 0) mmi->ptMinTrackSize.y = ScaleForDpi(FMinHeight96);
-      return 0;
-    }
-    default:
-      if (msg == WM_HV_RELEASE) {
-        delete this;
-        return 0;
-      }
-  }
-  return DefaultHandler(msg, wParam, lParam);
 }
 
 void TForm::Activate() {
@@ -590,22 +226,17 @@ void TForm::PlaceInitially() {
 
 void TForm::Show() {
   FShowing = true;
-  try {
-    VisibleChanging();
-    HandleNeeded();
-    PlaceInitially();
-    int cmd = FWindowState == TWindowState::wsMaximized   ? SW_SHOWMAXIMIZED
-              : FWindowState == TWindowState::wsMinimized ? SW_SHOWMINIMIZED
-                                                          : SW_SHOW;
-    bool wasVisible = IsWindowVisible(FHandle) != FALSE;
-    ShowWindow(FHandle, cmd);
-    if (!wasVisible && OnShow) OnShow(*this);
-    if (FFormStyle != TFormStyle::fsMDIChild) SetForegroundWindow(FHandle);
-  } catch (...) {
-    FShowing = false;
-    throw;
-  }
-  FShowing = false;
+  ScopeExit shown([this] { FShowing = false; });
+  VisibleChanging();
+  HandleNeeded();
+  PlaceInitially();
+  int cmd = FWindowState == TWindowState::wsMaximized   ? SW_SHOWMAXIMIZED
+            : FWindowState == TWindowState::wsMinimized ? SW_SHOWMINIMIZED
+                                                        : SW_SHOW;
+  bool wasVisible = IsWindowVisible(FHandle) != FALSE;
+  ShowWindow(FHandle, cmd);
+  if (!wasVisible && OnShow) OnShow(*this);
+  if (FFormStyle != TFormStyle::fsMDIChild) SetForegroundWindow(FHandle);
 }
 
 void TForm::Hide() {
@@ -650,70 +281,6 @@ void TForm::Close() {
       break;
     default: break;
   }
-}
-
-namespace {
-struct TaskWindowsContext {
-  HWND except;
-  std::vector<HWND>* list;
-};
-BOOL CALLBACK CollectTaskWindow(HWND hwnd, LPARAM lp) {
-  auto* c = reinterpret_cast<TaskWindowsContext*>(lp);
-  if (hwnd != c->except && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) c->list->push_back(hwnd);
-  return TRUE;
-}
-}  // namespace
-
-std::vector<HWND> DisableTaskWindows(HWND except) {
-  std::vector<HWND> windows;
-  TaskWindowsContext ctx{except, &windows};
-  EnumThreadWindows(GetCurrentThreadId(), &CollectTaskWindow, reinterpret_cast<LPARAM>(&ctx));
-  for (HWND h : windows) EnableWindow(h, FALSE);
-  return windows;
-}
-
-void EnableTaskWindows(const std::vector<HWND>& windows) {
-  for (HWND h : windows)
-    if (IsWindow(h)) EnableWindow(h, TRUE);
-}
-
-int TForm::ShowModal() {
-  if (Visible()) throw EInvalidOperation(L"Cannot make a visible window modal");
-  if (!Enabled()) throw EInvalidOperation(L"Cannot make a modal window disabled");
-  HWND activeBefore = GetActiveWindow();
-  HandleNeeded();
-  std::vector<HWND> disabled = DisableTaskWindows(FHandle);
-  FModal = true;
-  FModalLoop = true;
-  FModalResult = mrNone;
-  Application().PushModalWindow(FHandle);
-  try {
-    Show();
-    while (FModalResult == mrNone) {
-      if (!Application().HandleMessage() || Application().Terminated()) FModalResult = mrCancel;
-      if (FModalResult != mrNone) {
-        // The result closes the window unless its close handler refuses.
-        TCloseAction action = TCloseAction::caHide;
-        DoClose(action);
-        if (action == TCloseAction::caNone && !Application().Terminated()) FModalResult = mrNone;
-      }
-    }
-  } catch (...) {
-    FModal = false;
-    FModalLoop = false;
-    Application().PopModalWindow(FHandle);
-    EnableTaskWindows(disabled);
-    throw;
-  }
-  ModalLoopEnded();
-  Application().PopModalWindow(FHandle);
-  EnableTaskWindows(disabled);
-  if (activeBefore && IsWindow(activeBefore)) SetActiveWindow(activeBefore);
-  Hide();
-  FModal = false;
-  FModalLoop = false;
-  if (Application().OnModalEnd) Application().OnModalEnd();
-  return FModalResult;
 }
 
 }  // namespace hv

@@ -1,6 +1,8 @@
 // The form: a top-level window that owns its controls, described in code at 96 dots per
 // inch and scaled to the screen. Its native window is created on first need and may be
 // recreated when a property that only creation can set changes; the controls survive that.
+// One class, one file per job: HvForms.cpp (the object, its properties, showing and
+// closing), HvFormWindow.cpp, HvFormOwner.cpp, HvFormMdi.cpp, HvFormLayout.cpp, HvFormModal.cpp.
 #pragma once
 
 #include <functional>
@@ -198,6 +200,9 @@ class TForm : public TComponent {
 
  private:
   friend class TWinControl;
+  // Sets the owner (WndParent) of the window to create.
+  void ChooseOwner(TCreateParams& params);
+  void CreateMdiClient(HWND frame);
   void AddControl(TWinControl* control);
   void RemoveControl(TWinControl* control);
   void CreateControls();
@@ -209,6 +214,9 @@ class TForm : public TComponent {
   static void RegisterFormClass();
   static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
 
+  // Owned, but through the window's messages rather than an owner type: set at WM_NCCREATE,
+  // cleared at WM_NCDESTROY, and still valid while the window is destroyed, because the
+  // window procedure needs it then. The MDI client is a child and dies with it.
   HWND FHandle = nullptr;
   HWND FClientHandle = nullptr;
   std::vector<TWinControl*> FControls;

@@ -2,6 +2,7 @@
 
 #include "HvForms.h"
 #include "HvGdiHandles.h"
+#include "HvScopeExit.h"
 
 namespace hv {
 namespace {
@@ -94,13 +95,8 @@ LRESULT TImage::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg != WM_PAINT) return DefaultHandler(msg, wParam, lParam);
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(Handle(), &ps);
-  try {
-    PaintTo(dc);
-  } catch (...) {
-    EndPaint(Handle(), &ps);
-    throw;
-  }
-  EndPaint(Handle(), &ps);
+  ScopeExit endPaint([&] { EndPaint(Handle(), &ps); });
+  PaintTo(dc);
   return 0;
 }
 

@@ -16,12 +16,12 @@ void TSpinEdit::CreateParams(TControlParams& params) {
 
 void TSpinEdit::InitializeHandle() {
   TEdit::InitializeHandle();
-  FUpDown = CreateWindowExW(0, UPDOWN_CLASSW, L"",
-                            WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
-                            0, 0, 0, 0, GetParent(Handle()), nullptr, GetModuleHandleW(nullptr), nullptr);
+  FUpDown.reset(CreateWindowExW(0, UPDOWN_CLASSW, L"",
+                                WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
+                                0, 0, 0, 0, GetParent(Handle()), nullptr, GetModuleHandleW(nullptr), nullptr));
   if (!FUpDown) return;  // still a usable number box
-  SendMessageW(FUpDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(Handle()), 0);
-  SendMessageW(FUpDown, UDM_SETRANGE32, FMin, FMax);
+  SendMessageW(FUpDown.get(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(Handle()), 0);
+  SendMessageW(FUpDown.get(), UDM_SETRANGE32, FMin, FMax);
   SetValue(FValue);
 }
 
@@ -32,21 +32,20 @@ void TSpinEdit::SaveHandleState() {
 }
 
 void TSpinEdit::DestroyUpDown() {
-  if (FUpDown) DestroyWindow(FUpDown);
-  FUpDown = nullptr;
+  FUpDown.reset();
 }
 
 int TSpinEdit::Value() const {
   if (!FUpDown) return FValue;
   BOOL error = FALSE;
-  int value = static_cast<int>(SendMessageW(FUpDown, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&error)));
+  int value = static_cast<int>(SendMessageW(FUpDown.get(), UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&error)));
   return error ? std::clamp(FValue, FMin, FMax) : value;
 }
 
 void TSpinEdit::SetValue(int value) {
   FValue = std::clamp(value, FMin, FMax);
   if (!FUpDown) return;
-  SendMessageW(FUpDown, UDM_SETPOS32, 0, FValue);
+  SendMessageW(FUpDown.get(), UDM_SETPOS32, 0, FValue);
   // Not every system writes the number into the box when the position is set from code.
   SetText(std::to_wstring(FValue));
 }
@@ -54,7 +53,7 @@ void TSpinEdit::SetValue(int value) {
 void TSpinEdit::SetRange(int min, int max) {
   FMin = min;
   FMax = std::max(min, max);
-  if (FUpDown) SendMessageW(FUpDown, UDM_SETRANGE32, FMin, FMax);
+  if (FUpDown) SendMessageW(FUpDown.get(), UDM_SETRANGE32, FMin, FMax);
   SetValue(FValue);
 }
 

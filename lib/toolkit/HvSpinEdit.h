@@ -2,6 +2,7 @@
 #pragma once
 
 #include "HvControls.h"
+#include "HvUiHandles.h"
 
 namespace hv {
 
@@ -16,7 +17,7 @@ class TSpinEdit : public TEdit {
   int MaxValue() const { return FMax; }
   void SetRange(int min, int max);
   // The arrows' window (a sibling on the form), or nullptr.
-  HWND UpDownHandle() const { return FUpDown; }
+  HWND UpDownHandle() const { return FUpDown.get(); }
 
  protected:
   void CreateParams(TControlParams& params) override;
@@ -26,7 +27,7 @@ class TSpinEdit : public TEdit {
  private:
   void DestroyUpDown();
 
-  HWND FUpDown = nullptr;
+  TUniqueWindow FUpDown;
   int FMin = 0, FMax = 100, FValue = 0;
 };
 

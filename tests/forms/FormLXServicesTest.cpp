@@ -7,6 +7,8 @@
 #include "FormsTestSupport.h"
 #include "HvLXForms.h"
 #include "HvLXHost.h"
+#include "HvLXMacFix.h"
+#include "HvLXScreenFonts.h"
 #include "HvScreen.h"
 
 using namespace hv;
@@ -195,12 +197,13 @@ TEST(FormLXFonts, TheScreenFontListIsSortedUniqueAndStartsFromDefault) {
 TEST(FormLXFonts, AFailingEnumerationIsReportedOnceAndNeverRaised) {
   TFontEnumerators failing{[]() -> std::vector<std::wstring> { throw EOSError(L"enumeration broke", 8); },
                            []() -> std::vector<std::wstring> { return {L"Arial", L"Tahoma"}; }};
-  TFontEnumerators saved = SetFontEnumerators(failing);
   hvtest::CapturedExceptions shown;
-  Screen().SetFonts(std::nullopt);
-  EXPECT_TRUE(SafeScreenFonts().empty());
-  EXPECT_TRUE(SafeScreenFonts().empty());
-  SetFontEnumerators(saved);
+  {
+    ScopedFontEnumerators pinned(failing);
+    Screen().SetFonts(std::nullopt);
+    EXPECT_TRUE(SafeScreenFonts().empty());
+    EXPECT_TRUE(SafeScreenFonts().empty());
+  }
   ASSERT_EQ(shown.Messages.size(), 1u);
   EXPECT_EQ(shown.ClassNames[0], L"EExtraInfoException");
   EXPECT_EQ(shown.Messages[0], L"enumeration broke");

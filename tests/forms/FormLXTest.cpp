@@ -7,6 +7,7 @@
 #include "FormsTestSupport.h"
 #include "HvApplication.h"
 #include "HvLXForms.h"
+#include "HvLXFormsTesting.h"
 #include "HvLXHost.h"
 
 using namespace hv;
@@ -165,13 +166,13 @@ TEST(FormLXTaskBar, AWindowWithItsOwnButtonIsUnownedAppWindowAndListed) {
   main->SetTaskBarButton(true);
   EXPECT_NE(other->Handle(), before);  // rebuilt: only creation sets the owner
   EXPECT_TRUE(GetWindowLongW(other->Handle(), GWL_EXSTYLE) & WS_EX_APPWINDOW);
-  ASSERT_EQ(TaskBarForms().size(), 2u);
-  EXPECT_EQ(TaskBarForms()[0], main.get());  // the main window first, whenever it joins
-  EXPECT_EQ(TaskBarForms()[1], other.get());
+  ASSERT_EQ(hv::testing::TaskBarForms().size(), 2u);
+  EXPECT_EQ(hv::testing::TaskBarForms()[0], main.get());  // the main window first, whenever it joins
+  EXPECT_EQ(hv::testing::TaskBarForms()[1], other.get());
   other.reset();
-  EXPECT_EQ(TaskBarForms().size(), 1u);
+  EXPECT_EQ(hv::testing::TaskBarForms().size(), 1u);
   main->SetTaskBarButton(false);
-  EXPECT_TRUE(TaskBarForms().empty());
+  EXPECT_TRUE(hv::testing::TaskBarForms().empty());
 
   auto child = Make<THvFormLX>();
   child->SetTaskBarButton(true);
@@ -204,7 +205,7 @@ TEST(FormLXTaskBar, ClosingTheMainWindowWaitsForTheOtherTaskBarWindows) {
     hvtest::Pump();
     main->Close();
     EXPECT_FALSE(main->Visible());
-    EXPECT_TRUE(MainWindowClosePending());
+    EXPECT_TRUE(hv::testing::MainWindowClosePending());
     EXPECT_EQ(mainCloses, 1);
     EXPECT_FALSE(Application().Terminated());
 
@@ -227,8 +228,8 @@ TEST(FormLXModal, StartModalDisablesTheOthersAndStopModalGivesActivationBack) {
   hvtest::Pump();
   EXPECT_TRUE(dialog->Visible());
   EXPECT_FALSE(IsWindowEnabled(owner->Handle()));
-  ASSERT_EQ(ModalForms().size(), 1u);
-  EXPECT_EQ(ModalForms()[0], dialog.get());
+  ASSERT_EQ(hv::testing::ModalForms().size(), 1u);
+  EXPECT_EQ(hv::testing::ModalForms()[0], dialog.get());
 
   // A click or an activation that reaches the disabled window ends up at the modal one.
   SetActiveWindow(owner->Handle());
@@ -241,7 +242,7 @@ TEST(FormLXModal, StartModalDisablesTheOthersAndStopModalGivesActivationBack) {
   dialog->StopModal();
   EXPECT_FALSE(dialog->Visible());
   EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
-  EXPECT_TRUE(ModalForms().empty());
+  EXPECT_TRUE(hv::testing::ModalForms().empty());
   EXPECT_EQ(GetActiveWindow(), owner->Handle());
 }
 
@@ -289,7 +290,7 @@ TEST(FormLXModal, InvalidStartsAreRefusedWithTheirTexts) {
     }
   }
   EXPECT_TRUE(IsWindowEnabled(visible->Handle()));  // nothing was left disabled
-  EXPECT_TRUE(ModalForms().empty());
+  EXPECT_TRUE(hv::testing::ModalForms().empty());
   taskbar->SetTaskBarButton(false);
 }
 
@@ -301,7 +302,7 @@ TEST(FormLXModal, DestroyingAModalWindowGivesTheOthersBackTheirInput) {
   ASSERT_FALSE(IsWindowEnabled(owner->Handle()));
   dialog.reset();
   EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
-  EXPECT_TRUE(ModalForms().empty());
+  EXPECT_TRUE(hv::testing::ModalForms().empty());
 }
 
 TEST(FormLXModal, UnderWineADialogOverARunningModalWindowStaysOnTopWhileShown) {

@@ -10,6 +10,11 @@
 #include "Forms2Support.h"
 #include "FormsTestSupport.h"
 #include "HvApplication.h"
+#include "HvLXCursors.h"
+#include "HvLXFormsTesting.h"
+#include "HvLXMacMessages.h"
+#include "HvLXMessagePumps.h"
+#include "HvLXOpenUrl.h"
 #include "HvLXUserInterfaceUnits.h"
 #include "HvLXVclUtils.h"
 #include "HvLXWait.h"
@@ -85,12 +90,11 @@ struct RecordedInput {
     }
     return count;
   }
-  RecordedInput() : FSaved(SetSendInputProc(&Send)) {
+  RecordedInput() : FPinned(&Send) {
     Events.clear();
     FailAt = -1;
   }
-  ~RecordedInput() { SetSendInputProc(FSaved); }
-  TSendInputProc FSaved;
+  ScopedSendInputProc FPinned;
 };
 
 int gExtendersMade = 0;
@@ -125,10 +129,10 @@ TEST(AppServices, CursorStackRestoresInOrderAndFallsBackToTheArrow) {
   SetCursor(wait);
   PopCursor();  // nothing left to pop
   EXPECT_EQ(GetCursor(), arrow);
-  EXPECT_EQ(CursorStackDepth(), 0);
+  EXPECT_EQ(hv::testing::CursorStackDepth(), 0);
 
   std::thread([&] { PushCursor(wait); }).join();
-  EXPECT_EQ(CursorStackDepth(), 0) << "other threads leave the stack alone";
+  EXPECT_EQ(hv::testing::CursorStackDepth(), 0) << "other threads leave the stack alone";
 }
 
 TEST(AppServices, PumpsDispatchPendingMessagesInPortions) {
@@ -145,7 +149,7 @@ TEST(AppServices, PumpsDispatchPendingMessagesInPortions) {
       {WM_KEYDOWN, 250, &ProcessInputMessages, &CountingWindow::Keys, {101, 101, 48}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "message " << c.message);
+    SCOPED_TRACE(::testing::Message() << "message " << c.message);
     for (int i = 0; i < c.pending; ++i) ASSERT_TRUE(PostMessageW(window.Handle, c.message, 0, 0));
     for (size_t call = 0; call < c.portions.size(); ++call) {
       int before = *c.counter;
@@ -270,7 +274,7 @@ TEST(MacMessages, OptionWithTheShortcutCharactersBecomesCtrlShortcuts) {
   } cases[] = {{0x63, true, &ctrlC}, {0x2C, true, &ctrlComma}, {0x71, true, &quit},
                {0x43, false, nullptr}, {0x77, false, nullptr}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "key " << c.key);
+    SCOPED_TRACE(::testing::Message() << "key " << c.key);
     RecordedInput input;
     MSG msg = MakeMsg(window.Handle, WM_SYSKEYDOWN, c.key, 0x20000000);
     bool handled = false;
@@ -322,7 +326,7 @@ TEST(MacMessages, OptionClickIsARightClickAndCommandClickACtrlClick) {
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     const Case& c = cases[i];
-    SCOPED_TRACE(testing::Message() << "case " << i);
+    SCOPED_TRACE(::testing::Message() << "case " << i);
     hvtest::HeldKeys held = c.heldKey ? hvtest::HeldKeys({c.heldKey}) : hvtest::HeldKeys({});
     CountingWindow::SimulateAnswer = c.simulate;
     CountingWindow::ContextMenus = 0;

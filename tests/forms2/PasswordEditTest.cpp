@@ -5,7 +5,7 @@
 #include "Forms2Support.h"
 #include "FormsTestSupport.h"
 #include "HvLXPasswordEdit.h"
-#include "HvLXVclUtils.h"
+#include "HvLXMainMenu.h"
 
 using namespace hv;
 

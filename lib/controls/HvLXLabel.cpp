@@ -1,4 +1,4 @@
-#include "HvLXProgressControls.h"
+#include "HvLXLabel.h"
 
 #include "HvScreen.h"
 

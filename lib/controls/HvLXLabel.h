@@ -1,4 +1,4 @@
-// The progress window's text line, painted in its own font and colours.
+// THvLabel: a line of text painted in its own font and colours (the progress window's texts).
 #pragma once
 
 #include <optional>
