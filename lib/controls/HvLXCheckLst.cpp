@@ -1,13 +1,10 @@
 #include "HvLXCheckLst.h"
 
+#include "HvLXStrings.h"
 #include "HvScopeExit.h"
 #include "HvStrings.h"
 
 namespace hv {
-namespace {
-// The user's locale decides what "the same text, case ignored" means.
-bool SameText(const std::wstring& a, const std::wstring& b) { return AnsiCompareText(a, b) == 0; }
-}  // namespace
 
 int THvCheckListBoxLX::GetCheckedCount() const {
   int count = 0;
@@ -24,7 +21,7 @@ bool THvCheckListBoxLX::AnyChecks() const {
 
 bool THvCheckListBoxLX::StringIsChecked(const std::wstring& s) const {
   for (int i = 0; i < Items().Count(); ++i)
-    if (Checked(i) && SameText(Items().Get(i), s)) return true;
+    if (Checked(i) && SameTextLocale(Items().Get(i), s)) return true;
   return false;
 }
 
@@ -35,7 +32,7 @@ void THvCheckListBoxLX::SetCheckedStrings(const std::vector<std::wstring>& strin
     std::wstring text = Items().Get(i);
     bool found = false;
     for (const std::wstring& s : strings)
-      if (SameText(s, text)) {
+      if (SameTextLocale(s, text)) {
         found = true;
         break;
       }

@@ -7,6 +7,7 @@
 
 #include "HvApplication.h"
 #include "HvGdiHandles.h"
+#include "HvLXStrings.h"
 #include "HvScreen.h"
 #include "HvStrings.h"
 
@@ -39,13 +40,11 @@ std::vector<std::wstring> EnumPerFamily() {
 TFontEnumerators gEnumerators{&EnumAllCharsets, &EnumPerFamily};
 bool gFailureReported = false;
 
-bool SameText(const std::wstring& a, const std::wstring& b) { return AnsiCompareText(a, b) == 0; }
-
 std::vector<std::wstring> BuildFontList() {
   std::vector<std::wstring> list{L"Default"};
   for (const std::wstring& name : gEnumerators.AllCharsets()) {
     // Families come once per character set, next to each other.
-    if (!SameText(name, list.back())) list.push_back(name);
+    if (!SameTextLocale(name, list.back())) list.push_back(name);
   }
   std::sort(list.begin(), list.end(), [](const std::wstring& a, const std::wstring& b) {
     return AnsiCompareText(a, b) < 0;

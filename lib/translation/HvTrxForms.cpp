@@ -1,14 +1,13 @@
 #include "HvTrxForms.h"
 
+#include "HvLXStrings.h"
+
 namespace hv {
-namespace {
-bool SameText(const std::wstring& a, const std::wstring& b) { return AnsiCompareText(a, b) == 0; }
-}  // namespace
 
 void THvTrxForm::ReadResourceStrings(const std::wstring& property, const std::vector<std::wstring>& values) {
-  if (SameText(property, L"HvTranslatableProps.Strings"))
+  if (SameTextLocale(property, L"HvTranslatableProps.Strings"))
     FHvTranslatableProps.ReadStrings(values);
-  else if (SameText(property, L"HvInlineClasses.Strings"))
+  else if (SameTextLocale(property, L"HvInlineClasses.Strings"))
     FHvInlineClasses.ReadStrings(values);
 }
 
@@ -22,7 +21,7 @@ void THvTrxForm::ValidateRename(TComponent* component, const std::wstring& CurNa
   std::vector<std::wstring> edited;
   for (const std::wstring& entry : ToArray(FHvTranslatableProps)) {
     size_t dot = entry.rfind(L'.');
-    if (dot != std::wstring::npos && SameText(entry.substr(0, dot), CurName))
+    if (dot != std::wstring::npos && SameTextLocale(entry.substr(0, dot), CurName))
       edited.push_back(NewName + entry.substr(dot));
     else
       edited.push_back(entry);
