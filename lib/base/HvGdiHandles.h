@@ -1,4 +1,5 @@
-// Owners of the user-interface handles: GDI objects and screen device contexts.
+// Owners of the user-interface handles: GDI objects, device contexts, windows and loaded
+// libraries.
 #pragma once
 
 #include "HvHandles.h"
@@ -6,31 +7,39 @@
 namespace hv {
 
 template <class T>
-struct GdiObjectTraits {
-  using Type = T;
-  static Type Empty() noexcept { return nullptr; }
-  static void Close(Type h) { DeleteObject(h); }
-};
+using GdiObjectTraits = NullHandleTraits<T, &DeleteObject>;
 using TUniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using TUniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using TUniquePen = UniqueHandle<GdiObjectTraits<HPEN>>;
 using TUniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
+using TUniqueMemoryDC = UniqueHandle<NullHandleTraits<HDC, &DeleteDC>>;
+// Only for windows whose procedure does not read the owner while the window is destroyed:
+// the owner lets go of the handle before it destroys the window.
+using TUniqueWindow = UniqueHandle<NullHandleTraits<HWND, &DestroyWindow>>;
+using TUniqueModule = UniqueHandle<NullHandleTraits<HMODULE, &FreeLibrary>>;
 
-// A screen DC for the life of a scope.
-class TScreenDC {
+// A window's device context for the life of a scope (GetDC and ReleaseDC).
+class TWindowDC {
  public:
-  TScreenDC() : FDC(GetDC(nullptr)) {}
-  ~TScreenDC() {
+  explicit TWindowDC(HWND window) : FWindow(window), FDC(GetDC(window)) {}
+  ~TWindowDC() {
     DWORD saved = GetLastError();
-    if (FDC) ReleaseDC(nullptr, FDC);
+    if (FDC) ReleaseDC(FWindow, FDC);
     SetLastError(saved);
   }
-  TScreenDC(const TScreenDC&) = delete;
-  TScreenDC& operator=(const TScreenDC&) = delete;
+  TWindowDC(const TWindowDC&) = delete;
+  TWindowDC& operator=(const TWindowDC&) = delete;
   HDC get() const { return FDC; }
 
  private:
+  HWND FWindow;
   HDC FDC;
+};
+
+// The screen's device context for the life of a scope.
+class TScreenDC : public TWindowDC {
+ public:
+  TScreenDC() : TWindowDC(nullptr) {}
 };
 
 }  // namespace hv

@@ -57,45 +57,36 @@ class UniqueHandle {
   Type FHandle = Traits::Empty();
 };
 
-struct HKeyTraits {
-  using Type = HKEY;
+// Traits of a handle kind whose empty value is NULL and that `CloseFunction` closes.
+template <class T, auto CloseFunction>
+struct NullHandleTraits {
+  using Type = T;
   static Type Empty() noexcept { return nullptr; }
-  static void Close(Type key) noexcept { RegCloseKey(key); }
+  static void Close(Type handle) noexcept { CloseFunction(handle); }
 };
+
+// Traits of a handle kind whose creators report failure as INVALID_HANDLE_VALUE.
+template <auto CloseFunction>
+struct InvalidHandleTraits {
+  using Type = HANDLE;
+  static Type Empty() noexcept { return INVALID_HANDLE_VALUE; }
+  static void Close(Type handle) noexcept { CloseFunction(handle); }
+};
+
+using HKeyTraits = NullHandleTraits<HKEY, &RegCloseKey>;
 using UniqueHKey = UniqueHandle<HKeyTraits>;
-
 // Kernel objects opened by CreateFileW report failure as INVALID_HANDLE_VALUE.
-struct FileHandleTraits {
-  using Type = HANDLE;
-  static Type Empty() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Type h) noexcept { CloseHandle(h); }
-};
+using FileHandleTraits = InvalidHandleTraits<&CloseHandle>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
-
 // Kernel objects whose creators report failure as NULL (processes, threads, events).
-struct KernelHandleTraits {
-  using Type = HANDLE;
-  static Type Empty() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { CloseHandle(h); }
-};
+using KernelHandleTraits = NullHandleTraits<HANDLE, &CloseHandle>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
-
-struct FindHandleTraits {
-  using Type = HANDLE;
-  static Type Empty() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Type h) noexcept { FindClose(h); }
-};
+using FindHandleTraits = InvalidHandleTraits<&FindClose>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 
 // Memory the system allocates for the caller and LocalFree releases (FormatMessageW's buffer,
 // CommandLineToArgvW's list); `T` is the pointer type the call hands out.
 template <class T>
-struct LocalMemTraits {
-  using Type = T;
-  static Type Empty() noexcept { return nullptr; }
-  static void Close(Type memory) noexcept { LocalFree(memory); }
-};
-template <class T>
-using UniqueLocalMem = UniqueHandle<LocalMemTraits<T>>;
+using UniqueLocalMem = UniqueHandle<NullHandleTraits<T, &LocalFree>>;
 
 }  // namespace hv

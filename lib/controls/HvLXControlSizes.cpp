@@ -1,7 +1,7 @@
 #include "HvLXControlSizes.h"
 
 #include "HvForms.h"
-#include "HvUiHandles.h"
+#include "HvGdiHandles.h"
 #include "HvLXThemes.h"
 
 namespace hv {

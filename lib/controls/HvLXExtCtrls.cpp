@@ -1,7 +1,7 @@
 #include "HvLXExtCtrls.h"
 
 #include "HvExceptions.h"
-#include "HvUiHandles.h"
+#include "HvGdiHandles.h"
 
 namespace hv {
 

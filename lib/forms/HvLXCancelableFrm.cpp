@@ -9,7 +9,7 @@
 #include "HvLXPendingMessages.h"
 #include "HvLXThreadCheck.h"
 #include "HvLXResStrings.h"
-#include "HvUiHandles.h"
+#include "HvGdiHandles.h"
 
 namespace hv {
 namespace {

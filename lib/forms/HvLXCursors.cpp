@@ -4,7 +4,7 @@
 
 #include "HvLXFormsTesting.h"
 #include "HvLXThreadCheck.h"
-#include "HvUiHandles.h"
+#include "HvGdiHandles.h"
 
 namespace hv {
 namespace {

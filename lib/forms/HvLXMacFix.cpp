@@ -4,7 +4,7 @@
 
 #include "HvLXHost.h"
 #include "HvScopeExit.h"
-#include "HvUiHandles.h"
+#include "HvGdiHandles.h"
 
 namespace hv {
 namespace {

@@ -7,7 +7,7 @@
 #include "HvLXMessagePumps.h"
 #include "HvLXThreadCheck.h"
 #include "HvLXWait.h"
-#include "HvUiHandles.h"
+#include "HvGdiHandles.h"
 #include "HvVisualStyles.h"
 
 #include <shlwapi.h>  // DLLVERSIONINFO

@@ -4,7 +4,7 @@
 
 #include "HvExceptions.h"
 #include "HvImageDecoder.h"
-#include "HvUiHandles.h"
+#include "HvGdiHandles.h"
 
 namespace hv {
 

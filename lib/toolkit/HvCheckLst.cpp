@@ -9,7 +9,6 @@
 #include "HvApplication.h"
 #include "HvForms.h"
 #include "HvGdiHandles.h"
-#include "HvUiHandles.h"
 #include "HvScreen.h"
 
 namespace hv {

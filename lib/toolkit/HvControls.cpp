@@ -5,7 +5,7 @@
 #include "HvApplication.h"
 #include "HvForms.h"
 #include "HvScreen.h"
-#include "HvUiHandles.h"
+#include "HvGdiHandles.h"
 
 namespace hv {
 namespace {

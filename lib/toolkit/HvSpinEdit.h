@@ -2,7 +2,7 @@
 #pragma once
 
 #include "HvControls.h"
-#include "HvUiHandles.h"
+#include "HvGdiHandles.h"
 
 namespace hv {
 
