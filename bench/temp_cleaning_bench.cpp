@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "HvHandles.h"
 #include "HvLXFiles.h"
 #include "HvLXFlash.h"
 #include "HvTempFolderCleaning.h"
@@ -34,52 +35,43 @@ std::string BuildTree(const std::wstring& root) {
          "); do echo x > folder_$d/f$f.tmp; done; done";
 }
 
-int EntriesIn(const std::wstring& folder) {
+// Calls `visit(path, isFolder)` for every entry of `folder` (not "." and ".."), one level.
+template <class Visit>
+void ForEachEntry(const std::wstring& folder, Visit visit) {
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return 0;
-  int count = 0;
+  hv::UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+  if (!find) return;
   do {
     const std::wstring name = data.cFileName;
-    count += name != L"." && name != L"..";
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
+    if (name != L"." && name != L"..")
+      visit(folder + L"\\" + name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+  } while (FindNextFileW(find.get(), &data));
+}
+
+int EntriesIn(const std::wstring& folder) {
+  int count = 0;
+  ForEachEntry(folder, [&](const std::wstring&, bool) { ++count; });
   return count;
 }
 
 // Files anywhere below `folder`.
 int FilesBelow(const std::wstring& folder) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return 0;
   int count = 0;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name == L"." || name == L"..") continue;
-    count += data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? FilesBelow(folder + L"\\" + name) : 1;
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
+  ForEachEntry(folder, [&](const std::wstring& path, bool isFolder) { count += isFolder ? FilesBelow(path) : 1; });
   return count;
 }
 
 // The plain loop the cleaning is measured against: everything in `folder`, files and
 // folders, deleted for good.
 void DeleteContents(const std::wstring& folder) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name == L"." || name == L"..") continue;
-    const std::wstring path = folder + L"\\" + name;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+  ForEachEntry(folder, [](const std::wstring& path, bool isFolder) {
+    if (isFolder) {
       DeleteContents(path);
       RemoveDirectoryW(path.c_str());
     } else {
       DeleteFileW(path.c_str());
     }
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
+  });
 }
 
 class QuietDisplay final : public hv::TCustomFlashExtender {
