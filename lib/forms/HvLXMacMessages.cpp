@@ -96,7 +96,9 @@ void MacAppMessageHandler(MSG& msg, bool& handled) {
     msg.wParam &= ~static_cast<WPARAM>(MK_CONTROL);
   } else if ((msg.message == WM_LBUTTONDOWN || msg.message == WM_LBUTTONUP) && ctrlDown) {
     msg.wParam |= MK_CONTROL;
-  } else if (msg.message == WM_SYSKEYDOWN) {
+  } else if (msg.message == WM_SYSCHAR) {
+    // The character message: its code is the typed letter. The key-down message carries a
+    // virtual key, and Alt+F4's (0x73) would read as Alt+s.
     unsigned shortcut = ShortcutOf(msg);
     for (const wchar_t* c = kMacShortcutChars; *c; ++c) {
       if (shortcut == kShortcutAlt + *c) {

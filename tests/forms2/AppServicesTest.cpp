@@ -276,7 +276,7 @@ TEST(MacMessages, OptionWithTheShortcutCharactersBecomesCtrlShortcuts) {
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "key " << c.key);
     RecordedInput input;
-    MSG msg = MakeMsg(window.Handle, WM_SYSKEYDOWN, c.key, 0x20000000);
+    MSG msg = MakeMsg(window.Handle, WM_SYSCHAR, c.key, 0x20000000);
     bool handled = false;
     MacAppMessageHandler(msg, handled);
     EXPECT_EQ(handled, c.handled);
@@ -284,10 +284,16 @@ TEST(MacMessages, OptionWithTheShortcutCharactersBecomesCtrlShortcuts) {
   }
   // Without Alt in the key data it is no shortcut of ours.
   RecordedInput input;
-  MSG plain = MakeMsg(window.Handle, WM_SYSKEYDOWN, 0x63, 0);
+  MSG plain = MakeMsg(window.Handle, WM_SYSCHAR, 0x63, 0);
   bool handled = false;
   MacAppMessageHandler(plain, handled);
   EXPECT_FALSE(handled);
+  // Alt+F4's key-down carries the virtual key 0x73, the code of "s": it stays Alt+F4.
+  MSG altF4 = MakeMsg(window.Handle, WM_SYSKEYDOWN, VK_F4, 0x20000000);
+  MacAppMessageHandler(altF4, handled);
+  EXPECT_FALSE(handled);
+  EXPECT_EQ(altF4.message, UINT(WM_SYSKEYDOWN));
+  EXPECT_TRUE(RecordedInput::Events.empty());
 }
 
 TEST(MacMessages, KeysPressedAreReleasedEvenWhenAStepFails) {
@@ -296,7 +302,7 @@ TEST(MacMessages, KeysPressedAreReleasedEvenWhenAStepFails) {
   CountingWindow window;
   RecordedInput input;
   RecordedInput::FailAt = 1;  // pressing Ctrl fails
-  MSG msg = MakeMsg(window.Handle, WM_SYSKEYDOWN, 0x76, 0x20000000);
+  MSG msg = MakeMsg(window.Handle, WM_SYSCHAR, 0x76, 0x20000000);
   bool handled = false;
   MacAppMessageHandler(msg, handled);
   EXPECT_TRUE(handled);
