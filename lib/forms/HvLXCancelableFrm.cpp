@@ -87,7 +87,7 @@ void BuildLayout(THvCancelableForm& f) {
   f.ProgressBar2->SetStep(1);
   f.ProgressBar2->SetVisible(false);
 
-  f.CancelBtn = f.Add<TButton>(L"CancelBtn", {324, 178, 100, 29}, akTop | akRight);
+  f.CancelBtn = f.Add<THvButton>(L"CancelBtn", {324, 178, 100, 29}, akTop | akRight);
   f.CancelBtn->SetText(L"Cancel");
   f.CancelBtn->SetTabOrder(0);
   f.EstTimeLbl = f.Add<THvLabel>(L"EstTimeLbl", {15, 185, 290, 16});

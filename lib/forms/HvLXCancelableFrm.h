@@ -12,6 +12,7 @@
 #include "HvLXFlash.h"
 #include "HvLXForms.h"
 #include "HvLXLabel.h"
+#include "HvLXStdCtrls.h"
 
 namespace hv {
 
@@ -41,7 +42,7 @@ class THvCancelableForm : public THvFormLX {
   THvProgressBar* ProgressBar2 = nullptr;
   TShape* BottonFrame = nullptr;
   THvLabel* EstTimeLbl = nullptr;
-  TButton* CancelBtn = nullptr;
+  THvButton* CancelBtn = nullptr;
   THvImage* Image1 = nullptr;
 
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
