@@ -101,6 +101,7 @@ std::wstring SystemFolder(UINT(WINAPI* get)(LPWSTR, UINT)) { return AskSizeThenR
 
 struct TProtectedSet {
   std::vector<TProtected> folders;
+  std::vector<std::wstring> systemTrees;  // keys of the Windows folder's own sub-trees
   std::vector<std::wstring> userRoots;  // keys of the Users folder: profiles live directly inside
 
   void Add(const std::wstring& path, const std::wstring& what) {
@@ -145,6 +146,16 @@ TProtectedSet BuildProtectedSet() {
     if (!parent.empty()) set.userRoots.push_back(parent);
   }
   for (const std::wstring& root : set.userRoots) set.folders.push_back({root, L"the Users folder"});
+  // What the system keeps in its own folder, with everything below it; other folders of the
+  // Windows folder (a product's cache, Temp) are not the system's.
+  for (const std::wstring& windows : {SystemFolder(GetWindowsDirectoryW), SystemFolder(GetSystemWindowsDirectoryW)}) {
+    if (windows.empty()) continue;
+    for (const wchar_t* name : {L"System32", L"SysWOW64", L"SysNative", L"WinSxS", L"Fonts", L"servicing",
+                                L"assembly", L"Installer", L"Boot"})
+      for (const std::wstring& key : Keys(windows + L"\\" + name)) set.systemTrees.push_back(key);
+  }
+  for (const std::wstring& key : Keys(SystemFolder(GetSystemDirectoryW))) set.systemTrees.push_back(key);
+  for (const std::wstring& key : Keys(SystemFolder(GetSystemWow64DirectoryW))) set.systemTrees.push_back(key);
   return set;
 }
 
@@ -152,6 +163,33 @@ TProtectedSet BuildProtectedSet() {
 const TProtectedSet& ProtectedSet() {
   static const TProtectedSet set = BuildProtectedSet();
   return set;
+}
+
+// Why `path` is not a fully qualified local or network path, or empty when it is one: a
+// relative or drive-relative path means whatever the current folder makes of it, a device or
+// object-manager path and an alternate data stream are not folders of a drive or share.
+std::wstring NotFullyQualified(const std::wstring& path) {
+  if (path.empty()) return L"an empty path";
+  auto isSeparator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+  auto isDrive = [&](const std::wstring& p) {
+    return p.size() >= 3 && iswalpha(p[0]) && p[1] == L':' && isSeparator(p[2]);
+  };
+  std::wstring rest;  // the part after the drive or share root, where no ':' may stand
+  if (path.starts_with(L"\\\\?\\UNC\\")) {
+    rest = path.substr(8);
+  } else if (path.starts_with(L"\\\\?\\")) {
+    if (!isDrive(path.substr(4))) return L"a device path";
+    rest = path.substr(6);
+  } else if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
+    if (path.size() >= 3 && (path[2] == L'.' || path[2] == L'?')) return L"a device path";
+    rest = path.substr(2);
+  } else if (isDrive(path)) {
+    rest = path.substr(2);
+  } else {
+    return L"not a full path (it depends on the current folder)";
+  }
+  if (rest.find(L':') != std::wstring::npos) return L"not a folder (it names a data stream)";
+  return {};
 }
 
 bool IsAncestorKey(const std::wstring& ancestor, const std::wstring& key) {
@@ -165,6 +203,7 @@ bool IsProtectedFolder(const std::wstring& path, std::wstring* why) {
     if (why) *why = reason;
     return true;
   };
+  if (const std::wstring form = NotFullyQualified(path); !form.empty()) return answer(form);
   const TProtectedSet& set = ProtectedSet();
   for (const std::wstring& key : Keys(path)) {
     if (IsRootKey(key)) return answer(key.starts_with(L"\\\\") ? L"a share root" : L"a drive root");
@@ -172,6 +211,8 @@ bool IsProtectedFolder(const std::wstring& path, std::wstring* why) {
       if (key == folder.key) return answer(folder.what);
       if (IsAncestorKey(key, folder.key)) return answer(L"a folder that holds " + folder.what);
     }
+    for (const std::wstring& tree : set.systemTrees)
+      if (key == tree || IsAncestorKey(tree, key)) return answer(L"a system folder of Windows");
     const std::wstring parent = ParentKey(key);
     for (const std::wstring& root : set.userRoots)
       if (parent == root) return answer(L"a user profile folder");

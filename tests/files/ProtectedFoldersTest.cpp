@@ -76,6 +76,37 @@ TEST(ProtectedFolders, SystemAndUserFoldersUnderEveryNameButNotTheirNeighbours) 
       {dir / L"to_users", true},
       {dir.Path(), false},
       {dir / L"missing", false},
+      // The system's own sub-trees of the Windows folder, and what lies below them.
+      {L"C:\\windows\\system32\\drivers", true},
+      {L"C:\\windows\\SysWOW64\\wbem", true},
+      {L"C:\\windows\\SysNative", true},
+      {L"C:\\windows\\WinSxS\\x86_corvista", true},
+      {L"C:\\windows\\Fonts", true},
+      {L"C:\\windows\\servicing\\Packages", true},
+      {L"C:\\windows\\assembly\\GAC", true},
+      {L"C:\\windows\\Installer\\{3F6E2A91-7C4D-4B8E-A1D2-5E9C0B7F4A63}", true},
+      {L"C:\\windows\\Boot\\EFI", true},
+      {L"c:\\WINDOWS\\fonts\\", true},
+      // ... and their near misses: product folders that happen to sit nearby.
+      {L"C:\\windows\\System32Backup", false},
+      {L"C:\\windows\\FontsCache", false},
+      {L"C:\\windows\\Temp\\CorvistaCache", false},
+      {L"C:\\windows\\CorvistaCache", false},
+      {L"C:\\ProgramData\\Halvern\\CorvistaSetupCache", false},
+      // Paths whose meaning depends on the current folder or on the object manager.
+      {L"", true},
+      {L"CorvistaCache", true},
+      {L"..\\CorvistaCache", true},
+      {L"\\CorvistaCache", true},
+      {L"C:CorvistaCache", true},
+      {L"\\\\.\\C:\\ProgramData\\Halvern", true},
+      {L"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1\\Corvista", true},
+      {L"\\??\\C:\\ProgramData\\Halvern", true},
+      {L"C:\\ProgramData\\Halvern\\cache:stream", true},
+      // ... and the full forms of the same folders, which stay allowed.
+      {L"\\\\?\\C:\\ProgramData\\Halvern\\CorvistaSetupCache", false},
+      {L"\\\\?\\UNC\\server\\share\\folder", false},
+      {L"C:/ProgramData/Halvern/CorvistaSetupCache", false},
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     std::wstring why;
