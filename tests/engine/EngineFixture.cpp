@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "HvLXRegistryBase.h"
 #include "HvWindows.h"
 
 namespace hvtest {
@@ -23,6 +24,7 @@ bool Excluded(const std::wstring& path, std::initializer_list<const wchar_t*> pr
 // Other suites' scratch keys and Wine's own bookkeeping change while this suite runs.
 bool RegistryExcluded(const std::wstring& path) {
   return Excluded(path, {L"HKLM\\SOFTWARE\\HvTests", L"HKLM64\\SOFTWARE\\HvTests", L"HKCU\\Software\\HvTests",
+                         L"HKCU\\Software\\HalvernTest", L"HKCU\\Software\\Halvern", L"HKCU\\Software\\HvBench",
                          L"HKCU\\Software\\Wine", L"HKLM64\\SOFTWARE\\Wine", L"HKLM\\SOFTWARE\\Wine",
                          L"HKLM64\\SOFTWARE\\Classes", L"HKLM\\SOFTWARE\\Classes",
                          L"HKLM64\\SOFTWARE\\Wow6432Node", L"HKCU\\Software\\Classes"});
@@ -73,7 +75,9 @@ bool FolderExcluded(const std::wstring& path) {
     if (!t.empty() && t.back() == L'\\') t.pop_back();
     return t;
   }();
-  return Excluded(path, {userTemp.c_str(), L"C:\\windows\\temp"});
+  // Wine makes "My Documents" at the drive's root the first time any program asks the shell
+  // for certain folders.
+  return Excluded(path, {userTemp.c_str(), L"C:\\windows\\temp", L"C:\\My Documents"});
 }
 
 void AddFolder(MachineSnapshot& snapshot, const std::wstring& folder) {
@@ -129,6 +133,14 @@ size_t RecordingObserver::Count(hv::TTraceKind kind) const {
 
 void EngineTest::SetUp() {
   hvplant::RemoveAllProductTraces();
+  // The keys that hold the traces exist on every real machine; a fresh prefix gets them from
+  // the first planting, which the clean-up rightly leaves.
+  for (const auto& [root, key] : {std::pair{HKEY_LOCAL_MACHINE, kUninstall}, std::pair{HKEY_CLASSES_ROOT, kProducts}}) {
+    HKEY created;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, hv::WithProgramRegistryView(KEY_READ), nullptr, &created,
+                        nullptr) == ERROR_SUCCESS)
+      RegCloseKey(created);
+  }
   before = TakeSnapshot();
 }
 
