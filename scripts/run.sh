@@ -7,8 +7,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 source "$root/scripts/wine-arch.sh"
 echo "run.sh: running the ${HV_ARCH}-bit build: $HV_ARCH_REASON"
-bash "$root/scripts/build.sh" 32 >/dev/null
-if [ "$HV_ARCH" = 64 ]; then bash "$root/scripts/build.sh" 64 >/dev/null; fi
+hv_build_for_machine "$root" >/dev/null
 source "$root/scripts/wine-env.sh"
 had_display=0
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then had_display=1; fi

@@ -7,16 +7,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 source "$root/scripts/wine-arch.sh"
 echo "test.sh: running the ${HV_ARCH}-bit build: $HV_ARCH_REASON"
 start=$SECONDS
-if [ "$HV_ARCH" = 32 ]; then
-  bash "$root/scripts/build.sh" 32
-else
-  bash "$root/scripts/build.sh" 32 HalvernUninstaller
-  bash "$root/scripts/check-imports.sh" "$root/build/app/HalvernUninstaller.exe"
-  bash "$root/scripts/build.sh" 64
-fi
+hv_build_for_machine "$root"
 echo "test.sh: built in $((SECONDS - start)) s"
-export HV_BUILD
-HV_BUILD="$(hv_build_dir "$root")"
 source "$root/scripts/wine-env.sh"
 source "$root/scripts/xvfb.sh"
 hv_display_ready

@@ -27,3 +27,16 @@ hv_decide_arch
 hv_build_dir() {  # $1: project root
   if [ "$HV_ARCH" = 64 ]; then echo "$1/build64"; else echo "$1/build"; fi
 }
+
+# Builds what this machine's Wine runs: everything of the 32-bit product where it can run it;
+# elsewhere the 32-bit program alone (built and checked on every machine) and everything of the
+# 64-bit twin.
+hv_build_for_machine() {  # $1: project root
+  if [ "$HV_ARCH" = 32 ]; then
+    bash "$1/scripts/build.sh" 32
+  else
+    bash "$1/scripts/build.sh" 32 HalvernUninstaller &&
+      bash "$1/scripts/check-imports.sh" "$1/build/app/HalvernUninstaller.exe" &&
+      bash "$1/scripts/build.sh" 64
+  fi
+}

@@ -58,10 +58,11 @@ hv_wine_ready() {
     if [ ! -f "$WINEPREFIX/.hv-ready" ]; then
       # The 64-bit loader's prefix complains that syswow64's rundll32 cannot start and still
       # comes out whole: judge the prefix by its system registry, not by the exit code.
-      wine wineboot -i >"$HV_BUILD/wineboot.log" 2>&1 </dev/null || true
+      boot_status=0
+      wine wineboot -i >"$HV_BUILD/wineboot.log" 2>&1 </dev/null || boot_status=$?
       wineserver -w
       if [ ! -f "$WINEPREFIX/system.reg" ] || ! grep -q . "$WINEPREFIX/system.reg"; then
-        echo "error: Wine could not create the prefix $WINEPREFIX; wineboot said:" >&2
+        echo "error: Wine could not create the prefix $WINEPREFIX (wineboot exit code $boot_status):" >&2
         tail -n 20 "$HV_BUILD/wineboot.log" >&2
         echo "hint: $HV_ARCH_REASON; set HV_FORCE_WIN64=1 to use the 64-bit loader" >&2
         exit 1
@@ -94,7 +95,12 @@ hv_wine_ready() {
   ) 9>"$HV_BUILD/.wineprefix.lock" || return 1
   # A persistent server, warmed up with its services started here with no output attached:
   # a service started by the first program of a test would hold the test runner's pipe open.
-  # A server that is already running makes -p answer non-zero: that is not a failure.
-  wineserver -p60 >/dev/null 2>&1 </dev/null || wineserver -p60 >/dev/null 2>&1 </dev/null || :
+  local server_status=0
+  wineserver -p60 >/dev/null 2>&1 </dev/null || server_status=$?
+  # 2: this prefix's server is already running, which is all that is asked for.
+  if [ "$server_status" != 0 ] && [ "$server_status" != 2 ]; then
+    echo "error: the Wine server of $WINEPREFIX did not start (exit code $server_status)" >&2
+    return 1
+  fi
   hv_wine_step "starting the Wine services" wine cmd /c exit
 }
