@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 #include <shlobj.h>
 
 #include "CleaningTestSupport.h"
@@ -55,31 +56,27 @@ std::wstring Unique(const std::wstring& name) {
   return std::to_wstring(run) + L"-" + std::to_wstring(++counter) + L"-" + name;
 }
 
-// Whatever the cleaning left in `folder`, its own staging folders included.
-// Whether the folder lists an entry of that name, whatever it is or leads to: a dangling
-// link is listed although nothing can be opened through it.
-bool Listed(const std::wstring& folder, const std::wstring& name) {
-  WIN32_FIND_DATAW data;
-  hv::UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
-  if (find) {
-    do {
-      if (name == data.cFileName) return true;
-    } while (FindNextFileW(find.get(), &data));
-  }
-  return false;
-}
-
-int EntriesLeft(const std::wstring& folder) {
-  int count = 0;
+// The names `folder` lists, whatever each is or leads to.
+std::vector<std::wstring> EntryNames(const std::wstring& folder) {
+  std::vector<std::wstring> names;
   WIN32_FIND_DATAW data;
   hv::UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
   if (find) {
     do {
       const std::wstring name = data.cFileName;
-      count += name != L"." && name != L"..";
+      if (name != L"." && name != L"..") names.push_back(name);
     } while (FindNextFileW(find.get(), &data));
   }
-  return count;
+  return names;
+}
+
+// Whatever the cleaning left in `folder`, its own staging folders included.
+int EntriesLeft(const std::wstring& folder) { return static_cast<int>(EntryNames(folder).size()); }
+
+// Whether the folder lists an entry of that name (under Wine a dangling link is not listed).
+bool Listed(const std::wstring& folder, const std::wstring& name) {
+  const std::vector<std::wstring> names = EntryNames(folder);
+  return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 // Three files (one hidden, one system), a folder with nested contents, a plain folder and a

@@ -3,21 +3,19 @@
 #include <algorithm>
 #include <tuple>
 
+#include "HvHandles.h"
 #include "HvLXRegistryBase.h"
+#include "HvLXStrings.h"
 #include "HvWindows.h"
 
 namespace hvtest {
 namespace {
 
-bool StartsWithNoCase(const std::wstring& text, const std::wstring& prefix) {
-  return text.size() >= prefix.size() &&
-         CompareStringOrdinal(text.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
-                              static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
-}
-
-bool Excluded(const std::wstring& path, std::initializer_list<const wchar_t*> prefixes) {
-  for (const wchar_t* prefix : prefixes)
-    if (StartsWithNoCase(path, prefix)) return true;
+// Whether `path` starts with one of `prefixes`, compared as the system compares names.
+bool Excluded(const std::wstring& path, std::initializer_list<std::wstring_view> prefixes) {
+  for (std::wstring_view prefix : prefixes)
+    if (path.size() >= prefix.size() && hv::SameTextOrdinal(std::wstring_view(path).substr(0, prefix.size()), prefix))
+      return true;
   return false;
 }
 
@@ -32,14 +30,14 @@ bool RegistryExcluded(const std::wstring& path) {
 
 void AddKey(MachineSnapshot& snapshot, HKEY root, const std::wstring& name, const std::wstring& path, REGSAM view) {
   if (RegistryExcluded(name)) return;
-  HKEY key;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return;
+  hv::UniqueHKey key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, key.put()) != ERROR_SUCCESS) return;
   snapshot.lines.insert(L"key " + name);
   std::vector<wchar_t> valueName(16384);
   std::vector<BYTE> data(1 << 16);
   for (DWORD i = 0;; ++i) {
     DWORD nameLength = static_cast<DWORD>(valueName.size()), type = 0, size = static_cast<DWORD>(data.size());
-    LSTATUS result = RegEnumValueW(key, i, valueName.data(), &nameLength, nullptr, &type, data.data(), &size);
+    LSTATUS result = RegEnumValueW(key.get(), i, valueName.data(), &nameLength, nullptr, &type, data.data(), &size);
     if (result == ERROR_MORE_DATA) {
       data.resize(size + 2);
       --i;
@@ -59,10 +57,10 @@ void AddKey(MachineSnapshot& snapshot, HKEY root, const std::wstring& name, cons
   wchar_t child[256];
   for (DWORD i = 0;; ++i) {
     DWORD length = 256;
-    if (RegEnumKeyExW(key, i, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumKeyExW(key.get(), i, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     children.emplace_back(child, length);
   }
-  RegCloseKey(key);
+  key.reset();
   for (const std::wstring& c : children) AddKey(snapshot, root, name + L"\\" + c, path + L"\\" + c, view);
 }
 
@@ -77,14 +75,14 @@ bool FolderExcluded(const std::wstring& path) {
   }();
   // Wine makes "My Documents" at the drive's root the first time any program asks the shell
   // for certain folders.
-  return Excluded(path, {userTemp.c_str(), L"C:\\windows\\temp", L"C:\\My Documents"});
+  return Excluded(path, {userTemp, L"C:\\windows\\temp", L"C:\\My Documents"});
 }
 
 void AddFolder(MachineSnapshot& snapshot, const std::wstring& folder) {
   if (FolderExcluded(folder)) return;
   WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return;
+  hv::UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &fd));
+  if (!find) return;
   std::vector<std::wstring> subfolders;
   do {
     const std::wstring name = fd.cFileName;
@@ -94,13 +92,16 @@ void AddFolder(MachineSnapshot& snapshot, const std::wstring& folder) {
     // A link is listed as itself, never followed.
     const bool link = fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
     if (directory && !link) {
-      if (!FolderExcluded(path)) snapshot.lines.insert(L"folder " + path), subfolders.push_back(path);
+      if (!FolderExcluded(path)) {
+        snapshot.lines.insert(L"folder " + path);
+        subfolders.push_back(path);
+      }
     } else {
       snapshot.lines.insert((link ? L"link " : L"file ") + path + L" " +
                             std::to_wstring((ULONGLONG(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow));
     }
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
+  } while (FindNextFileW(find.get(), &fd));
+  find.reset();
   for (const std::wstring& sub : subfolders) AddFolder(snapshot, sub);
 }
 
@@ -136,10 +137,9 @@ void EngineTest::SetUp() {
   // The keys that hold the traces exist on every real machine; a fresh prefix gets them from
   // the first planting, which the clean-up rightly leaves.
   for (const auto& [root, key] : {std::pair{HKEY_LOCAL_MACHINE, kUninstall}, std::pair{HKEY_CLASSES_ROOT, kProducts}}) {
-    HKEY created;
-    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, hv::WithProgramRegistryView(KEY_READ), nullptr, &created,
-                        nullptr) == ERROR_SUCCESS)
-      RegCloseKey(created);
+    hv::UniqueHKey created;
+    RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, hv::WithProgramRegistryView(KEY_READ), nullptr, created.put(),
+                    nullptr);
   }
   before = TakeSnapshot();
 }
