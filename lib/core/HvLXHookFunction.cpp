@@ -34,13 +34,13 @@ std::uint8_t* FollowImportStub(std::uint8_t* code) {
 }
 
 // Writes `bytes` over code, with the page made writable only for the moment.
-void PatchCode(std::uint8_t* code, const std::uint8_t* bytes, std::size_t count, std::size_t span) {
+void PatchCode(std::uint8_t* code, const std::uint8_t* bytes, std::size_t count) {
   DWORD oldProtect = 0;
-  if (!VirtualProtect(code, span, PAGE_EXECUTE_READWRITE, &oldProtect)) RaiseLastOSError();
+  if (!VirtualProtect(code, count, PAGE_EXECUTE_READWRITE, &oldProtect)) RaiseLastOSError();
   std::memcpy(code, bytes, count);
   DWORD ignored = 0;
-  if (!VirtualProtect(code, span, oldProtect, &ignored)) RaiseLastOSError();
-  FlushInstructionCache(GetCurrentProcess(), code, span);
+  if (!VirtualProtect(code, count, oldProtect, &ignored)) RaiseLastOSError();
+  FlushInstructionCache(GetCurrentProcess(), code, count);
 }
 
 }  // namespace
@@ -69,14 +69,14 @@ TFunctionHook HookFunction(void* target, void* replacement) {
     hook.SavedCount = kAbsoluteJumpSize;
   }
   std::memcpy(hook.SavedBytes.data(), code, hook.SavedCount);
-  PatchCode(code, jump, hook.SavedCount, hook.SavedCount);
+  PatchCode(code, jump, hook.SavedCount);
   hook.Target = code;
   return hook;
 }
 
 void UnhookFunction(const TFunctionHook& hook) {
   if (!hook.Target) return;
-  PatchCode(static_cast<std::uint8_t*>(hook.Target), hook.SavedBytes.data(), hook.SavedCount, hook.SavedCount);
+  PatchCode(static_cast<std::uint8_t*>(hook.Target), hook.SavedBytes.data(), hook.SavedCount);
 }
 
 }  // namespace hv

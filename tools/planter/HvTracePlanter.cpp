@@ -4,8 +4,6 @@
 #include "HvLXProgramFiles.h"
 #include "HvLXRegistryBase.h"
 
-#include <shlobj.h>
-
 #include <stdexcept>
 
 namespace hvplant {
