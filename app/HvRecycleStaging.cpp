@@ -1,5 +1,7 @@
 #include "HvRecycleStaging.h"
 
+#include <vector>
+
 #include "HvFormat.h"
 #include "HvHandles.h"
 #include "HvLXFiles.h"
@@ -27,14 +29,39 @@ bool HoldsUnremovableLink(const std::wstring& folder) {
   return found;
 }
 
-// A name that says what the folder holds when the user looks into the Recycle Bin, unique
-// per process and time.
-std::wstring StagingName() {
+// A name that says what the folder holds when the user looks into the Recycle Bin; `attempt`
+// tells apart runs of the same second and process id (Wine hands out the same ids again).
+std::wstring StagingName(int attempt) {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  return Fmt(L"Cleaned-out temporary files %.4d-%.2d-%.2d %.2d.%.2d.%.2d (%u)", int{now.wYear}, int{now.wMonth},
-             int{now.wDay}, int{now.wHour}, int{now.wMinute}, int{now.wSecond},
-             static_cast<unsigned>(GetCurrentProcessId()));
+  std::wstring name = Fmt(L"Cleaned-out temporary files %.4d-%.2d-%.2d %.2d.%.2d.%.2d (%u)", int{now.wYear},
+                          int{now.wMonth}, int{now.wDay}, int{now.wHour}, int{now.wMinute}, int{now.wSecond},
+                          static_cast<unsigned>(GetCurrentProcessId()));
+  return attempt == 0 ? name : Fmt(L"%s %d", name, attempt + 1);
+}
+
+// How often a name this class makes up is tried again after another object took it first.
+constexpr int kNameAttempts = 100;
+
+// `name` as it is, then "stem (2).ext", "stem (3).ext" and so on.
+std::wstring NumberedName(const std::wstring& name, int attempt) {
+  if (attempt == 0) return name;
+  const std::size_t dot = name.find_last_of(L'.');
+  const bool hasExt = dot != std::wstring::npos && dot > 0;
+  return Fmt(L"%s (%d)%s", hasExt ? name.substr(0, dot) : name, attempt + 1, hasExt ? name.substr(dot) : L"");
+}
+
+// Full paths of what `folder` lists directly (nothing for a folder that cannot be listed).
+std::vector<std::wstring> EntriesOf(const std::wstring& folder) {
+  std::vector<std::wstring> entries;
+  WIN32_FIND_DATAW data;
+  UniqueFindHandle find(FindFirstFileW(LongFileName(folder + L"\\*").c_str(), &data));
+  if (!find) return entries;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") entries.push_back(folder + L"\\" + name);
+  } while (FindNextFileW(find.get(), &data));
+  return entries;
 }
 
 }  // namespace
@@ -45,9 +72,15 @@ TRecycleStaging::~TRecycleStaging() { Recycle(); }
 
 std::wstring TRecycleStaging::NextBucket() {
   if (FStaging.empty()) {
-    std::wstring staging = ExpandFileNameLX(FFolder + StagingName());
-    if (!CreateDirectoryW(LongFileName(staging).c_str(), nullptr)) return {};
-    FStaging = staging;
+    // Created new: a folder of that name that appeared meanwhile is someone else's.
+    for (int attempt = 0; attempt < kNameAttempts && FStaging.empty(); ++attempt) {
+      const std::wstring staging = ExpandFileNameLX(FFolder + StagingName(attempt));
+      if (CreateDirectoryW(LongFileName(staging).c_str(), nullptr))
+        FStaging = staging;
+      else if (GetLastError() != ERROR_ALREADY_EXISTS)
+        return {};
+    }
+    if (FStaging.empty()) return {};
     FBucketFill = kBucketSize;
   }
   if (FBucketFill == kBucketSize) {
@@ -113,13 +146,38 @@ TRecycleStaging::TMoveResult TRecycleStaging::MoveAside(const std::wstring& entr
   return TMoveResult::Moved;
 }
 
+bool TRecycleStaging::ReturnToFolder(const std::wstring& staged) noexcept {
+  const std::wstring name = NameOf(staged);
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    // Never replacing: an entry of that name that appeared meanwhile is someone else's.
+    if (MoveFileExW(LongFileName(staged).c_str(), LongFileName(FFolder + NumberedName(name, attempt)).c_str(), 0))
+      return true;
+    const DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
+  }
+  return false;
+}
+
 void TRecycleStaging::Recycle() noexcept {
   if (FStaging.empty()) return;
-  try {
-    ShellFileOperation(nullptr, kFoDelete, FStaging, L"", kFofSilent | kFofNoConfirmation | kFofNoErrorUI | kFofAllowUndo,
-                       L"");
-  } catch (...) {
-    // Failing to recycle leaves the entries in the staging folder, where nothing is lost.
+  if (!RecycleOrKeep(FStaging)) {
+    // The Recycle Bin would not take the batch whole (an entry in use, a bin too small for
+    // it): each entry goes on its own, and what still cannot go returns to where the user
+    // had it, as if its own deletion had failed. Only folders emptied this way are removed,
+    // so an entry that cannot even return keeps the staging folder, and nothing is lost.
+    try {
+      for (const std::wstring& group : EntriesOf(FStaging)) {
+        for (const std::wstring& bucket : EntriesOf(group)) {
+          for (const std::wstring& staged : EntriesOf(bucket))
+            if (!RecycleOrKeep(staged)) ReturnToFolder(staged);
+          RemoveDirectoryW(LongFileName(bucket).c_str());
+        }
+        RemoveDirectoryW(LongFileName(group).c_str());
+      }
+    } catch (...) {
+      // Out of memory while listing: what is left stays in the staging folder.
+    }
+    RemoveDirectoryW(LongFileName(FStaging).c_str());
   }
   FStaging.clear();
   FBucket.clear();

@@ -1,5 +1,6 @@
 #include "HvLXShellOps.h"
 
+#include <cwchar>
 #include <optional>
 
 #include "HvExceptions.h"
@@ -56,8 +57,10 @@ std::wstring OneEntryList(const std::wstring& path) { return path + std::wstring
 
 // Why the tree at `path` must not go to the shell, or nothing once it is safe to hand over.
 // The shell follows links that this system shows without a real reparse tag, deleting what
-// they lead to; links it knows as links are removed here first, as links.
-std::optional<std::wstring> MakeSafeForShell(const std::wstring& path) {
+// they lead to; links it knows as links are removed here first, as links. When `path` is
+// itself such a link, removing it is the whole deletion and `rootRemoved` says so.
+std::optional<std::wstring> MakeSafeForShell(const std::wstring& path, bool& rootRemoved) {
+  rootRemoved = false;
   std::wstring why;
   if (IsProtectedFolder(path, &why))
     return Fmt(L"Refusing to delete \"%s\": it is %s.", path, why);
@@ -70,14 +73,44 @@ std::optional<std::wstring> MakeSafeForShell(const std::wstring& path) {
     return Fmt(L"Refusing to delete \"%s\": it contains a link that cannot be removed without deleting what it "
                L"leads to:\r\n  %s",
                path, *unremovable);
+  const bool rootIsLink = IsLinkPath(path);
   std::optional<std::wstring> failure;
   ForEachLinkInTree(path, [&](const std::wstring& link, TLinkKind) {
     if (!RemoveLinkItself(link))
       failure = Fmt(L"Could not remove the link \"%s\"\r\n\r\n%s", link, MakeOSError(GetLastError()).Message());
     return !failure;
   });
+  rootRemoved = rootIsLink && !failure;
   return failure;
 }
+
+// Keeps every dialog from appearing on this thread while it lives. With FOF_WANTNUKEWARNING
+// the one dialog a silent shell delete still shows is its warning before deleting for good
+// what the Recycle Bin cannot take; a dialog that cannot be made counts as the answer "No"
+// (measured under Wine 8: the operation reports itself aborted and the path stays).
+class TDeclineShellDialogs {
+ public:
+  TDeclineShellDialogs() : FHook(SetWindowsHookExW(WH_CBT, &Refuse, nullptr, GetCurrentThreadId())) {}
+  ~TDeclineShellDialogs() {
+    if (FHook) UnhookWindowsHookEx(FHook);
+  }
+  TDeclineShellDialogs(const TDeclineShellDialogs&) = delete;
+  TDeclineShellDialogs& operator=(const TDeclineShellDialogs&) = delete;
+
+ private:
+  static LRESULT CALLBACK Refuse(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+      const wchar_t* cls = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->lpszClass;
+      constexpr ULONG_PTR kDialogClassAtom = 32770;
+      if (IS_INTRESOURCE(cls) ? reinterpret_cast<ULONG_PTR>(cls) == kDialogClassAtom
+                              : cls && wcscmp(cls, L"#32770") == 0)
+        return 1;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+
+  HHOOK FHook;
+};
 
 void ShellDeleteSafePath(const std::wstring& path, std::uint16_t flags, const std::wstring& progressTitle) {
   std::wstring source = path;
@@ -127,19 +160,35 @@ void ShellFileOperation(HWND owner, unsigned operation, const std::wstring& from
 }
 
 void ShellDeletePath(const std::wstring& path, std::uint16_t flags, const std::wstring& progressTitle) {
-  if (std::optional<std::wstring> refusal = MakeSafeForShell(path)) throw EHvGeneralError(*refusal);
-  ShellDeleteSafePath(path, flags, progressTitle);
+  bool rootRemoved = false;
+  if (std::optional<std::wstring> refusal = MakeSafeForShell(path, rootRemoved)) throw EHvGeneralError(*refusal);
+  if (!rootRemoved) ShellDeleteSafePath(path, flags, progressTitle);
+}
+
+bool RecycleOrKeep(const std::wstring& path) noexcept {
+  try {
+    TDeclineShellDialogs decline;
+    ShellDeleteSafePath(path, kFofSilent | kFofNoConfirmation | kFofNoErrorUI | kFofAllowUndo | kFofWantNukeWarning,
+                        L"");
+  } catch (...) {
+    // A declined warning or a refusal: the path answers for itself below.
+  }
+  return !FileExistsLX(path, false) && !DirExistsUncheckedLX(path, false);
 }
 
 void DeletePathLX(const std::wstring& path, bool allowUndo) {
-  const std::uint16_t flags = kFofSilent | kFofNoConfirmation | kFofNoErrorUI | (allowUndo ? kFofAllowUndo : 0);
   try {
     // A tree refused here must not reach the host-shell fallback either.
-    if (MakeSafeForShell(path)) return;
-    ShellDeleteSafePath(path, flags, L"");
+    bool rootRemoved = false;
+    if (MakeSafeForShell(path, rootRemoved) || rootRemoved) return;
+    if (allowUndo) {
+      RecycleOrKeep(path);
+      return;
+    }
+    ShellDeleteSafePath(path, kFofSilent | kFofNoConfirmation | kFofNoErrorUI, L"");
   } catch (...) {
   }
-  if (IsWine() && !IsChromeOS() && DirExistsLX(path, true)) {
+  if (!allowUndo && IsWine() && !IsChromeOS() && DirExistsLX(path, true)) {
     try {
       RemoveNonEmptyDir(path);
     } catch (...) {

@@ -180,6 +180,72 @@ TEST(CleanOutTempFolder, CancelKeepsWhatWasRemovedInTheRecycleBinAndTheRestInPla
   }
 }
 
+// Names the folder lists that a staging folder of the cleaning would have.
+int StagingFoldersLeft(const std::wstring& folder) {
+  const std::vector<std::wstring> names = EntryNames(folder);
+  return static_cast<int>(std::count_if(names.begin(), names.end(),
+                                        [](const std::wstring& n) { return n.starts_with(L"Cleaned-out"); }));
+}
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// A Recycle Bin that takes nothing, and a file in use that allows deletion (so it can be
+// moved aside): everything stays where the user had it, with its contents, and no staging
+// folder is left. Deleting for good what the bin refuses is the fault this guards against.
+TEST(CleanOutTempFolder, ARecycleBinThatRefusesLosesNothing) {
+  TempFolder temp;
+  const std::wstring inUse = temp.Dir / Unique(L"in-use.txt");
+  {
+    cleaningtest::HeldByAnotherProcess holder(inUse, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    cleaningtest::RefusingRecycleBin refusing;
+    WatchingDisplay display;
+    hv::CleanOutTempFolder(temp.Dir.Path());
+    ASSERT_FALSE(display.Seen.empty());
+    EXPECT_EQ(display.Seen.back().progress, 6);
+  }
+  EXPECT_EQ(temp.FilesLeft(), 3);
+  EXPECT_EQ(temp.FoldersLeft(), 2);
+  EXPECT_TRUE(Exists(inUse));
+  for (const std::wstring& f : temp.Files) EXPECT_EQ(ReadFile(temp.Dir / f), "content of " + Narrow(f));
+  EXPECT_EQ(ReadFile(temp.Dir / temp.Folders[0] + L"\\deeper\\deepest\\nested.txt"), "nested");
+  EXPECT_EQ(StagingFoldersLeft(temp.Dir.Path()), 0);
+  EXPECT_EQ(EntriesLeft(temp.Dir.Path()), 7);  // the five, the file in use and the hidden folder
+}
+
+// The bin refuses the batch but takes entries one by one; one entry it refuses on its own
+// returns to the folder, where meanwhile a new file took its name: the newcomer is kept and
+// the entry comes back under the next free name.
+TEST(CleanOutTempFolder, ABatchTheRecycleBinRefusesGoesEntryByEntry) {
+  TempFolder temp;
+  const std::wstring refused = temp.Files[0];
+  const std::wstring renamed = refused.substr(0, refused.size() - 4) + L" (2).txt";
+  const hv::FilePlatform real = hv::RealFilePlatform();
+  hv::FilePlatform refusing;
+  refusing.ShellFileOperation = [&](SHFILEOPSTRUCTW* op) {
+    const std::wstring from = op->pFrom;
+    const std::wstring name = from.substr(from.find_last_of(L'\\') + 1);
+    if (!name.starts_with(L"Cleaned-out temporary files") && name != refused) return real.ShellFileOperation(op);
+    if (name == refused) {
+      EXPECT_TRUE(hvtest::WriteTextFile(temp.Dir / refused, "newcomer"));
+    }
+    op->fAnyOperationsAborted = TRUE;
+    return 0x78;
+  };
+  {
+    hv::ScopedFilePlatform scope(refusing);
+    WatchingDisplay display;
+    hv::CleanOutTempFolder(temp.Dir.Path());
+  }
+  for (const std::wstring& gone : {temp.Files[1], temp.Files[2], temp.Folders[0], temp.Folders[1]}) {
+    EXPECT_FALSE(Exists(temp.Dir / gone)) << Narrow(gone);
+    EXPECT_EQ(RecycledAs(gone).size(), 1u) << Narrow(gone);
+  }
+  EXPECT_EQ(ReadFile(temp.Dir / refused), "newcomer");
+  EXPECT_EQ(ReadFile(temp.Dir / renamed), "content of " + Narrow(refused));
+  EXPECT_EQ(StagingFoldersLeft(temp.Dir.Path()), 0);
+  EXPECT_EQ(EntriesLeft(temp.Dir.Path()), 3);  // the newcomer, the returned entry, the hidden folder
+}
+
 std::wstring KnownFolder(int csidl) {
   wchar_t path[MAX_PATH] = {};
   SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE);
@@ -251,20 +317,27 @@ TEST(CleanOutTempFolder, EntriesThatCannotGoStayAndTheRestIsCleanedSilently) {
   MakeFile(deep + L"\\bottom.txt");
   ASSERT_GT(longName.size(), static_cast<std::size_t>(MAX_PATH));
 
+  const std::wstring sharedName = Unique(L"in-use, deletion allowed.txt");
   {
     cleaningtest::HeldByAnotherProcess holder(held);
+    cleaningtest::HeldByAnotherProcess sharing(dir / sharedName, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     WatchingDisplay display;
     hv::CleanOutTempFolder(dir.Path());
     EXPECT_TRUE(Exists(held));
   }
   for (const std::wstring& gone : {readOnly, foreign, longName, deepFolder})
     EXPECT_FALSE(Exists(gone)) << std::string(gone.begin(), gone.end());
-  EXPECT_EQ(EntriesLeft(dir.Path()), 1);
+  // A file in use that allows deletion goes to the Recycle Bin or stays; it is never lost.
+  EXPECT_EQ(RecycledAs(sharedName).size() + (Exists(dir / sharedName) ? 1u : 0u), 1u);
+  EXPECT_EQ(StagingFoldersLeft(dir.Path()), 0);
+  EXPECT_EQ(EntriesLeft(dir.Path()), Exists(dir / sharedName) ? 2 : 1);
 }
 
-// A temporary folder whose own path is longer than MAX_PATH: its entries still go, and a
-// link in it still stays, although the folder's final path is past the classic limit.
-TEST(CleanOutTempFolder, AFolderPastMaxPathIsCleanedAndItsLinksStay) {
+// A temporary folder whose own path is longer than MAX_PATH: the link in it stays although
+// the folder's final path is past the classic limit, and since the shell reaches no path
+// that long, the Recycle Bin cannot take the entries: they stay where they were, not hidden
+// in a staging folder and not deleted for good.
+TEST(CleanOutTempFolder, AFolderPastMaxPathKeepsWhatTheRecycleBinCannotReach) {
   filestest::Canary canary;
   ScratchDir dir;
   std::wstring deep = dir / Unique(L"deep-temp");
@@ -279,9 +352,10 @@ TEST(CleanOutTempFolder, AFolderPastMaxPathIsCleanedAndItsLinksStay) {
   hv::CleanOutTempFolder(deep);
 
   EXPECT_TRUE(canary.Intact());
-  EXPECT_FALSE(Exists(deep + L"\\plain.txt"));
-  EXPECT_FALSE(Exists(deep + L"\\sub"));
+  EXPECT_TRUE(Exists(deep + L"\\plain.txt"));
+  EXPECT_TRUE(Exists(deep + L"\\sub\\inner.txt"));
   EXPECT_TRUE(Exists(deep + L"\\folder-link"));
+  EXPECT_EQ(StagingFoldersLeft(hv::LongFileName(deep)), 0);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "HvExceptions.h"
 #include "HvLXFileSearch.h"
 #include "HvLXPaths.h"
+#include "HvLXShellOps.h"
 #include "HvStringList.h"
 
 namespace cleaningtest {
@@ -51,7 +52,9 @@ std::vector<std::wstring> RecycledAs(const std::wstring& name) {
   std::vector<std::wstring> found;
   const std::wstring bin = RecycleBinFiles();
   if (GetFileAttributesW(bin.c_str()) == INVALID_FILE_ATTRIBUTES) return found;
-  // Entries lie two folder levels below the staging folder.
+  // Recycled on its own, or two folder levels below a staging folder.
+  if (GetFileAttributesW(hv::LongFileName(bin + L"\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES)
+    found.push_back(bin + L"\\" + name);
   hv::THvStringList staging, folders;
   hv::ListFoldersLX(bin, staging, false, false);
   for (int i = 0; i < staging.Count(); ++i) {
@@ -67,8 +70,27 @@ std::vector<std::wstring> RecycledAs(const std::wstring& name) {
   return found;
 }
 
-HeldByAnotherProcess::HeldByAnotherProcess(const std::wstring& path) {
-  hv::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+RefusingRecycleBin::RefusingRecycleBin() {
+  hvtest::ScratchDir dir;
+  const std::wstring used = dir / L"recycled once.txt";
+  EXPECT_TRUE(hvtest::WriteTextFile(used, "x"));
+  hv::DeletePathLX(used, true);
+  EXPECT_EQ(GetFileAttributesW(used.c_str()), INVALID_FILE_ATTRIBUTES) << "the Recycle Bin works before";
+
+  FTrash = RecycleBinFiles();
+  FTrash.resize(FTrash.rfind(L'\\'));
+  FSaved = FTrash + L".working";
+  EXPECT_TRUE(MoveFileW(FTrash.c_str(), FSaved.c_str())) << GetLastError();
+  EXPECT_TRUE(hvtest::WriteTextFile(FTrash, "not a folder"));
+}
+
+RefusingRecycleBin::~RefusingRecycleBin() {
+  EXPECT_TRUE(DeleteFileW(FTrash.c_str())) << GetLastError();
+  EXPECT_TRUE(MoveFileW(FSaved.c_str(), FTrash.c_str())) << GetLastError();
+}
+
+HeldByAnotherProcess::HeldByAnotherProcess(const std::wstring& path, DWORD share) {
+  hv::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
   EXPECT_TRUE(file.valid()) << GetLastError();
   // A child that never runs; it only owns the handle.

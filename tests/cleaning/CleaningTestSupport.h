@@ -36,11 +36,24 @@ std::wstring RecycleBinFiles();
 // Full paths of everything the cleaning put into the Recycle Bin under `name`.
 std::vector<std::wstring> RecycledAs(const std::wstring& name);
 
-// A file opened without any sharing by a child process that is ended (by its handle) when
-// this object goes.
+// While it lives, the Recycle Bin takes nothing: Wine's trash folder is replaced by a file.
+// The trash is used once before, so that Wine's one-time look at it has found it working.
+class RefusingRecycleBin {
+ public:
+  RefusingRecycleBin();
+  ~RefusingRecycleBin();
+  RefusingRecycleBin(const RefusingRecycleBin&) = delete;
+  RefusingRecycleBin& operator=(const RefusingRecycleBin&) = delete;
+
+ private:
+  std::wstring FTrash, FSaved;
+};
+
+// A file held open by a child process that is ended (by its handle) when this object goes;
+// by default the child shares it with nobody.
 class HeldByAnotherProcess {
  public:
-  explicit HeldByAnotherProcess(const std::wstring& path);
+  explicit HeldByAnotherProcess(const std::wstring& path, DWORD share = 0);
   ~HeldByAnotherProcess();
 
  private:
