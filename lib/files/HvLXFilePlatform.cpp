@@ -23,6 +23,7 @@ FilePlatform RealFilePlatform() {
                             FINDEX_SEARCH_OPS search, DWORD flags) {
     return ::FindFirstFileExW(path, level, data, search, nullptr, flags);
   };
+  real.AdjustListedEntry = [](const std::wstring&, WIN32_FIND_DATAW&) {};
   return real;
 }
 
@@ -34,6 +35,7 @@ ScopedFilePlatform::ScopedFilePlatform(const FilePlatform& replacement) : FSaved
   if (replacement.ShellFileOperation) platform.ShellFileOperation = replacement.ShellFileOperation;
   if (replacement.GetSpecialFolderPath) platform.GetSpecialFolderPath = replacement.GetSpecialFolderPath;
   if (replacement.FindFirstFileEx) platform.FindFirstFileEx = replacement.FindFirstFileEx;
+  if (replacement.AdjustListedEntry) platform.AdjustListedEntry = replacement.AdjustListedEntry;
 }
 
 ScopedFilePlatform::~ScopedFilePlatform() { Installed() = FSaved; }

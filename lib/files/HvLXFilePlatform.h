@@ -1,6 +1,6 @@
-// The few platform calls of the file layer whose failures the real system will not produce on
+// The few platform calls of the file layer whose results the real system will not produce on
 // demand (a share that vanished, an empty drive, a refused shell operation, no special
-// folder, a listing refused to an administrator). Everything else in the file layer calls
+// folder, a listing refused to an administrator, a real symbolic link under Wine). Everything else in the file layer calls
 // Win32 directly; a test replaces one of these through ScopedFilePlatform to reach the
 // branch it needs.
 #pragma once
@@ -24,6 +24,10 @@ struct FilePlatform {
   std::function<HANDLE(const wchar_t* path, FINDEX_INFO_LEVELS level, WIN32_FIND_DATAW* data,
                        FINDEX_SEARCH_OPS search, DWORD flags)>
       FindFirstFileEx;
+  // Adjusts an entry as a listing of the link checks shows it; the real call leaves it as it is.
+  // Wine 8 makes no real symbolic link or junction (CreateSymbolicLinkW does nothing and
+  // FSCTL_SET_REPARSE_POINT is not supported), so a test marks an entry as one here.
+  std::function<void(const std::wstring& path, WIN32_FIND_DATAW& data)> AdjustListedEntry;
 };
 
 // The table in force: the real calls unless a test has replaced some.

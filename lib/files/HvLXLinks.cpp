@@ -4,6 +4,7 @@
 
 #include "HvHandles.h"
 #include "HvLXExistence.h"
+#include "HvLXFilePlatform.h"
 #include "HvLXPaths.h"
 #include "HvLXStrings.h"
 #include "HvWindows.h"
@@ -64,7 +65,9 @@ bool ReadEntry(const std::wstring& path, TEntry& entry) {
   if (path.empty() || HasWildcard(path)) return false;
   entry.path = ExcludeTrailingBackslashLX(LongFileName(ExpandFileNameLX(path)));
   UniqueFindHandle find(FindFirstFileW(entry.path.c_str(), &entry.data));
-  return find.valid();
+  if (!find) return false;
+  CurrentFilePlatform().AdjustListedEntry(entry.path, entry.data);
+  return true;
 }
 
 // Walks the folder `folder` (known not to be a link); false when `visit` asked to stop.
@@ -78,6 +81,7 @@ bool WalkFolder(const std::wstring& folder,
     const std::wstring name = entry.data.cFileName;
     if (name == L"." || name == L"..") continue;
     entry.path = Join(folder, name);
+    CurrentFilePlatform().AdjustListedEntry(entry.path, entry.data);
     const TLinkKind kind = ClassifyEntry(entry, folderIdentity);
     if (kind != TLinkKind::None) {
       if (!visit(entry.path, kind)) return false;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "HvHostLinks.h"
 #include "HvExceptions.h"
 #include "HvLXFiles.h"
@@ -133,6 +135,45 @@ TEST(ShellDeletePath, AllowUndoMovesTheFolderToTheRecycleBin) {
   EXPECT_TRUE(hvtest::PathExists(recycled + L"\\inner\\f.txt"));
   hv::DeletePathLX(recycled, false);
   EXPECT_FALSE(hvtest::PathExists(recycled));
+}
+
+// Marks the listed folders as junctions: Wine makes no real ones. A folder marked so must be
+// empty here, since removing it as a link is RemoveDirectoryW.
+hv::FilePlatform ListingAsJunctions(std::vector<std::wstring> junctions) {
+  hv::FilePlatform fake;
+  fake.AdjustListedEntry = [junctions](const std::wstring& path, WIN32_FIND_DATAW& data) {
+    for (const std::wstring& j : junctions) {
+      if (_wcsicmp(hv::LongFileName(j).c_str(), path.c_str()) != 0) continue;
+      data.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+      data.dwReserved0 = IO_REPARSE_TAG_MOUNT_POINT;
+    }
+  };
+  return fake;
+}
+
+// A junction is removed as a link before the shell sees the tree. When the path to delete
+// is itself one, that removal is the whole deletion: the shell is not asked about a path
+// that no longer exists, which used to fail a deletion that had in fact succeeded.
+TEST(ShellDeletePath, JunctionsGoAsLinksAndARootJunctionIsTheWholeDeletion) {
+  ScratchDir dir;
+  const std::wstring tree = dir / L"tree", nested = tree + L"\\junction", root = dir / L"root-junction";
+  ASSERT_NO_THROW(hv::ForceDirectoriesLX(nested));
+  ASSERT_TRUE(hvtest::WriteTextFile(tree + L"\\own.txt", "x"));
+  ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
+  hv::ScopedFilePlatform junctions(ListingAsJunctions({nested, root}));
+  ASSERT_EQ(hv::ClassifyLink(root), hv::TLinkKind::RemovableLink);
+
+  for (std::uint16_t flags : {std::uint16_t(0x50), std::uint16_t(0x414)}) {
+    ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    EXPECT_NO_THROW(hv::ShellDeletePath(root, flags, L"")) << flags;
+    EXPECT_FALSE(hvtest::PathExists(root)) << flags;
+  }
+  ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
+  EXPECT_NO_THROW(hv::DeletePathLX(root, true));
+  EXPECT_FALSE(hvtest::PathExists(root));
+
+  hv::ShellDeletePath(tree, 0x414, L"");
+  EXPECT_FALSE(hvtest::PathExists(tree));
 }
 
 TEST(DeletePathLX, NeverReportsFailure) {
