@@ -8,7 +8,11 @@
 
 namespace hv {
 namespace {
-std::vector<HCURSOR> gCursorStack;
+struct TStackedCursor {
+  HCURSOR previous;  // shown again when this one is popped
+  HCURSOR shown;
+};
+std::vector<TStackedCursor> gCursorStack;
 TUniqueModule gHandCursorLibrary;
 HCURSOR gHandCursor = nullptr;
 // The browser's hand cursor in its control library.
@@ -17,7 +21,7 @@ constexpr int kBrowserHandCursorId = 103;
 
 void PushCursor(HCURSOR cursor) {
   if (!IsMainThread()) return;
-  gCursorStack.push_back(GetCursor());
+  gCursorStack.push_back({GetCursor(), cursor});
   SetCursor(cursor);
 }
 
@@ -25,11 +29,13 @@ void PopCursor() {
   if (!IsMainThread()) return;
   HCURSOR cursor = LoadCursorW(nullptr, IDC_ARROW);
   if (!gCursorStack.empty()) {
-    cursor = gCursorStack.back();
+    cursor = gCursorStack.back().previous;
     gCursorStack.pop_back();
   }
   SetCursor(cursor);
 }
+
+HCURSOR StackedCursor() { return gCursorStack.empty() ? nullptr : gCursorStack.back().shown; }
 
 int testing::CursorStackDepth() { return static_cast<int>(gCursorStack.size()); }
 

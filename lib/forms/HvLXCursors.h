@@ -10,6 +10,10 @@ namespace hv {
 // is left to pop).
 void PushCursor(HCURSOR cursor);
 void PopCursor();
+// The cursor pushed last and still in force; nothing when the stack is empty. The library's
+// forms show it over themselves and their controls while there is one, so that a mouse move
+// (which asks the window under it for its cursor) does not bring back the arrow.
+HCURSOR StackedCursor();
 // The cursor for links: the browser's hand where the system has it, else the system hand.
 HCURSOR GetHandCursor();
 

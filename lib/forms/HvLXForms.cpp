@@ -2,6 +2,8 @@
 // suspension, the clipboard shortcuts and its message handling.
 #include "HvLXForms.h"
 
+#include "HvLXCursors.h"
+
 #include "HvWindows.h"
 
 #include <commctrl.h>
@@ -174,13 +176,19 @@ LRESULT THvFormLX::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return DefaultHandler(msg, wParam, lParam);
       }
       break;
-    case WM_SETCURSOR:
-      if (reinterpret_cast<HWND>(wParam) == Handle() && LOWORD(lParam) == static_cast<WORD>(HTERROR) &&
-          HIWORD(lParam) == WM_LBUTTONDOWN && !IsWindowEnabled(Handle())) {
-        PostMessageW(Application().Handle(), WM_HV_BRING_MODAL_TO_FRONT, 0, 0);
+    case WM_SETCURSOR: {
+      const bool clickOnDisabled = reinterpret_cast<HWND>(wParam) == Handle() &&
+                                   LOWORD(lParam) == static_cast<WORD>(HTERROR) &&
+                                   HIWORD(lParam) == WM_LBUTTONDOWN && !IsWindowEnabled(Handle());
+      if (clickOnDisabled) PostMessageW(Application().Handle(), WM_HV_BRING_MODAL_TO_FRONT, 0, 0);
+      // Controls ask their parents first, so this covers every control of the form too.
+      if (HCURSOR working = StackedCursor()) {
+        SetCursor(working);
         return TRUE;
       }
+      if (clickOnDisabled) return TRUE;
       break;
+    }
     case WM_UPDATEUISTATE: {
       LRESULT r = TForm::WndProc(msg, wParam, lParam);
       // Themed controls can vanish when keyboard cues toggle unless all of them repaint.
