@@ -113,6 +113,28 @@ std::wstring GetRegisteredTempFileName(const std::wstring& ext) {
   return name;
 }
 
+UniqueFileHandle CreateUniqueTempFile(const std::wstring& ext, std::wstring& path) {
+  // Far more than chance gives; only a name taken again and again behind the search's back
+  // runs out of them.
+  constexpr int kAttempts = 100;
+  DWORD error = ERROR_FILE_EXISTS;
+  std::wstring candidate;
+  for (int attempt = 0; attempt < kAttempts && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
+       ++attempt) {
+    candidate = GetUniqueTempFileName(ext);
+    UniqueFileHandle file(CreateFileW(LongFileName(candidate).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) {
+      path = candidate;
+      return file;
+    }
+    error = GetLastError();
+  }
+  EOSError failure = MakeOSError(error);
+  failure.SetMessage(failure.Message() + L"\r\n  " + candidate);
+  throw failure;
+}
+
 bool RegisterTempFile(const std::wstring& path) {
   TTempFilesState& state = TempFilesState();
   return AddIfNew(state.filesLock, state.files, path);

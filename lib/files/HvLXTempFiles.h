@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "HvHandles.h"
+
 namespace hv {
 
 // This process's private temporary folder, created, ending in a backslash. On Windows the
@@ -27,6 +29,14 @@ bool FindUniqueFileName(const std::wstring& ext, const std::wstring& folder, con
 std::wstring GetUniqueTempFileName(const std::wstring& ext);
 // As GetUniqueTempFileName, with the path registered for deletion when the program ends.
 std::wstring GetRegisteredTempFileName(const std::wstring& ext);
+
+// Creates a new, empty file at a unique name in the process temporary folder and returns it
+// open for reading and writing (shared for reading), its path in `path`. The file is created
+// new: a name that something took between the search and the creation (a dangling link
+// included, through which a write would land elsewhere) is passed over for the next one.
+// Raises EOSError with the path when the file cannot be created, and what
+// GetUniqueTempFileName raises when no name is found.
+UniqueFileHandle CreateUniqueTempFile(const std::wstring& ext, std::wstring& path);
 
 // Lists a file for deletion when the program ends; false when it was listed already.
 bool RegisterTempFile(const std::wstring& path);

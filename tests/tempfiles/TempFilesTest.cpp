@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "HvExceptions.h"
+#include "HvHostLinks.h"
 #include "HvLXFiles.h"
 #include "HvLXRandom.h"
 #include "HvLXTempFiles.h"
@@ -145,6 +146,30 @@ TEST(UniqueTempFileName, AFailedSearchMovesTheProcessToAFreshFolderLevelForGood)
   DeleteFileW((folder + L"0000002A\\tmp-0000002A.tmp").c_str());
   RemoveDirectoryW((folder + L"0000002A").c_str());
   DeleteFileW((folder + L"tmp-0000002A.tmp").c_str());
+}
+
+// A name found free can be taken before the file is made; a dangling link there is even
+// invisible to the search under Wine, and writing through it would create its target. The
+// file is created new, so the taken name is passed over and nothing lands elsewhere.
+TEST(UniqueTempFile, IsCreatedNewAndATakenNameIsPassedOver) {
+  hv::ScopedProcessTempState fresh;
+  const std::wstring folder = hv::GetProcessTempFolder();
+  hvtest::ScratchDir outside;
+  filestest::HostLinks links;
+  links.Make(folder + L"tmp-0000000A.tmp", outside / L"written-through-the-link.tmp");
+  hv::ScopedRandomSource random(Sequence({0xA, 0xB}));
+
+  std::wstring path;
+  {
+    hv::UniqueFileHandle file = hv::CreateUniqueTempFile(L".tmp", path);
+    ASSERT_TRUE(file.valid());
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(file.get(), "data", 4, &written, nullptr));
+  }
+  EXPECT_EQ(path, folder + L"tmp-0000000B.tmp");
+  EXPECT_FALSE(hvtest::PathExists(outside / L"written-through-the-link.tmp"));
+  EXPECT_TRUE(filestest::HostIsLink(folder + L"tmp-0000000A.tmp"));
+  EXPECT_TRUE(DeleteFileW(path.c_str()));
 }
 
 TEST(RegisterTempFile, ListsEachPathOnce) {
