@@ -3,6 +3,8 @@
 #include "EngineFixture.h"
 #include "HvExceptions.h"
 #include "HvHostLinks.h"
+#include "HvLXFilePlatform.h"
+#include "HvLXFiles.h"
 #include "HvLXRegistryOps.h"
 #include "HvTestSupport.h"
 
@@ -254,5 +256,51 @@ TEST_F(EngineTest, LinkedIdentCacheFoldersNeverReachTheirTargets) {
                              cache / L"holder", cache / L"holder\\inner"));
   EXPECT_TRUE(plant::KeyExists(HKEY_LOCAL_MACHINE, kIdent + plant::kSendaroCode));
   EXPECT_TRUE(canary.Intact());
+  ExpectOnlyPlantedTracesChanged();
+}
+
+// A shell that reports success but leaves the folder: the engine checks the outcome itself
+// and ends the call naming the folder, before any registry trace goes.
+TEST_F(EngineTest, AFolderThatSurvivesTheShellDeleteEndsTheCall) {
+  plant::PlantProduct(L"Sendaro");
+  const std::wstring folder = pf + L"\\Halvern\\Sendaro";
+  hv::FilePlatform claimsSuccess;
+  claimsSuccess.ShellFileOperation = [](SHFILEOPSTRUCTW*) { return 0; };
+  {
+    hv::ScopedFilePlatform scope(claimsSuccess);
+    TRemovalEngine engine;
+    try {
+      engine.ProcessSendaro(true);
+      ADD_FAILURE() << "nothing raised";
+    } catch (const hv::Exception& e) {
+      EXPECT_EQ(e.Message(), L"Could not delete: " + folder);
+    }
+  }
+  EXPECT_TRUE(PathExists(folder + L"\\bin\\app.dat"));
+  EXPECT_TRUE(plant::KeyExists(HKEY_LOCAL_MACHINE, kIdent + plant::kSendaroCode));
+  EXPECT_TRUE(TRemovalEngine().ProcessSendaro(true));
+  ExpectOnlyPlantedTracesChanged();
+}
+
+// An installation folder that is itself a junction (Wine makes none, so the listing marks an
+// empty folder as one): removing it as a link is the whole deletion, and the removal goes on
+// to the registry traces instead of failing on a path that is already gone.
+TEST_F(EngineTest, AnInstallationFolderThatIsAJunctionGoesAsALinkWithoutAnError) {
+  plant::PlantProduct(L"Sendaro");
+  const std::wstring folder = pf + L"\\Halvern\\Sendaro";
+  hv::DeletePathLX(folder, false);
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  hv::FilePlatform marking;
+  marking.AdjustListedEntry = [&](const std::wstring& path, WIN32_FIND_DATAW& data) {
+    if (_wcsicmp(path.c_str(), hv::LongFileName(folder).c_str()) != 0) return;
+    data.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    data.dwReserved0 = IO_REPARSE_TAG_MOUNT_POINT;
+  };
+  hv::ScopedFilePlatform scope(marking);
+  TRemovalEngine engine;
+  EXPECT_NO_THROW(EXPECT_TRUE(engine.ProcessSendaro(true)));
+  EXPECT_FALSE(PathExists(folder));
+  EXPECT_FALSE(plant::KeyExists(HKEY_LOCAL_MACHINE, kIdent + plant::kSendaroCode));
+  EXPECT_FALSE(engine.ProcessSendaro(false));
   ExpectOnlyPlantedTracesChanged();
 }
