@@ -53,4 +53,27 @@ for view in 64 32; do
   reg_view "$view" delete "$uninstall\Pelmark"
   reg_view "$view" delete "$products\72E4D18C93A506F47B8EA2D6915F0C43"
 done
+# A cached folder that must never be deleted is reported as left in place, with the reason.
+ident='HKLM\SOFTWARE\MimarSinan\InstallAware\Ident.Cache\{C81D4E27-93A5-4F60-B7E8-2A6D19F5C034}'
+wine reg add "$ident" /ve /d 'C:\windows' /reg:32 /f >/dev/null
+out=$(detect)
+echo "$out"
+grep -qx "Sendaro is ready to be uninstalled." <<<"$out" || fail "the cache entry alone was not detected: $out"
+grep -qxF '  Identification cache folder: C:\windows - left in place: the Windows folder' <<<"$out" ||
+  fail "no left-in-place line for the Windows folder: $out"
+wine reg delete "$ident" /reg:32 /f >/dev/null
+
+# A registry value of the wrong type stops the report with the error's class and text, and
+# the exit code says so.
+broken="$uninstall\{A0000000-0000-0000-0000-0000000000FF}"
+wine reg add "$broken" /v UninstallString /t REG_DWORD /d 7 /reg:32 /f >/dev/null
+set +e
+out=$(wine "$build/app/HalvernUninstaller.exe" /detect | tr -d '\r')
+code=$?
+set -e
+wine reg delete "$broken" /reg:32 /f >/dev/null
+echo "$out"
+[ "$code" = 1 ] || fail "exit code $code after a registry error, not 1"
+grep -qx "ERegistryException: Invalid data type for 'UninstallString'" <<<"$out" || fail "no error line: $out"
+
 echo "detect command: all checks passed"
