@@ -77,6 +77,50 @@ expect_traces() {  # $1 product, $2 present|gone
     fi
   done < <(traces_of "$1")
 }
+snapshot() {  # the registry and drive C: as the removal tests compare them, one sorted line each
+  wine "$build/tools/snapshot_machine.exe" | tr -d '\r' | LC_ALL=C sort
+}
+# Each product's traces as lines of the snapshot: a key with everything below it, one value, a
+# folder with everything in it.
+snapshot_traces_of() {
+  local pf='C:\Program Files (x86)\Halvern' cache='C:\ProgramData\Halvern'
+  case "$1" in
+    Corvista) printf '%s\n' "key HKLM\\${uninstall#HKLM\\}\\{1C0E7A5B-0D2F-4C11-9C55-6A3B2D1E0F01}" \
+      "key HKLM\\${uninstall#HKLM\\}\\Pelmark" 'value HKLM\SOFTWARE\Halvern\Corvista|UninstallLink' \
+      'key HKCR\Installer\Products\19A7E6F3D4C7E8B41A2DE5C9B0F7A436' \
+      "key HKLM\\${ident#HKLM\\}\\{3F6E2A91-7C4D-4B8E-A1D2-5E9C0B7F4A63}" "folder $pf\\Corvista" \
+      "folder $cache\\CorvistaSetupCache" ;;
+    Sendaro) printf '%s\n' "key HKLM\\${uninstall#HKLM\\}\\{72E4D18C-5A39-4F06-B7E8-2A6D19F5C0AA}" \
+      "key HKLM\\${uninstall#HKLM\\}\\Halvern Sendaro" 'value HKLM\SOFTWARE\Sendaro|UninstallLink' \
+      'key HKCR\Installer\Products\72E4D18C93A506F47B8EA2D6915F0C43' \
+      "key HKLM\\${ident#HKLM\\}\\{C81D4E27-93A5-4F60-B7E8-2A6D19F5C034}" "folder $pf\\Sendaro" \
+      "folder $cache\\SendaroSetupCache" ;;
+  esac
+}
+within_traces() {  # whether snapshot line $1 lies within one of the traces given after it
+  local line="$1" trace kind path
+  shift
+  for trace in "$@"; do
+    kind="${trace%% *}" path="${trace#* }"
+    case "$kind" in
+      key) [[ "$line" == "key $path" || "$line" == "key $path\\"* || "$line" == "value $path|"* ||
+        "$line" == "value $path\\"* ]] && return 0 ;;
+      value) [[ "$line" == "value $path="* ]] && return 0 ;;
+      folder) [[ "$line" == "folder $path" || "$line" == *" $path\\"* ]] && return 0 ;;
+    esac
+  done
+  return 1
+}
+expect_only_traces_changed() {  # $1 before, $2 after (snapshot files); then the products removed
+  local before="$1" after="$2" line traces=()
+  shift 2
+  for product in "$@"; do mapfile -t -O "${#traces[@]}" traces < <(snapshot_traces_of "$product"); done
+  while IFS= read -r line; do
+    within_traces "$line" "${traces[@]}" || fail "changed besides the traces of $*: - $line"
+  done < <(LC_ALL=C comm -23 "$before" "$after")
+  while IFS= read -r line; do fail "appeared during the removal of $*: + $line"; done < <(LC_ALL=C comm -13 "$before" "$after")
+  [ -n "$(LC_ALL=C comm -23 "$before" "$after")" ] || fail "the snapshot saw nothing removed for $*"
+}
 start_app() {
   wine "$app" &
   app_pid=$!
@@ -116,6 +160,8 @@ expect_log $'Corvista is ready to be uninstalled.\nSendaro is ready to be uninst
 [ "$(items)" = "Corvista,Sendaro" ] || fail "list: $(items)"
 expect_traces Corvista present
 expect_traces Sendaro present
+mkdir -p "$build/tmp"
+snapshot >"$build/tmp/e2e-before.txt"
 import -window root "$shots/e2e_main_window.png"
 drive click "$title" "Uninstall Products!" >/dev/null
 settle
@@ -131,6 +177,8 @@ import -window root "$shots/e2e_after_removal.png"
 stop_app
 expect_traces Corvista gone
 expect_traces Sendaro gone
+snapshot >"$build/tmp/e2e-after.txt"
+expect_only_traces_changed "$build/tmp/e2e-before.txt" "$build/tmp/e2e-after.txt" Corvista Sendaro
 [ "$(wine "$app" /detect | tr -d '\r')" = $'Corvista is not detected.\nSendaro is not detected.' ] || fail "traces remain after removal"
 
 echo "== a folder alone counts only with Delete Installation Folder"

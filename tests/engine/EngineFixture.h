@@ -4,26 +4,18 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <vector>
 
+#include "HvMachineSnapshot.h"
 #include "HvRemovalEngine.h"
 #include "HvTracePlanter.h"
 
 namespace hvtest {
 
-// Every key and value (with its type and data) of HKLM\SOFTWARE in both registry views, of
-// HKCR\Installer and of HKCU\Software, and every file and folder of drive C: with its size;
-// one line each, sorted. The scratch places that other suites use at the same time are left
-// out: their scratch keys, the temporary folders and Wine's own settings.
-struct MachineSnapshot {
-  std::set<std::wstring> lines;
-  bool operator==(const MachineSnapshot&) const = default;
-};
-MachineSnapshot TakeSnapshot();
-// The lines only in `a` ("- ") and only in `b` ("+ "), at most `limit` of them.
-std::wstring SnapshotDifference(const MachineSnapshot& a, const MachineSnapshot& b, size_t limit = 40);
+using hvplant::MachineSnapshot;
+using hvplant::SnapshotDifference;
+using hvplant::TakeSnapshot;
 
 class RecordingObserver : public hv::ITraceObserver {
  public:

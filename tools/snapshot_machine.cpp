@@ -1,0 +1,10 @@
+// Prints the machine snapshot the removal tests compare (registry keys and values, files and
+// folders of drive C:), one line each in sorted order, so a script can tell what a run of the
+// program changed:   snapshot_machine.exe > before.txt
+#include "HvLXConsole.h"
+#include "HvMachineSnapshot.h"
+
+int wmain() {
+  for (const std::wstring& line : hvplant::TakeSnapshot().lines) hv::WriteStdOutLine(line);
+  return 0;
+}
