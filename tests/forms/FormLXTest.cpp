@@ -2,6 +2,7 @@
 // modal showing without a nested loop, on real windows.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include "FormsTestSupport.h"
@@ -156,6 +157,67 @@ TEST(FormLXActivate, AWindowLargerThanTheWorkAreaIsCutToItAtFirstActivation) {
   }
 }
 
+// Moves the mouse the way a user does (as input, so the window under it is asked for its
+// cursor) to the middle of `window`, coming from the screen's corner so that it really moves,
+// and handles what that brings until the pointer has arrived.
+void MoveMouseOver(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  const POINT target{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  for (const POINT& at : {POINT{0, 0}, target}) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = at.x * 65536 / GetSystemMetrics(SM_CXSCREEN);
+    input.mi.dy = at.y * 65536 / GetSystemMetrics(SM_CYSCREEN);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+    hvtest::Pump();
+  }
+  POINT now{};
+  for (int i = 0; i < 100 && GetCursorPos(&now) && (std::abs(now.x - target.x) > 1 || std::abs(now.y - target.y) > 1);
+       ++i) {
+    Sleep(10);
+    hvtest::Pump();
+  }
+  hvtest::Pump();
+}
+
+// Runs before the taskbar tests: once the main-window close test has run, Wine delivers
+// no mouse input to this suite's windows any more.
+// While work runs, the cursor stack holds the hourglass; a window asked for its cursor (by a
+// mouse move) must not bring back its class arrow, over its controls and over a window
+// disabled by a modal one alike. Once the stack is empty the class cursors are back.
+TEST(FormLXCursor, TheWaitCursorStaysWhileTheStackHoldsIt) {
+  HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW), wait = LoadCursorW(nullptr, IDC_WAIT);
+  auto owner = Make<TBaseTestForm>();
+  owner->Show();
+  auto dialog = Make<TDerivedTestForm>();
+  dialog->StartModal();
+  hvtest::Pump();
+  RECT ownerRect;
+  GetWindowRect(owner->Handle(), &ownerRect);
+  SetWindowPos(dialog->Handle(), nullptr, ownerRect.right + 20, ownerRect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  hvtest::Pump();
+  const HWND targets[] = {dialog->Handle(), dialog->OkButton->Handle(), dialog->NameEdit->Handle(), owner->Handle()};
+
+  PushCursor(wait);
+  for (HWND target : targets) {
+    SetCursor(arrow);
+    const WORD hit = IsWindowEnabled(target) ? HTCLIENT : static_cast<WORD>(HTERROR);
+    SendMessageW(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(hit, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), wait) << "asked over window " << target;
+  }
+  SetCursor(arrow);
+  MoveMouseOver(dialog->OkButton->Handle());
+  EXPECT_EQ(GetCursor(), wait) << "after a real mouse move";
+  PopCursor();
+
+  SendMessageW(dialog->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(dialog->Handle()),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(GetCursor(), arrow);
+  dialog->StopModal();
+}
+
 TEST(FormLXTaskBar, AWindowWithItsOwnButtonIsUnownedAppWindowAndListed) {
   auto main = Make<TBaseTestForm>();
   ScopedMainForm scope(main.get());
@@ -245,54 +307,6 @@ TEST(FormLXModal, StartModalDisablesTheOthersAndStopModalGivesActivationBack) {
   EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
   EXPECT_TRUE(hv::testing::ModalForms().empty());
   EXPECT_EQ(GetActiveWindow(), owner->Handle());
-}
-
-// Moves the mouse the way a user does (as input, so the window under it is asked for its
-// cursor) to the middle of `window`, and handles what that brings.
-void MoveMouseOver(HWND window) {
-  RECT r;
-  GetWindowRect(window, &r);
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = ((r.left + r.right) / 2) * 65536 / GetSystemMetrics(SM_CXSCREEN);
-  input.mi.dy = ((r.top + r.bottom) / 2) * 65536 / GetSystemMetrics(SM_CYSCREEN);
-  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &input, sizeof input);
-  hvtest::Pump();
-}
-
-// While work runs, the cursor stack holds the hourglass; a window asked for its cursor (by a
-// mouse move) must not bring back its class arrow, over its controls and over a window
-// disabled by a modal one alike. Once the stack is empty the class cursors are back.
-TEST(FormLXCursor, TheWaitCursorStaysWhileTheStackHoldsIt) {
-  HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW), wait = LoadCursorW(nullptr, IDC_WAIT);
-  auto owner = Make<TBaseTestForm>();
-  owner->Show();
-  auto dialog = Make<TDerivedTestForm>();
-  dialog->StartModal();
-  hvtest::Pump();
-  RECT ownerRect;
-  GetWindowRect(owner->Handle(), &ownerRect);
-  SetWindowPos(dialog->Handle(), nullptr, ownerRect.right + 20, ownerRect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  hvtest::Pump();
-  const HWND targets[] = {dialog->Handle(), dialog->OkButton->Handle(), dialog->NameEdit->Handle(), owner->Handle()};
-
-  PushCursor(wait);
-  for (HWND target : targets) {
-    SetCursor(arrow);
-    const WORD hit = IsWindowEnabled(target) ? HTCLIENT : static_cast<WORD>(HTERROR);
-    SendMessageW(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(hit, WM_MOUSEMOVE));
-    EXPECT_EQ(GetCursor(), wait) << "asked over window " << target;
-  }
-  SetCursor(arrow);
-  MoveMouseOver(dialog->OkButton->Handle());
-  EXPECT_EQ(GetCursor(), wait) << "after a real mouse move";
-  PopCursor();
-
-  SendMessageW(dialog->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(dialog->Handle()),
-               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-  EXPECT_EQ(GetCursor(), arrow);
-  dialog->StopModal();
 }
 
 TEST(FormLXModal, StopModalWhileAnotherWindowIsActiveLeavesActivationAlone) {
