@@ -4,13 +4,7 @@
 # its own copy of these DLLs anyway; the override makes it look for a native one first, in the
 # program's folder, as Windows does.
 set -euo pipefail
-build="$(cd "$1" && pwd)"
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-export HV_BUILD="$build"
-source "$root/scripts/wine-env.sh"
-source "$root/scripts/xvfb.sh"
-hv_display_ready
-hv_wine_ready
+source "$(dirname "$0")/fixtures/session.sh" "$1"
 
 planted_dlls="comctl32 msimg32 uxtheme"
 folder="$build/tmp/planted-dll"
