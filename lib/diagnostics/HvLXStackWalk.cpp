@@ -1,6 +1,6 @@
 #include "HvLXStackWalk.h"
 
-#include <array>
+#include <algorithm>
 #include <cstdint>
 
 #include "HvLXLineTable.h"
@@ -86,19 +86,75 @@ __attribute__((noinline)) void CaptureRawStack(TStackTrace& trace, int skip) noe
   }
 }
 
+#if defined(_WIN64)
+namespace {
+
+// The program's function table, sorted by start address, as the loader mapped it.
+struct FunctionTable {
+  DWORD64 imageBase = 0;
+  const RUNTIME_FUNCTION* entries = nullptr;
+  size_t count = 0;
+};
+
+const FunctionTable& ProgramFunctions() {
+  static const FunctionTable table = [] {
+    FunctionTable found;
+    auto* base = reinterpret_cast<const BYTE*>(GetModuleHandleW(nullptr));
+    auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXCEPTION];
+    found.imageBase = reinterpret_cast<DWORD64>(base);
+    found.entries = reinterpret_cast<const RUNTIME_FUNCTION*>(base + directory.VirtualAddress);
+    found.count = directory.VirtualAddress ? directory.Size / sizeof(RUNTIME_FUNCTION) : 0;
+    return found;
+  }();
+  return table;
+}
+
+// The system's lookup takes the loader's lock and searches every module on each call; the
+// program's own frames, nearly all of them, are found in its table directly.
+PRUNTIME_FUNCTION FunctionEntryOf(DWORD64 pc, DWORD64& imageBase) {
+  if (!IsProgramCode(reinterpret_cast<void*>(pc))) return RtlLookupFunctionEntry(pc, &imageBase, nullptr);
+  const FunctionTable& table = ProgramFunctions();
+  imageBase = table.imageBase;
+  const auto rva = static_cast<DWORD>(pc - table.imageBase);
+  const RUNTIME_FUNCTION* end = table.entries + table.count;
+  const RUNTIME_FUNCTION* next = std::upper_bound(table.entries, end, rva,
+                                                  [](DWORD a, const RUNTIME_FUNCTION& f) { return a < f.BeginAddress; });
+  if (next == table.entries || rva >= std::prev(next)->EndAddress) return nullptr;
+  return const_cast<PRUNTIME_FUNCTION>(std::prev(next));
+}
+
+}  // namespace
+#endif
+
 __attribute__((noinline)) void CaptureStack(TStackTrace& trace, int skip) noexcept {
 #if defined(_WIN64)
-  // Every function of the 64-bit program carries unwind data, so the system's unwinder
-  // finds the exact frames (Wine's too).
+  // Every function of the 64-bit program carries unwind data, so the system's unwinder finds
+  // the exact frames.
   GetLocalTime(&trace.capturedAt);
   trace.frames.clear();
   try {
-    std::array<void*, kMaxFrames> frames;
-    const USHORT count = RtlCaptureStackBackTrace(static_cast<DWORD>(skip + 1), kMaxFrames, frames.data(), nullptr);
-    // The unwinder may run past the thread's start into empty slots.
-    for (USHORT i = 0; i < count && frames[i]; ++i) trace.frames.push_back(frames[i]);
+    ULONG_PTR stackLimit = 0, stackBase = 0;
+    GetCurrentThreadStackLimits(&stackLimit, &stackBase);
+    CONTEXT context;
+    RtlCaptureContext(&context);
+    while (trace.frames.size() < kMaxFrames && context.Rsp >= stackLimit && context.Rsp < stackBase) {
+      DWORD64 imageBase = 0;
+      if (PRUNTIME_FUNCTION entry = FunctionEntryOf(context.Rip, imageBase)) {
+        PVOID handlerData = nullptr;
+        DWORD64 establisher = 0;
+        RtlVirtualUnwind(UNW_FLAG_NHANDLER, imageBase, context.Rip, entry, &context, &handlerData, &establisher, nullptr);
+      } else {
+        // A leaf function: the return address is at the top of the stack.
+        context.Rip = *reinterpret_cast<const DWORD64*>(context.Rsp);
+        context.Rsp += 8;
+      }
+      if (!context.Rip) break;
+      if (skip > 0) --skip;
+      else trace.frames.push_back(reinterpret_cast<void*>(context.Rip));
+    }
   } catch (...) {
-    trace.frames.clear();
+    // Out of memory: the frames found so far are the trace.
   }
 #else
   // The 32-bit program keeps no frame pointers and the system has no unwind data for it.
