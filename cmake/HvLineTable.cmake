@@ -1,7 +1,7 @@
 # Every program of the project carries the table that names routines and source lines in its
 # exception reports (scripts/line-table.sh, read back by lib/diagnostics/HvLXLineTable.cpp).
-if(NOT CMAKE_NM OR NOT CMAKE_OBJDUMP)
-  message(FATAL_ERROR "line tables need the toolchain's nm and objdump (binutils-mingw-w64)")
+if(NOT CMAKE_NM OR NOT CMAKE_OBJDUMP OR NOT CMAKE_OBJCOPY)
+  message(FATAL_ERROR "line tables need the toolchain's nm, objdump and objcopy (binutils-mingw-w64)")
 endif()
 
 # Adds the table to every program of the calling folder; each folder that makes programs ends
@@ -12,7 +12,7 @@ function(hv_add_line_tables)
     get_target_property(type ${target} TYPE)
     if(type STREQUAL "EXECUTABLE")
       add_custom_command(TARGET ${target} POST_BUILD
-        COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/line-table.sh $<TARGET_FILE:${target}> ${CMAKE_NM} ${CMAKE_OBJDUMP}
+        COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/line-table.sh $<TARGET_FILE:${target}> ${CMAKE_NM} ${CMAKE_OBJDUMP} ${CMAKE_OBJCOPY}
         VERBATIM)
       set_target_properties(${target} PROPERTIES HV_LINE_TABLE ON)
     endif()

@@ -3,9 +3,10 @@
 # exception reports: routine starts from the symbol table, line rows from the DWARF line
 # program, read with the cross binutils. The program reads it back from its own file
 # (lib/diagnostics/HvLXLineTable.cpp), on any Windows, with no debug information or network.
-# Usage: line-table.sh PROGRAM.exe NM OBJDUMP   (the cross binutils of the program's architecture)
+# The line information is then stripped from the program: the table is all the reports need.
+# Usage: line-table.sh PROGRAM.exe NM OBJDUMP OBJCOPY   (the cross binutils of the program's architecture)
 set -euo pipefail
-exe="$1" nm="$2" objdump="$3"
+exe="$1" nm="$2" objdump="$3" objcopy="$4"
 table="$(mktemp "$exe.lines.XXXXXX")"
 # A program left without its table would not be linked again: remove it so the next build does.
 trap 'status=$?; rm -f "$table"; if [ $status != 0 ]; then rm -f "$exe"; fi' EXIT
@@ -27,7 +28,8 @@ trap 'status=$?; rm -f "$table"; if [ $status != 0 ]; then rm -f "$exe"; fi' EXI
       }
       return name
     }
-    ($2 == "T" || $2 == "t") && $3 !~ /^\./ {
+    ($2 == "T" || $2 == "t") && $3 !~ /^\./ && $1 != last {
+      last = $1
       name = $0
       sub(/^[0-9a-fA-F]+ [tT] /, "", name)
       print "S " $1 " " routine(name)
@@ -45,5 +47,6 @@ trap 'status=$?; rm -f "$table"; if [ $status != 0 ]; then rm -f "$exe"; fi' EXI
 } >"$table"
 
 size=$(stat -c %s "$table")
+"$objcopy" --strip-debug "$exe"
 cat "$table" >>"$exe"
 printf 'HVLINES %012d\n' "$size" >>"$exe"
