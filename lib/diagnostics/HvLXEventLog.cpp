@@ -7,6 +7,7 @@
 #include "HvExceptions.h"
 #include "HvFormat.h"
 #include "HvHandles.h"
+#include "HvLXEventSource.h"
 #include "HvLXExistence.h"
 #include "HvLXFileOps.h"
 #include "HvLXFileSearch.h"
@@ -69,7 +70,9 @@ void RegisterPruneAtExit() {
 }
 
 void WriteSystemEvent(const std::wstring& text, std::uint16_t eventType) {
-  HANDLE source = RegisterEventSourceW(nullptr, GetExeBaseName().c_str());
+  const std::wstring name = GetExeBaseName();
+  RegisterEventSourceOnce(name);
+  HANDLE source = RegisterEventSourceW(nullptr, name.c_str());
   if (!source) return;
   const wchar_t* strings[] = {text.c_str()};
   ReportEventW(source, eventType, 0, 0, nullptr, 1, 0, strings, nullptr);
