@@ -84,18 +84,22 @@ std::wstring StackInfoText(void* info) { return StackInfoToString(static_cast<co
 
 // A system exception (an access violation, say) in the program's own code. The vectored
 // handler sees it before any handler of the program; it only reports and lets it go on.
+thread_local bool InSystemExceptionHandler = false;
+
 LONG CALLBACK SystemExceptionHandler(EXCEPTION_POINTERS* pointers) {
   const EXCEPTION_RECORD* rec = pointers->ExceptionRecord;
-  // Errors only (C++ throws, debugger notices and warnings are not), and never on an
-  // exhausted stack.
+  // Errors only (C++ throws, debugger notices and warnings are not), never on an exhausted
+  // stack, and never for a fault of the report itself.
   if ((rec->ExceptionCode & 0xF0000000) != 0xC0000000 || rec->ExceptionCode == EXCEPTION_STACK_OVERFLOW ||
-      !IsProgramCode(rec->ExceptionAddress))
+      !IsProgramCode(rec->ExceptionAddress) || InSystemExceptionHandler)
     return EXCEPTION_CONTINUE_SEARCH;
+  InSystemExceptionHandler = true;
   try {
     CaptureStackInfo(rec, nullptr);
   } catch (...) {
     // Nothing may leave a vectored handler.
   }
+  InSystemExceptionHandler = false;
   return EXCEPTION_CONTINUE_SEARCH;
 }
 
