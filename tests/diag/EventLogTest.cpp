@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "EventLogFolder.h"
 #include "HvExceptionHooks.h"
 #include "HvExceptions.h"
 #include "HvFormat.h"
@@ -18,24 +19,8 @@ using namespace hv;
 
 namespace {
 
-// The event log of this program pinned to a Wine host, in a scratch user data folder.
-class EventLog : public testing::Test {
+class EventLog : public EventLogFolderTest {
  protected:
-  std::wstring Folder() const { return FData.Path() + L"\\Halvern\\" + GetExeBaseName() + L"\\EventLogs\\"; }
-
-  std::vector<std::wstring> Files() const {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((Folder() + L"*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
   std::string Bytes(const std::wstring& name) const {
     std::string bytes;
     HANDLE file = CreateFileW((Folder() + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -50,10 +35,6 @@ class EventLog : public testing::Test {
   static std::string Utf16(const std::wstring& text) {
     return std::string("\xFF\xFE") + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
   }
-
-  hvtest::ScratchDir FData;
-  ScopedHostPins FWine{{.wine = true}};
-  ScopedUserDataFolder FDataFolder{FData.Path()};
 };
 
 bool IsLogName(const std::wstring& name) {
@@ -78,7 +59,7 @@ TEST_F(EventLog, WritesEachTextAsANewDatedUtf16File) {
       {L"", L""},
   };
   for (const Case& c : cases) ReportErrorEventLX(c.text);
-  const auto files = Files();
+  const auto files = FileNames();
   ASSERT_EQ(files.size(), std::size(cases));
   for (size_t i = 0; i < files.size(); ++i) {
     SCOPED_TRACE(testing::Message() << "file " << i);
@@ -104,7 +85,7 @@ TEST_F(EventLog, WritersOfTheSameSecondNeverReplaceEachOther) {
   for (auto& w : writers) w.join();
 
   std::vector<std::string> contents;
-  for (const auto& name : Files()) contents.push_back(Bytes(name));
+  for (const auto& name : FileNames()) contents.push_back(Bytes(name));
   std::sort(contents.begin(), contents.end());
   std::vector<std::string> expected;
   for (int t = 0; t < kThreads; ++t)
@@ -116,7 +97,7 @@ TEST_F(EventLog, WritersOfTheSameSecondNeverReplaceEachOther) {
 
 TEST_F(EventLog, AFileHeldOpenUnderTheNextNameIsSkippedAndKept) {
   ReportErrorEventLX(L"first");
-  auto files = Files();
+  auto files = FileNames();
   ASSERT_EQ(files.size(), 1u);
   // Another writer holds the next names of this second and the following ones open.
   std::vector<HANDLE> held;
@@ -127,7 +108,7 @@ TEST_F(EventLog, AFileHeldOpenUnderTheNextNameIsSkippedAndKept) {
   }
   ReportErrorEventLX(L"second");
   for (HANDLE h : held) CloseHandle(h);
-  files = Files();
+  files = FileNames();
   ASSERT_EQ(files.size(), 5u);
   int withSecond = 0;
   for (const auto& name : files) {
@@ -148,11 +129,11 @@ TEST_F(EventLog, PruningKeepsTheNewestHundredLogFilesAndNothingElseIsTouched) {
   for (int i = 0; i < 100; ++i) ASSERT_TRUE(hvtest::WriteTextFile(Folder() + logName(i), "x"));
 
   PruneEventLogFiles();
-  EXPECT_EQ(Files().size(), 100u + others.size()) << "100 files: nothing to delete";
+  EXPECT_EQ(FileNames().size(), 100u + others.size()) << "100 files: nothing to delete";
 
   ASSERT_TRUE(hvtest::WriteTextFile(Folder() + logName(100), "x"));  // the newest, month 02
   PruneEventLogFiles();
-  const auto files = Files();
+  const auto files = FileNames();
   EXPECT_EQ(files.size(), 100u + others.size());
   EXPECT_EQ(std::count(files.begin(), files.end(), logName(0)), 0) << "the oldest goes";
   EXPECT_EQ(std::count(files.begin(), files.end(), logName(100)), 1);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "EventLogFolder.h"
 #include "HvExceptionHooks.h"
 #include "HvExceptions.h"
 #include "HvLXExceptionReport.h"
@@ -43,34 +44,18 @@ std::vector<std::wstring> Lines(const std::wstring& text) {
   return lines;
 }
 
-// The event log of this program pinned to a Wine host, in a scratch user data folder.
-class Reports : public testing::Test {
+class Reports : public EventLogFolderTest {
  protected:
-  std::wstring Folder() const { return FData.Path() + L"\\Halvern\\" + GetExeBaseName() + L"\\EventLogs\\"; }
-
   // Every report file, oldest first, as lines.
   std::vector<std::vector<std::wstring>> Written() const {
-    THvStringList names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((Folder() + L"Log_*.txt").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-      do names.Add(data.cFileName);
-      while (FindNextFileW(find, &data));
-      FindClose(find);
-    }
-    names.Sort();
     std::vector<std::vector<std::wstring>> reports;
-    for (int i = 0; i < names.Count(); ++i) {
+    for (const std::wstring& name : FileNames()) {
       THvStringList lines;
-      lines.LoadFromFile(Folder() + names[i]);
+      lines.LoadFromFile(Folder() + name);
       reports.push_back(Lines(lines.Text()));
     }
     return reports;
   }
-
-  hvtest::ScratchDir FData;
-  ScopedHostPins FWine{{.wine = true}};
-  ScopedUserDataFolder FDataFolder{FData.Path()};
 };
 
 // "[address] unit.routine (Line n, "file")" for a routine of this file.
