@@ -3,6 +3,8 @@
 #include <exception>
 #include <mutex>
 
+#include "HvScopeExit.h"
+
 namespace hv {
 namespace {
 
@@ -11,8 +13,9 @@ std::mutex HooksLock;
 ExceptionHooks Hooks;
 
 thread_local void* LastRaiseAddress = nullptr;
-// A hook that throws and catches internally must not be re-entered for its own throws.
-thread_local bool InRaiseHook = false;
+// Hooks under way on this thread: a hook whose own work raises runs again for that raise, but
+// not without end.
+thread_local int RaiseHookDepth = 0;
 
 void AttachStackInfo(Exception& raised, void* raiseAddress, const ExceptionHooks& hooks) {
   void* info = hooks.onRaise(raised, raiseAddress);
@@ -61,21 +64,19 @@ void* ExceptAddr() {
 
 namespace detail {
 
-void ExceptionRaised(Exception* raised, void* raiseAddress) noexcept {
+void ExceptionRaised(Exception* raised, void* raiseAddress) {
   LastRaiseAddress = raiseAddress;
   if (!raised) return;
   raised->SetRaiseAddress(raiseAddress);
-  if (InRaiseHook) return;
+  if (RaiseHookDepth >= kMaxNestedRaiseHooks) return;
   ExceptionHooks hooks = GetExceptionHooks();
   if (!hooks.onRaise) return;
-  InRaiseHook = true;
-  try {
-    AttachStackInfo(*raised, raiseAddress, hooks);
-  } catch (...) {
-    // A failed capture must not replace the exception being thrown.
-  }
-  InRaiseHook = false;
-  LastRaiseAddress = raiseAddress;
+  ++RaiseHookDepth;
+  ScopeExit leave([raiseAddress] {
+    --RaiseHookDepth;
+    LastRaiseAddress = raiseAddress;
+  });
+  AttachStackInfo(*raised, raiseAddress, hooks);
 }
 
 }  // namespace detail

@@ -9,9 +9,13 @@
 
 namespace hv {
 
+inline constexpr int kMaxNestedRaiseHooks = 3;
+
 struct ExceptionHooks {
   // Called at every throw of an hv::Exception (or a descendant), anywhere in the program;
-  // the answer becomes the exception's StackInfo. Exceptions thrown by the hook are dropped.
+  // the answer becomes the exception's StackInfo. An exception that leaves the hook is raised
+  // in place of the one being thrown. Throws inside the hook run it again, nested up to
+  // kMaxNestedRaiseHooks deep on one thread; deeper throws pass without it.
   void* (*onRaise)(const Exception& raised, void* raiseAddress) = nullptr;
   // Frees what onRaise answered, when the last copy of the exception goes. The onFree set at
   // the time of the raise is the one called, even if the hooks changed since.
@@ -33,8 +37,9 @@ void* ExceptAddr();
 
 namespace detail {
 // Called by the compiler-specific throw interception for every thrown object, before it
-// leaves; `raised` is null when the object is not an hv::Exception.
-void ExceptionRaised(Exception* raised, void* raiseAddress) noexcept;
+// leaves; `raised` is null when the object is not an hv::Exception. Raises what the hook
+// raises; the caller then frees the object it was about to throw.
+void ExceptionRaised(Exception* raised, void* raiseAddress);
 }  // namespace detail
 
 }  // namespace hv

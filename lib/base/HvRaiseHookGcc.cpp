@@ -23,7 +23,14 @@ extern "C" {
   hv::Exception* raised = typeid(hv::Exception).__do_catch(type, &object, 1)
                               ? static_cast<hv::Exception*>(object)
                               : nullptr;
-  hv::detail::ExceptionRaised(raised, raiseAddress);
+  try {
+    hv::detail::ExceptionRaised(raised, raiseAddress);
+  } catch (...) {
+    // The hook's failure is raised instead; the object it interrupted is thrown no more.
+    if (destroy) destroy(thrown);
+    __cxa_free_exception(thrown);
+    throw;
+  }
   __real___cxa_throw(thrown, type, destroy);
 }
 

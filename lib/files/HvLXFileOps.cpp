@@ -57,7 +57,10 @@ bool ForceDirectoriesStep(const std::wstring& path) {
   const std::size_t sep = dir.find_last_of(L"\\:");
   const std::wstring parent = sep == std::wstring::npos ? std::wstring() : dir.substr(0, sep + 1);
   if (parent == dir) return true;
-  return ForceDirectoriesStep(parent) && CreateDirectoryW(dir.c_str(), nullptr);
+  if (!ForceDirectoriesStep(parent)) return false;
+  // Another thread or process may create it in the meantime: that is no failure.
+  return CreateDirectoryW(dir.c_str(), nullptr) ||
+         (GetLastError() == ERROR_ALREADY_EXISTS && DirExistsUncheckedLX(dir, true));
 }
 
 // The system's own form of an absolute path, which a rename by handle needs.

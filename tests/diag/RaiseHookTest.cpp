@@ -157,14 +157,24 @@ TEST_F(RaiseHook, StackInfoLivesUntilTheLastCopyGoes) {
   EXPECT_EQ(Log.freed, 2);
 }
 
-TEST_F(RaiseHook, AFailingHookNeitherReplacesTheExceptionNorRunsForItsOwnThrow) {
+TEST_F(RaiseHook, AFailingHookRaisesInPlaceOfTheExceptionAndNestsOnlySoDeep) {
   Log.throwInsideHook = true;
   try {
     throw hv::EListError(L"the real failure");
-  } catch (const hv::EListError& e) {
-    EXPECT_EQ(e.Message(), L"the real failure");
+  } catch (const hv::EListError&) {
+    ADD_FAILURE() << "the hook's failure replaces the exception";
+  } catch (const hv::EHvGeneralError& e) {
+    EXPECT_EQ(e.Message(), L"the hook itself failed");
     EXPECT_EQ(e.StackInfo(), nullptr);
   }
-  ASSERT_EQ(Log.raises.size(), 1u);
+  // The hook ran for the thrown object and, nested, for its own first throws.
+  ASSERT_EQ(Log.raises.size(), size_t(hv::kMaxNestedRaiseHooks));
   EXPECT_EQ(Log.raises[0].className, L"EListError");
+  EXPECT_EQ(Log.raises[1].className, L"EHvGeneralError");
+
+  // Afterwards the hook runs again at full depth.
+  Log.throwInsideHook = false;
+  EXPECT_THROW(throw hv::EListError(L"next"), hv::EListError);
+  EXPECT_EQ(Log.raises.size(), size_t(hv::kMaxNestedRaiseHooks) + 1);
+  EXPECT_EQ(Log.liveInfos, 0);
 }

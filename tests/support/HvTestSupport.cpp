@@ -3,6 +3,7 @@
 #include "HvTracePlanter.h"
 
 #include <atomic>
+#include <optional>
 #include <string>
 
 namespace hvtest {
@@ -31,5 +32,30 @@ bool WriteTextFile(const std::wstring& path, const std::string& bytes) {
 }
 
 bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+long RunProgram(std::wstring commandLine, const std::vector<std::pair<std::wstring, std::wstring>>& environment) {
+  // The child inherits this process's environment as it is at the start: set the extra pairs
+  // here for the moment of the start.
+  std::vector<std::pair<std::wstring, std::optional<std::wstring>>> saved;
+  for (const auto& [name, value] : environment) {
+    std::wstring old(32768, L'\0');
+    const DWORD len = GetEnvironmentVariableW(name.c_str(), old.data(), static_cast<DWORD>(old.size()));
+    saved.emplace_back(name, len ? std::optional(old.substr(0, len)) : std::nullopt);
+    SetEnvironmentVariableW(name.c_str(), value.c_str());
+  }
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+  for (const auto& [name, value] : saved)
+    SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
+  if (!started) return -1;
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return static_cast<long>(code);
+}
 
 }  // namespace hvtest

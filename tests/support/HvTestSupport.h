@@ -2,6 +2,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "HvWindows.h"
 
@@ -25,5 +27,10 @@ class ScratchDir {
 // Writes a small file (creating nothing else); returns false when it cannot.
 bool WriteTextFile(const std::wstring& path, const std::string& bytes);
 bool PathExists(const std::wstring& path);
+
+// Runs `commandLine` (the program first, quoted as needed), waits for it and answers its exit
+// code; with `environment` set, the child's environment gains NAME=value pairs of it. -1 when it
+// cannot start.
+long RunProgram(std::wstring commandLine, const std::vector<std::pair<std::wstring, std::wstring>>& environment = {});
 
 }  // namespace hvtest

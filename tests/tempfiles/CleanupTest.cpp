@@ -166,19 +166,12 @@ std::map<std::wstring, std::wstring> RunChild(const std::wstring& mode) {
   hvtest::ScratchDir scratch;
   const std::wstring report = scratch / L"report.txt";
   std::wstring command = L"\"" + ExeFolder() + L"\\hv_tempfiles_child.exe\" \"" + report + L"\" " + mode;
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
   std::map<std::wstring, std::wstring> values;
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+  const long code = hvtest::RunProgram(command);
+  if (code == -1) {
     ADD_FAILURE() << "child not started: " << GetLastError();
     return values;
   }
-  WaitForSingleObject(pi.hProcess, INFINITE);
-  DWORD code = 1;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
   values[L"exitCode"] = std::to_wstring(code);
   std::wifstream in(report.c_str());
   for (std::wstring line; std::getline(in, line);) {
