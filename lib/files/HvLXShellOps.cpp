@@ -6,6 +6,8 @@
 #include "HvLXExistence.h"
 #include "HvLXFilePlatform.h"
 #include "HvLXHost.h"
+#include "HvLXHostRemoval.h"
+#include "HvLXHostScript.h"
 #include "HvLXLinks.h"
 #include "HvLXPaths.h"
 #include "HvLXProtectedFolders.h"
@@ -54,6 +56,15 @@ constexpr TShellResultText kShellResultTexts[] = {
 // A list of one path for SHFILEOPSTRUCTW: the path and two NULs (an empty list for "").
 std::wstring OneEntryList(const std::wstring& path) { return path + std::wstring(2, L'\0'); }
 
+std::optional<std::wstring> FirstUnremovableLink(const std::wstring& path) {
+  std::optional<std::wstring> unremovable;
+  ForEachLinkInTree(path, [&](const std::wstring& link, TLinkKind kind) {
+    if (kind == TLinkKind::UnremovableLink) unremovable = link;
+    return !unremovable;
+  });
+  return unremovable;
+}
+
 // Why the tree at `path` must not go to the shell, or nothing once it is safe to hand over.
 // The shell follows links that this system shows without a real reparse tag, deleting what
 // they lead to; links it knows as links are removed here first, as links.
@@ -61,11 +72,12 @@ std::optional<std::wstring> MakeSafeForShell(const std::wstring& path) {
   std::wstring why;
   if (IsProtectedFolder(path, &why))
     return Fmt(L"Refusing to delete \"%s\": it is %s.", path, why);
-  std::optional<std::wstring> unremovable;
-  ForEachLinkInTree(path, [&](const std::wstring& link, TLinkKind kind) {
-    if (kind == TLinkKind::UnremovableLink) unremovable = link;
-    return !unremovable;
-  });
+  std::optional<std::wstring> unremovable = FirstUnremovableLink(path);
+  // Under Wine the host shell removes such links as links.
+  if (unremovable && HostShellAvailable()) {
+    RemoveHostLinksInTree(path);
+    unremovable = FirstUnremovableLink(path);
+  }
   if (unremovable)
     return Fmt(L"Refusing to delete \"%s\": it contains a link that cannot be removed without deleting what it "
                L"leads to:\r\n  %s",
@@ -79,15 +91,13 @@ std::optional<std::wstring> MakeSafeForShell(const std::wstring& path) {
   return failure;
 }
 
+bool PathPresent(const std::wstring& path) { return FileExistsLX(path, false) || DirExistsLX(path, false); }
+
 void ShellDeleteSafePath(const std::wstring& path, std::uint16_t flags, const std::wstring& progressTitle) {
   std::wstring source = path;
   if (DirExistsLX(path, true)) source = ExcludeTrailingBackslashLX(path);
   ShellFileOperation(GetActiveWindow(), kFoDelete, source, L"", flags, progressTitle);
 }
-
-// Stands in for the host script runner until it exists: it will run "rm -rf" on the host
-// path of the folder, with the path quoted for the host shell.
-void RunHostRemoveTreeScriptNotYetAvailable(const std::wstring& /*folder*/) {}
 
 }  // namespace
 
@@ -127,7 +137,9 @@ void ShellFileOperation(HWND owner, unsigned operation, const std::wstring& from
 }
 
 void ShellDeletePath(const std::wstring& path, std::uint16_t flags, const std::wstring& progressTitle) {
+  const bool present = PathPresent(path);
   if (std::optional<std::wstring> refusal = MakeSafeForShell(path)) throw EHvGeneralError(*refusal);
+  if (present && !PathPresent(path)) return;  // it was a link, now removed as one
   ShellDeleteSafePath(path, flags, progressTitle);
 }
 
@@ -135,7 +147,9 @@ void DeletePathLX(const std::wstring& path, bool allowUndo) {
   const std::uint16_t flags = kFofSilent | kFofNoConfirmation | kFofNoErrorUI | (allowUndo ? kFofAllowUndo : 0);
   try {
     // A tree refused here must not reach the host-shell fallback either.
+    const bool present = PathPresent(path);
     if (MakeSafeForShell(path)) return;
+    if (present && !PathPresent(path)) return;
     ShellDeleteSafePath(path, flags, L"");
   } catch (...) {
   }
@@ -149,7 +163,9 @@ void DeletePathLX(const std::wstring& path, bool allowUndo) {
 
 void RemoveNonEmptyDir(const std::wstring& path) {
   if (!IsWine()) throw EHvInternalError(L"Internal Error: Can only run script under Wine.");
-  RunHostRemoveTreeScriptNotYetAvailable(IncludeTrailingBackslashLX(path));
+  std::wstring why;
+  if (IsProtectedFolder(path, &why)) throw EHvGeneralError(Fmt(L"Refusing to delete \"%s\": it is %s.", path, why));
+  RemoveTreeThroughHost(path);
 }
 
 }  // namespace hv
