@@ -119,10 +119,12 @@ void AddHostSharedFolders(TProtectedSet& set) {
   for (const wchar_t* shared : {L"/tmp", L"/var/tmp", L"/dev/shm"})
     set.Add(Wine_ConvertNativePathToDos(shared), L"a temporary folder of the host");
   set.Add(Wine_ConvertNativePathToDos(Wine_GetNativeTmpDir()), L"a temporary folder of the host");
-  // Wine hands the host's environment on. Asking the shell here would run a script, whose
-  // clean-up asks for this very set while it is being built.
-  for (const std::wstring& home : {GetEnvironmentValue(L"HOME"), RememberedAbsHomePath()})
-    if (home.starts_with(L"/")) set.Add(Wine_ConvertNativePathToDos(home), L"the host's home folder");
+  // Wine names the host home folder in WINEHOMEDIR ("\??\Z:\home\me"). Asking the shell here
+  // would run a script, whose clean-up asks for this very set while it is being built.
+  const std::wstring wineHome = GetEnvironmentValue(L"WINEHOMEDIR");
+  if (wineHome.starts_with(L"\\??\\")) set.Add(wineHome.substr(4), L"the host's home folder");
+  if (const std::wstring home = RememberedAbsHomePath(); home.starts_with(L"/"))
+    set.Add(Wine_ConvertNativePathToDos(home), L"the host's home folder");
 }
 
 TProtectedSet BuildProtectedSet() {

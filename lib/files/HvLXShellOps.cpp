@@ -140,7 +140,14 @@ void ShellDeletePath(const std::wstring& path, std::uint16_t flags, const std::w
   const bool present = PathPresent(path);
   if (std::optional<std::wstring> refusal = MakeSafeForShell(path)) throw EHvGeneralError(*refusal);
   if (present && !PathPresent(path)) return;  // it was a link, now removed as one
-  ShellDeleteSafePath(path, flags, progressTitle);
+  try {
+    ShellDeleteSafePath(path, flags, progressTitle);
+  } catch (const EExtraInfoException&) {
+    // Wine shows no entry for a dangling host link, so the shell could not empty the folder.
+    if (!HostShellAvailable() || !DirExistsLX(path, false)) throw;
+    RemoveHostLinksInTree(path);
+    ShellDeleteSafePath(path, flags, progressTitle);
+  }
 }
 
 void DeletePathLX(const std::wstring& path, bool allowUndo) {
