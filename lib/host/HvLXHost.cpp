@@ -177,6 +177,8 @@ TVersionNumber ParseVersion(const std::wstring& versionText) {
 
 bool UseWineTricks(const std::wstring& versionText) {
   if (gPins.wineTricks) return *gPins.wineTricks;
+  // The stored answers are this host's; a pinned host answers afresh.
+  if (gPins.wine) return AnswerWineTricks(versionText);
   if (auto known = gDetection.tricksAnswers.find(versionText); known != gDetection.tricksAnswers.end())
     return known->second;
   const bool answer = AnswerWineTricks(versionText);
