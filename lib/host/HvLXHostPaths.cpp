@@ -49,6 +49,9 @@ std::wstring ParentHostFolder(const std::wstring& folder) {
   return slash == 0 || slash == std::wstring::npos ? L"/" : folder.substr(0, slash);
 }
 
+// Under Wine 8 the prefix's dosdevices folder holds "c:" -> "../drive_c" (10 characters) and
+// "z:" -> "/". GetFinalPathNameByHandleW of "C:\\" answers "\\\\?\\C:\\", the drive form, so the
+// host folder of a drive can only come from its link.
 std::wstring HostFolderOfDrive(wchar_t letter) {
   if (letter == L'Z') return L"";
   const wchar_t lower = static_cast<wchar_t>(towlower(letter));
