@@ -5,6 +5,8 @@
 #include "HvLXCancelableFrm.h"
 #include "HvLXExitCleanup.h"
 #include "HvLXForms.h"
+#include "HvLXHostScripts.h"
+#include "HvLXHostStartup.h"
 #include "HvLXStrings.h"
 #include "HvLXUserInterfaceUnits.h"
 #include "HvWindows.h"
@@ -35,6 +37,9 @@ bool IsDetectCommand() {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The library's clean-ups (temporary files and the like) run on every way out of here.
   hv::THvExitCleanupScope cleanupAtEnd;
+  // Under Wine the host shell must work before anything asks the host.
+  hv::InstallHostScriptRunner();
+  hv::RunHostStartupCheck();
   if (IsDetectCommand()) return hv::RunDetectCommand();
 
   // Library units start in their order and finish in reverse when the window has closed.

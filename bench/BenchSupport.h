@@ -20,6 +20,7 @@
 #include <exception>
 #include <string>
 
+#include "HvLXHostScripts.h"
 #include "HvLXRegistryBase.h"
 #include "HvWindows.h"
 
@@ -81,6 +82,7 @@ inline void ReportUncaught() {
 inline int Start(int argc, wchar_t** argv, int fullSize) {
   SetUnhandledExceptionFilter(detail::ReportCrash);
   std::set_terminate(detail::ReportUncaught);
+  hv::InstallHostScriptRunner();
   if (argc < 2) return fullSize;
   wchar_t* end = nullptr;
   const long n = std::wcstol(argv[1], &end, 10);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "HvLXHostScripts.h"
 #include "HvTracePlanter.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -10,6 +11,7 @@ int wmain(int argc, wchar_t** argv) {
     fwprintf(stderr, L"usage: plant_traces demo|corvista|sendaro|both|clean|bulk:N:M ...\n");
     return 2;
   }
+  hv::InstallHostScriptRunner();
   try {
     for (int i = 1; i < argc; ++i) {
       if (!hvplant::RunScenario(argv[i])) {

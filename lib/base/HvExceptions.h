@@ -70,6 +70,7 @@ class Exception {
 
 HV_DECLARE_EXCEPTION(EAbort, Exception);
 HV_DECLARE_EXCEPTION(EConvertError, Exception);
+HV_DECLARE_EXCEPTION(ERangeError, Exception);
 HV_DECLARE_EXCEPTION(EAssertionFailed, Exception);
 HV_DECLARE_EXCEPTION(EHvGeneralError, Exception);
 HV_DECLARE_EXCEPTION(EHvInternalError, Exception);

@@ -2,13 +2,18 @@
 
 #include "HvLXFiles.h"
 #include "HvLXHost.h"
+#include "HvLXHostPaths.h"
 
 namespace hv {
 namespace {
 // Under Wine the user knows the host's form of a path, not the drive form.
 std::wstring ShownPath(const std::wstring& path) {
-  // The host path conversion arrives with host detection; until then the path shows as given.
-  return path;
+  if (!IsWine()) return path;
+  try {
+    return Wine_ConvertDosPathToNative(path, false);
+  } catch (const Exception&) {
+    return path;  // a path the host cannot show still names what is missing
+  }
 }
 }  // namespace
 

@@ -5,6 +5,9 @@
 
 #include "HvExceptions.h"
 #include "HvHandles.h"
+#include "HvLXHost.h"
+#include "HvLXHostPaths.h"
+#include "HvLXSystemText.h"
 #include "HvLXLinks.h"
 #include "HvLXPaths.h"
 #include "HvWindows.h"
@@ -109,6 +112,21 @@ struct TProtectedSet {
   }
 };
 
+// Under Wine the host's own folders are reachable through its drive (Z:, the host root, is a
+// drive root already): the temporary folders that every program of the host shares and the
+// host home folder.
+void AddHostSharedFolders(TProtectedSet& set) {
+  for (const wchar_t* shared : {L"/tmp", L"/var/tmp", L"/dev/shm"})
+    set.Add(Wine_ConvertNativePathToDos(shared), L"a temporary folder of the host");
+  set.Add(Wine_ConvertNativePathToDos(Wine_GetNativeTmpDir()), L"a temporary folder of the host");
+  // Wine names the host home folder in WINEHOMEDIR ("\??\Z:\home\me"). Asking the shell here
+  // would run a script, whose clean-up asks for this very set while it is being built.
+  const std::wstring wineHome = GetEnvironmentValue(L"WINEHOMEDIR");
+  if (wineHome.starts_with(L"\\??\\")) set.Add(wineHome.substr(4), L"the host's home folder");
+  if (const std::wstring home = RememberedAbsHomePath(); home.starts_with(L"/"))
+    set.Add(Wine_ConvertNativePathToDos(home), L"the host's home folder");
+}
+
 TProtectedSet BuildProtectedSet() {
   TProtectedSet set;
   set.Add(SystemFolder(GetWindowsDirectoryW), L"the Windows folder");
@@ -146,6 +164,7 @@ TProtectedSet BuildProtectedSet() {
     if (!parent.empty()) set.userRoots.push_back(parent);
   }
   for (const std::wstring& root : set.userRoots) set.folders.push_back({root, L"the Users folder"});
+  if (IsWine() && !IsChromeOS()) AddHostSharedFolders(set);
   // What the system keeps in its own folder, with everything below it; other folders of the
   // Windows folder (a product's cache, Temp) are not the system's.
   for (const std::wstring& windows : {SystemFolder(GetWindowsDirectoryW), SystemFolder(GetSystemWindowsDirectoryW)}) {

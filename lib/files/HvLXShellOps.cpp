@@ -7,6 +7,8 @@
 #include "HvLXExistence.h"
 #include "HvLXFilePlatform.h"
 #include "HvLXHost.h"
+#include "HvLXHostRemoval.h"
+#include "HvLXHostScript.h"
 #include "HvLXLinks.h"
 #include "HvLXPaths.h"
 #include "HvLXProtectedFolders.h"
@@ -55,6 +57,15 @@ constexpr TShellResultText kShellResultTexts[] = {
 // A list of one path for SHFILEOPSTRUCTW: the path and two NULs (an empty list for "").
 std::wstring OneEntryList(const std::wstring& path) { return path + std::wstring(2, L'\0'); }
 
+std::optional<std::wstring> FirstUnremovableLink(const std::wstring& path) {
+  std::optional<std::wstring> unremovable;
+  ForEachLinkInTree(path, [&](const std::wstring& link, TLinkKind kind) {
+    if (kind == TLinkKind::UnremovableLink) unremovable = link;
+    return !unremovable;
+  });
+  return unremovable;
+}
+
 // Why the tree at `path` must not go to the shell, or nothing once it is safe to hand over.
 // The shell follows links that this system shows without a real reparse tag, deleting what
 // they lead to; links it knows as links are removed here first, as links. When `path` is
@@ -64,11 +75,12 @@ std::optional<std::wstring> MakeSafeForShell(const std::wstring& path, bool& roo
   std::wstring why;
   if (IsProtectedFolder(path, &why))
     return Fmt(L"Refusing to delete \"%s\": it is %s.", path, why);
-  std::optional<std::wstring> unremovable;
-  ForEachLinkInTree(path, [&](const std::wstring& link, TLinkKind kind) {
-    if (kind == TLinkKind::UnremovableLink) unremovable = link;
-    return !unremovable;
-  });
+  std::optional<std::wstring> unremovable = FirstUnremovableLink(path);
+  // Under Wine the host shell removes such links as links.
+  if (unremovable && HostShellAvailable()) {
+    RemoveHostLinksInTree(path);
+    unremovable = FirstUnremovableLink(path);
+  }
   if (unremovable)
     return Fmt(L"Refusing to delete \"%s\": it contains a link that cannot be removed without deleting what it "
                L"leads to:\r\n  %s",
@@ -112,15 +124,13 @@ class TDeclineShellDialogs {
   HHOOK FHook;
 };
 
+bool PathPresent(const std::wstring& path) { return FileExistsLX(path, false) || DirExistsLX(path, false); }
+
 void ShellDeleteSafePath(const std::wstring& path, std::uint16_t flags, const std::wstring& progressTitle) {
   std::wstring source = path;
   if (DirExistsLX(path, true)) source = ExcludeTrailingBackslashLX(path);
   ShellFileOperation(GetActiveWindow(), kFoDelete, source, L"", flags, progressTitle);
 }
-
-// Stands in for the host script runner until it exists: it will run "rm -rf" on the host
-// path of the folder, with the path quoted for the host shell.
-void RunHostRemoveTreeScriptNotYetAvailable(const std::wstring& /*folder*/) {}
 
 }  // namespace
 
@@ -160,27 +170,26 @@ void ShellFileOperation(HWND owner, unsigned operation, const std::wstring& from
 }
 
 void ShellDeletePath(const std::wstring& path, std::uint16_t flags, const std::wstring& progressTitle) {
+  const bool present = PathPresent(path);
   bool rootRemoved = false;
   if (std::optional<std::wstring> refusal = MakeSafeForShell(path, rootRemoved)) throw EHvGeneralError(*refusal);
-  if (!rootRemoved) ShellDeleteSafePath(path, flags, progressTitle);
-}
-
-bool RecycleOrKeep(const std::wstring& path) noexcept {
+  if (rootRemoved || (present && !PathPresent(path))) return;  // it was a link, now removed as one
   try {
-    TDeclineShellDialogs decline;
-    ShellDeleteSafePath(path, kFofSilent | kFofNoConfirmation | kFofNoErrorUI | kFofAllowUndo | kFofWantNukeWarning,
-                        L"");
-  } catch (...) {
-    // A declined warning or a refusal: the path answers for itself below.
+    ShellDeleteSafePath(path, flags, progressTitle);
+  } catch (const EExtraInfoException&) {
+    // Wine shows no entry for a dangling host link, so the shell could not empty the folder.
+    if (!HostShellAvailable() || !DirExistsLX(path, false)) throw;
+    RemoveHostLinksInTree(path);
+    ShellDeleteSafePath(path, flags, progressTitle);
   }
-  return !FileExistsLX(path, false) && !DirExistsUncheckedLX(path, false);
 }
 
 void DeletePathLX(const std::wstring& path, bool allowUndo) {
   try {
     // A tree refused here must not reach the host-shell fallback either.
+    const bool present = PathPresent(path);
     bool rootRemoved = false;
-    if (MakeSafeForShell(path, rootRemoved) || rootRemoved) return;
+    if (MakeSafeForShell(path, rootRemoved) || rootRemoved || (present && !PathPresent(path))) return;
     if (allowUndo) {
       RecycleOrKeep(path);
       return;
@@ -198,7 +207,9 @@ void DeletePathLX(const std::wstring& path, bool allowUndo) {
 
 void RemoveNonEmptyDir(const std::wstring& path) {
   if (!IsWine()) throw EHvInternalError(L"Internal Error: Can only run script under Wine.");
-  RunHostRemoveTreeScriptNotYetAvailable(IncludeTrailingBackslashLX(path));
+  std::wstring why;
+  if (IsProtectedFolder(path, &why)) throw EHvGeneralError(Fmt(L"Refusing to delete \"%s\": it is %s.", path, why));
+  RemoveTreeThroughHost(path);
 }
 
 }  // namespace hv

@@ -4,7 +4,7 @@
 #include "HvLXFileOps.h"
 #include "HvLXFilePlatform.h"
 #include "HvLXHost.h"
-#include "HvLXHostPathStub.h"
+#include "HvLXHostPaths.h"
 #include "HvLXPaths.h"
 #include "HvScopeExit.h"
 #include "HvLXSystemText.h"
@@ -15,10 +15,6 @@ namespace {
 // Filled once, on first use (in practice on the main thread), so neither is locked.
 std::wstring gUserDataFolder;
 bool gDeterminingUserDataFolder = false;
-
-std::wstring HostFolderAsDrivePath(const std::wstring& hostPath) {
-  return hoststub::ConvertNativePathToDos(hostPath);
-}
 
 std::wstring ExistingOrEmpty(const std::wstring& folder) {
   return !folder.empty() && DirExistsLX(folder, true) ? folder : std::wstring();
@@ -48,7 +44,7 @@ std::wstring GetSystemFolder() {
 
 std::wstring GetDocumentsFolder() {
   std::wstring folder;
-  if (IsWine() && IsMac()) folder = ExistingOrEmpty(HostFolderAsDrivePath(hoststub::NativeHomeDir() + L"/Documents"));
+  if (IsWine() && IsMac()) folder = ExistingOrEmpty(Wine_ConvertNativePathToDos(Wine_GetNativeHomeDir() + L"/Documents"));
   if (folder.empty()) folder = ExistingOrEmpty(GetSpecialFolder(kCsidlPersonal));
   if (folder.empty()) {
     folder = L"C:\\My Documents";
@@ -77,7 +73,7 @@ std::wstring GetUserDataFolder() {
     {
       ScopeExit determined([] { gDeterminingUserDataFolder = false; });
       folder = IsWine() && !IsChromeOS()
-                   ? HostFolderAsDrivePath(hoststub::NativeHomeDir() + L"/Library/Application Support")
+                   ? Wine_ConvertNativePathToDos(Wine_GetNativeHomeDir() + L"/Library/Application Support")
                    : GetLocalAppDataFolder();
     }
     gUserDataFolder = folder;
@@ -88,10 +84,13 @@ std::wstring GetUserDataFolder() {
 
 std::wstring GetHalvernTempFolder() {
   if (!IsWine() || IsChromeOS()) return GetWindowsTempFolder();
+  // The scripts that find the user data folder need a work folder before it is known: they
+  // get the host's temporary folder. Every other caller, temporary folder cleaning above all,
+  // gets the library's own folder, never one that the host's other programs share.
   const std::wstring folder =
-      HalvernTempFolderIsPrivate()
-          ? IncludeTrailingBackslashLX(gUserDataFolder) + L"Halvern\\" + GetExeBaseName() + L"\\Temp\\"
-          : IncludeTrailingBackslashLX(HostFolderAsDrivePath(hoststub::NativeTmpDir()));
+      gUserDataFolder.empty() && gDeterminingUserDataFolder
+          ? IncludeTrailingBackslashLX(Wine_ConvertNativePathToDos(Wine_GetNativeTmpDir()))
+          : IncludeTrailingBackslashLX(GetUserDataFolder()) + L"Halvern\\" + GetExeBaseName() + L"\\Temp\\";
   ForceDirectoriesLX(folder);
   return folder;
 }

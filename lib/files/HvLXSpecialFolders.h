@@ -26,7 +26,8 @@ std::wstring GetLocalAppDataFolder();
 std::wstring GetUserDataFolder();
 // The library's temporary folder, ending in a backslash. On Windows the system's temporary
 // folder as it is; under Wine a folder of the library's own (created) below the user data
-// folder, or the host's temporary folder while the user data folder is not yet known.
+// folder (determined first when not yet known). Only the scripts that determine the user data
+// folder get the host's temporary folder.
 std::wstring GetHalvernTempFolder();
 // Whether GetHalvernTempFolder names a folder that only this program uses (under Wine, the
 // one below the user data folder), rather than a temporary folder shared with others.

@@ -2,10 +2,9 @@
 
 #include "HvWindows.h"
 
-#include <shellapi.h>
-
 #include "HvApplication.h"
 #include "HvExceptions.h"
+#include "HvLXShellOpen.h"
 
 namespace hv {
 namespace {
@@ -23,9 +22,7 @@ void OpenUrlConfirmed(const std::wstring& url, TUrlOpener opener, void* param) {
     opener(url, param);
     return;
   }
-  auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(owner, nullptr, url.c_str(), nullptr, nullptr, SW_SHOW));
-  // Codes up to 32 are the shell's errors; the old ones match the system's error codes.
-  if (result <= 32) throw MakeOSError(static_cast<DWORD>(result == 0 ? ERROR_OUTOFMEMORY : result));
+  ShellOpenLX(url, L"", L"", SW_SHOW);
 }
 
 }  // namespace hv

@@ -1,16 +1,202 @@
 #include "HvLXHost.h"
 
+#include <map>
+
+#include "HvExceptions.h"
+#include "HvFormat.h"
+#include "HvHandles.h"
+#include "HvLXHostScript.h"
+#include "HvLXRegistry.h"
+#include "HvLXStrings.h"
+#include "HvLXSystemText.h"
+
 namespace hv {
 namespace {
+
+const wchar_t kWineKey[] = L"Software\\Wine";
+
+enum class TTricksMode { On, Off, Version };
+
+// Filled on first use (in practice on the main thread, by the start-up check) and kept.
+struct THostDetection {
+  std::optional<bool> wine, chromeOS;
+  std::optional<std::wstring> macText;
+  TVersionNumber macVersion;
+  std::optional<TTricksMode> tricksMode;
+  TVersionNumber tricksVersion;
+  std::map<std::wstring, bool> tricksAnswers;
+};
+
 HostPins gPins;
+THostDetection gDetection;
+
+bool DetectWine() {
+  const std::wstring setting = TrimLX(RegReadStringDefLX(HKEY_CURRENT_USER, kWineKey, L"HalvernIsWine", L""));
+  if (SameTextLX(setting, L"False")) return false;
+  bool wine = SameTextLX(setting, L"True");
+  const UniqueModule ntdll(LoadLibraryW(L"ntdll.dll"));
+  if (ntdll && GetProcAddress(ntdll.get(), "wine_get_version")) wine = true;
+  return wine;
 }
 
-bool IsWine() { return gPins.wine.value_or(false); }
-bool IsMac() { return gPins.mac.value_or(false); }
-bool IsChromeOS() { return gPins.chromeOS.value_or(false); }
-bool UseWineTricks(const std::wstring&) { return gPins.wineTricks.value_or(false); }
+// The value of one "Name: value" line of sw_vers, trimmed; nothing when the line is absent.
+std::optional<std::wstring> SwVersValue(const std::vector<std::wstring>& lines, const wchar_t* name) {
+  for (const std::wstring& line : lines) {
+    const std::size_t colon = line.find(L':');
+    if (colon != std::wstring::npos && TrimLX(line.substr(0, colon)) == name) return TrimLX(line.substr(colon + 1));
+  }
+  return std::nullopt;
+}
+
+void DetectMac(THostDetection& d) {
+  d.macText = L"n/a";
+  if (!IsWine() || IsChromeOS()) return;
+  const std::wstring output = Wine_RunScript(L"GetMacVersion", L"sw_vers", L"");
+  const std::vector<std::wstring> lines = SplitLX(output, L"\n");
+  std::wstring text;
+  for (const wchar_t* name : {L"ProductName", L"ProductVersion", L"BuildVersion"}) {
+    const std::optional<std::wstring> value = SwVersValue(lines, name);
+    if (!value) continue;
+    text = text.empty() ? *value : text + L", " + *value;
+  }
+  if (text.empty()) {
+    for (const std::wstring& line : SplitLX(output, L"\n", true)) {
+      std::wstring trimmed = TrimLX(line);
+      if (!trimmed.empty()) text += (text.empty() ? L"" : L",") + trimmed;
+    }
+  }
+  if (!ContainsTextLX(text, L"Mac OS X") && !ContainsTextLX(text, L"macOS")) return;
+  d.macText = text;
+  const std::vector<std::wstring> parts = SplitLX(text, L",");
+  if (parts.size() == 3) d.macVersion = ParseVersion(parts[1]);
+}
+
+TTricksMode TricksMode() {
+  if (!gDetection.tricksMode) {
+    const std::wstring setting =
+        TrimLX(RegReadStringDefLX(HKEY_LOCAL_MACHINE, kWineKey, L"HalvernWineTricks", L""));
+    if (SameTextLX(setting, L"False")) {
+      gDetection.tricksMode = TTricksMode::Off;
+    } else if (SameTextLX(setting, L"True")) {
+      gDetection.tricksMode = TTricksMode::On;
+    } else {
+      gDetection.tricksVersion = ParseVersion(setting);
+      gDetection.tricksMode = TTricksMode::Version;
+    }
+  }
+  return *gDetection.tricksMode;
+}
+
+bool AnswerWineTricks(const std::wstring& versionText) {
+  const TTricksMode mode = TricksMode();
+  if (mode == TTricksMode::On) return true;
+  if (mode == TTricksMode::Off && versionText != L"always") return false;
+  if (!IsWine()) return false;
+  if (versionText.empty()) throw EHvInternalError(L"Internal Error: Wine Version was not specified.");
+  if (versionText == L"unknown" || versionText == L"max" || versionText == L"always") return true;
+  if (!iswdigit(versionText.front()))
+    throw Exception(Fmt(L"Internal Error: Unexpected Wine Version: \"%s\"", versionText));
+  return gDetection.tricksVersion.LessThan(ParseVersion(versionText));
+}
+
+// A part of a version text: blanks at the right do not count; what is no decimal number is 0.
+std::uint16_t VersionPart(const std::wstring& text) {
+  std::wstring digits = TrimLX(text);
+  std::size_t start = !digits.empty() && (digits[0] == L'+' || digits[0] == L'-') ? 1 : 0;
+  if (digits.size() == start || digits.find_first_not_of(L"0123456789", start) != std::wstring::npos) return 0;
+  const bool negative = digits[0] == L'-';
+  digits = digits.substr(start);
+  digits.erase(0, std::min(digits.find_first_not_of(L'0'), digits.size() - 1));
+  if (negative && digits != L"0") throw ERangeError(L"Range check error");
+  if (digits.size() > 5 || std::stoul(digits) > 65535) throw ERangeError(L"Range check error");
+  return static_cast<std::uint16_t>(std::stoul(digits));
+}
+
+// Takes the part before `separator` and leaves what follows it, trimmed at the left.
+std::uint16_t TakeVersionPart(std::wstring& text, std::size_t separator) {
+  const std::uint16_t part = VersionPart(text.substr(0, separator));
+  text = TrimLX(text.substr(separator + 1));
+  return part;
+}
+
+}  // namespace
+
+bool IsWine() {
+  if (gPins.wine) return *gPins.wine;
+  if (!gDetection.wine) gDetection.wine = DetectWine();
+  return *gDetection.wine;
+}
+
+bool IsChromeOS() {
+  if (gPins.chromeOS) return *gPins.chromeOS;
+  if (!gDetection.chromeOS)
+    gDetection.chromeOS =
+        IsWine() && !GetEnvironmentValue(L"ANDROID_STORAGE").empty() && !GetEnvironmentValue(L"ANDROID_ROOT").empty();
+  return *gDetection.chromeOS;
+}
+
+std::wstring GetMacVersionText() {
+  if (!gDetection.macText) DetectMac(gDetection);
+  return *gDetection.macText;
+}
+
+TVersionNumber GetMacVersion() {
+  if (!gDetection.macText) DetectMac(gDetection);
+  return gDetection.macVersion;
+}
+
+bool IsMac() {
+  if (gPins.mac) return *gPins.mac;
+  return IsWine() && GetMacVersionText() != L"n/a";
+}
+
+TVersionNumber ParseVersion(const std::wstring& versionText) {
+  TVersionNumber version;
+  std::wstring text = TrimLX(versionText);
+  std::size_t dot = text.find(L'.');
+  if (dot == std::wstring::npos) {
+    version.Major = VersionPart(text);
+    return version;
+  }
+  version.Major = TakeVersionPart(text, dot);
+  const std::size_t second = text.find(L" r") != std::wstring::npos ? text.find(L'r') : text.find(L'.');
+  if (second == std::wstring::npos) {
+    version.Minor = VersionPart(text);
+    return version;
+  }
+  version.Minor = TakeVersionPart(text, second);
+  dot = text.find(L'.');
+  if (dot == std::wstring::npos) {
+    version.Release = VersionPart(text);
+    return version;
+  }
+  version.Release = TakeVersionPart(text, dot);
+  if (!text.empty()) version.Build = VersionPart(text);
+  return version;
+}
+
+bool UseWineTricks(const std::wstring& versionText) {
+  if (gPins.wineTricks) return *gPins.wineTricks;
+  // The stored answers are this host's; a pinned host answers afresh.
+  if (gPins.wine) return AnswerWineTricks(versionText);
+  if (auto known = gDetection.tricksAnswers.find(versionText); known != gDetection.tricksAnswers.end())
+    return known->second;
+  const bool answer = AnswerWineTricks(versionText);
+  gDetection.tricksAnswers[versionText] = answer;
+  return answer;
+}
 
 ScopedHostPins::ScopedHostPins(const HostPins& pins) : FSaved(gPins) { gPins = pins; }
 ScopedHostPins::~ScopedHostPins() { gPins = FSaved; }
+
+struct ScopedFreshHostDetection::TSaved {
+  THostDetection detection;
+};
+
+ScopedFreshHostDetection::ScopedFreshHostDetection() : FSaved(new TSaved{gDetection}) { gDetection = {}; }
+ScopedFreshHostDetection::~ScopedFreshHostDetection() {
+  gDetection = FSaved->detection;
+  delete FSaved;
+}
 
 }  // namespace hv

@@ -1,11 +1,39 @@
 #include <gtest/gtest.h>
 
 #include "HvLXExistenceChecks.h"
+#include "HvHostLinks.h"
+#include "HvLXHost.h"
 #include "HvTestSupport.h"
 
 using namespace hv;
 
+// What a user reads under Wine: the host's path, with the prefix's drive link resolved.
+std::wstring HostForm(const std::wstring& path) {
+  std::string host = filestest::HostPath(path);
+  const std::string driveLink = "/dosdevices/c:/";
+  if (const std::size_t at = host.find(driveLink); at != std::string::npos) host.replace(at, driveLink.size(), "/drive_c/");
+  return std::wstring(host.begin(), host.end());
+}
+
+TEST(ExistenceChecks, UnderWineTheUserReadsTheHostPath) {
+  hvtest::ScratchDir dir;
+  const std::wstring missing = dir / L"a.txt";
+  try {
+    CheckFileExists(missing, fmUser);
+    ADD_FAILURE() << "no error";
+  } catch (const EExtraInfoException& e) {
+    EXPECT_EQ(e.Message(), L"File \"" + HostForm(missing) + L"\" doesn't exist.");
+  }
+  try {
+    CheckDirectoryExists(dir / L"Missing", fmUser);
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), L"Directory \"" + HostForm(dir / L"Missing") + L"/\" doesn't exist.");
+  }
+}
+
 TEST(ExistenceChecks, MissingFileRaisesWithTheExistenceAccount) {
+  ScopedHostPins windows({.wine = false});
   hvtest::ScratchDir dir;
   const std::wstring missing = dir / L"a.txt";
   struct Case {
@@ -28,6 +56,7 @@ TEST(ExistenceChecks, MissingFileRaisesWithTheExistenceAccount) {
 }
 
 TEST(ExistenceChecks, MissingFolderNamesItWithABackslashOnlyForTheUser) {
+  ScopedHostPins windows({.wine = false});
   hvtest::ScratchDir dir;
   const std::wstring missing = dir / L"Missing";
   try {

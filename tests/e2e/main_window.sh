@@ -11,7 +11,12 @@ plant() { wine "$build/tools/plant_traces.exe" "$@"; }
 title="Halvern Uninstaller"
 shots="$build/screenshots"
 mkdir -p "$shots"
-temp_host="$WINEPREFIX/drive_c/users/$(whoami)/Temp"
+# Under Wine the program cleans its own temporary folder, below the host home folder.
+temp_host="$HOME/Library/Application Support/Halvern/HalvernUninstaller/Temp"
+mkdir -p "$temp_host"
+# The program takes its Windows branches while HKCU\Software\Wine "HalvernIsWine" says False.
+windows_mode() { wine reg add 'HKCU\Software\Wine' /v HalvernIsWine /d "$1" /f >/dev/null; }
+windows_mode True
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 read_log() { drive dump "$title" | sed -n 's/^Edit "\(.*\)"$/\1/p' | sed 's/\\n/\n/g'; }
@@ -188,7 +193,28 @@ expect_log $'Corvista is not detected.\nSendaro is not detected.' "box cleared"
 stop_app
 [ -e "$WINEPREFIX/drive_c/Program Files (x86)/Pelmark/readme.txt" ] || fail "the folder was touched"
 
+echo "== under Wine a link in a product folder is removed as a link"
+plant both
+canary="$build/tmp/e2e-canary"
+mkdir -p "$canary" && echo keep >"$canary/keep.txt"
+ln -sfn "$canary" "$WINEPREFIX/drive_c/ProgramData/Halvern/CorvistaSetupCache/link"
+start_app
+drive toggle "$title" Corvista >/dev/null
+drive toggle "$title" Sendaro >/dev/null
+sleep 0.5
+drive click "$title" "Clean Out Temporary Folder" >/dev/null
+drive click "$title" "Uninstall Products!" >/dev/null
+settle
+expect_log $'Corvista was successfully uninstalled.\nSendaro was successfully uninstalled.' "both go, link and all"
+stop_app
+expect_traces Sendaro gone
+[ ! -e "$drive_c/ProgramData/Halvern/CorvistaSetupCache" ] || fail "the folder with the link is still there"
+[ -f "$canary/keep.txt" ] || fail "the canary behind the link was deleted"
+plant clean
+
+# Where no host shell removes links, such a folder is refused.
 echo "== one removal fails, the other product is still removed"
+windows_mode False
 plant both
 canary="$build/tmp/e2e-canary"
 mkdir -p "$canary" && echo keep >"$canary/keep.txt"
@@ -212,6 +238,7 @@ expect_traces Sendaro gone
 [ -f "$canary/keep.txt" ] || fail "the canary behind the link was deleted"
 rm -f "$WINEPREFIX/drive_c/ProgramData/Halvern/CorvistaSetupCache/link"
 plant clean
+windows_mode True
 
 echo "== cancelling the cleaning of a large temporary folder"
 mkdir -p "$temp_host/e2e-big"

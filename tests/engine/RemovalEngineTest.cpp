@@ -5,6 +5,7 @@
 #include "HvHostLinks.h"
 #include "HvLXFilePlatform.h"
 #include "HvLXFiles.h"
+#include "HvLXHost.h"
 #include "HvLXRegistryOps.h"
 #include "HvTestSupport.h"
 
@@ -227,7 +228,9 @@ TEST_F(EngineTest, ARefusedDeletionEndsTheCallWithTheFullKeyPath) {
   ExpectOnlyPlantedTracesChanged();
 }
 
+// Where no host shell removes host links as links (pinned: not under Wine).
 TEST_F(EngineTest, LinkedIdentCacheFoldersNeverReachTheirTargets) {
+  hv::ScopedHostPins windows({.wine = false});
   filestest::Canary canary;
   ScratchDir cache;
   filestest::HostLinks links;  // removed first, so no clean-up meets a link
@@ -302,5 +305,24 @@ TEST_F(EngineTest, AnInstallationFolderThatIsAJunctionGoesAsALinkWithoutAnError)
   EXPECT_FALSE(PathExists(folder));
   EXPECT_FALSE(plant::KeyExists(HKEY_LOCAL_MACHINE, kIdent + plant::kSendaroCode));
   EXPECT_FALSE(engine.ProcessSendaro(false));
+  ExpectOnlyPlantedTracesChanged();
+}
+
+TEST_F(EngineTest, UnderWineLinksInIdentCacheFoldersGoAsLinks) {
+  filestest::Canary canary;
+  ScratchDir cache;
+  filestest::HostLinks links;
+  CreateDirectoryW((cache / L"holder").c_str(), nullptr);
+  links.Make(cache / L"holder\\inner", canary.Path());
+  links.Make(cache / L"holder\\dangling", cache / L"nowhere");
+  plant::PlantIdentCache(plant::kSendaroCode, cache / L"holder");
+
+  TRemovalEngine engine({true, nullptr});
+  EXPECT_TRUE(engine.ProcessSendaro(true));
+  EXPECT_FALSE(filestest::HostIsLink(cache / L"holder\\inner"));
+  EXPECT_FALSE(filestest::HostIsLink(cache / L"holder\\dangling"));
+  EXPECT_FALSE(hvtest::PathExists(cache / L"holder"));
+  EXPECT_FALSE(plant::KeyExists(HKEY_LOCAL_MACHINE, kIdent + plant::kSendaroCode));
+  EXPECT_TRUE(canary.Intact());
   ExpectOnlyPlantedTracesChanged();
 }

@@ -14,7 +14,7 @@ using hvtest::ScratchDir;
 
 // A tree to delete with a link to the canary somewhere in it (or being one itself).
 struct LinkedTree {
-  enum Layout { NestedFolderLink, NestedFileLink, RootIsFolderLink, RootIsFileLink };
+  enum Layout { NestedFolderLink, NestedFileLink, RootIsFolderLink, RootIsFileLink, NestedDanglingLink };
 
   explicit LinkedTree(Layout layout) {
     hv::ForceDirectoriesLX(Dir / L"tree\\a\\b");
@@ -24,7 +24,15 @@ struct LinkedTree {
       case NestedFileLink: Links.Make(Dir / L"tree\\a\\to_file", Canary.File()); Root = Dir / L"tree"; break;
       case RootIsFolderLink: Links.Make(Dir / L"link", Canary.Path()); Root = Dir / L"link"; break;
       case RootIsFileLink: Links.Make(Dir / L"link.txt", Canary.File()); Root = Dir / L"link.txt"; break;
+      case NestedDanglingLink: Links.Make(Dir / L"tree\\a\\gone", Dir / L"nowhere"); Root = Dir / L"tree"; break;
     }
+  }
+
+  // Every link made is gone from where it was, and nothing behind one was touched.
+  void ExpectLinksGoneCanaryIntact() {
+    EXPECT_TRUE(Canary.Intact());
+    for (const wchar_t* link : {L"tree\\a\\b\\to_canary", L"tree\\a\\to_file", L"link", L"link.txt", L"tree\\a\\gone"})
+      EXPECT_FALSE(filestest::HostIsLink(Dir / link)) << link;
   }
 
   Canary Canary;
@@ -35,6 +43,9 @@ struct LinkedTree {
 
 constexpr LinkedTree::Layout kLayouts[] = {LinkedTree::NestedFolderLink, LinkedTree::NestedFileLink,
                                            LinkedTree::RootIsFolderLink, LinkedTree::RootIsFileLink};
+constexpr LinkedTree::Layout kAllLayouts[] = {LinkedTree::NestedFolderLink, LinkedTree::NestedFileLink,
+                                              LinkedTree::RootIsFolderLink, LinkedTree::RootIsFileLink,
+                                              LinkedTree::NestedDanglingLink};
 
 TEST(Links, TellsLinksFromWhatTheyLeadTo) {
   Canary canary;
@@ -74,7 +85,9 @@ TEST(Links, TellsLinksFromWhatTheyLeadTo) {
   EXPECT_TRUE(hv::IsLinkPath(*found));
 }
 
+// Where no host shell can remove a host link as a link (pinned: not under Wine).
 TEST(Links, ShellDeletePathRefusesTreesItCannotDeleteSafely) {
+  hv::ScopedHostPins windows({.wine = false});
   const std::uint16_t flagSets[] = {0x414, 0x454, 0x50};
   for (LinkedTree::Layout layout : kLayouts) {
     for (std::uint16_t flags : flagSets) {
@@ -93,17 +106,34 @@ TEST(Links, ShellDeletePathRefusesTreesItCannotDeleteSafely) {
   }
 }
 
-TEST(Links, DeletePathLXLeavesSuchTreesAloneSilently) {
+TEST(Links, DeletePathLXLeavesSuchTreesAloneSilentlyWithoutAHostShell) {
+  hv::ScopedHostPins windows({.wine = false});
   for (LinkedTree::Layout layout : kLayouts) {
     for (bool allowUndo : {false, true}) {
-      for (bool wine : {false, true}) {
-        SCOPED_TRACE(testing::Message() << "layout " << layout << " undo " << allowUndo << " wine " << wine);
+      SCOPED_TRACE(testing::Message() << "layout " << layout << " undo " << allowUndo);
+      LinkedTree fixture(layout);
+      EXPECT_NO_THROW(hv::DeletePathLX(fixture.Root, allowUndo));
+      EXPECT_TRUE(fixture.Canary.Intact());
+    }
+  }
+}
+
+// Under Wine the host shell removes each link as a link; then the tree goes as usual.
+TEST(Links, UnderWineTreesWithLinksAreDeletedAndTheLinksGoAsLinks) {
+  for (LinkedTree::Layout layout : kAllLayouts) {
+    for (bool allowUndo : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "layout " << layout << " undo " << allowUndo);
+      {
         LinkedTree fixture(layout);
-        hv::HostPins host;
-        host.wine = wine;
-        hv::ScopedHostPins pins(host);
         EXPECT_NO_THROW(hv::DeletePathLX(fixture.Root, allowUndo));
-        EXPECT_TRUE(fixture.Canary.Intact());
+        EXPECT_FALSE(hvtest::PathExists(fixture.Root));
+        fixture.ExpectLinksGoneCanaryIntact();
+      }
+      {
+        LinkedTree fixture(layout);
+        EXPECT_NO_THROW(hv::ShellDeletePath(fixture.Root, allowUndo ? 0x454 : 0x414, L""));
+        EXPECT_FALSE(hvtest::PathExists(fixture.Root));
+        fixture.ExpectLinksGoneCanaryIntact();
       }
     }
   }

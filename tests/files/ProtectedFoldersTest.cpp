@@ -128,3 +128,24 @@ TEST(ProtectedFolders, ShellDeletePathRefusesThem) {
 }
 
 }  // namespace
+
+namespace {
+
+// Under Wine the host's shared folders are reachable through Z:; emptying one would reach
+// other users' and programs' files.
+TEST(ProtectedFolders, TheHostsSharedFoldersUnderWine) {
+  wchar_t wineHome[MAX_PATH] = {};
+  GetEnvironmentVariableW(L"WINEHOMEDIR", wineHome, MAX_PATH);
+  const std::wstring home = std::wstring(wineHome).substr(4);  // "\??\Z:\..."
+  const std::wstring tmpdir = filestest::DosPath(getenv("TMPDIR"));
+  for (const std::wstring& shared : {std::wstring(L"Z:\\"), std::wstring(L"Z:\\tmp"), std::wstring(L"Z:\\tmp\\"),
+                                      std::wstring(L"Z:\\var\\tmp"), std::wstring(L"Z:\\dev\\shm"), home, tmpdir}) {
+    std::wstring why;
+    EXPECT_TRUE(hv::IsProtectedFolder(shared, &why)) << shared;
+    EXPECT_FALSE(why.empty()) << shared;
+  }
+  hvtest::ScratchDir dir;
+  EXPECT_FALSE(hv::IsProtectedFolder(dir.Path()));
+}
+
+}  // namespace

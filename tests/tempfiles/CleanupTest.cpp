@@ -85,7 +85,7 @@ TEST(CleanupTempFiles, UnderWineSweepsFilesADayOldBelowTheProgramsTempFolder) {
 TEST(CleanupTempFiles, NeverSweepsTheHostTempFolderSharedWithOtherPrograms) {
   hv::ScopedHostPins wine(tempfilestest::WineHost());
   hv::ScopedUserDataFolder unknown(std::nullopt);
-  const std::wstring shared = hv::GetHalvernTempFolder();
+  const std::wstring shared = hv::IncludeTrailingBackslashLX(filestest::DosPath(getenv("TMPDIR")));
   const std::wstring oldFile = shared + L"hvtest-old-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
   const std::wstring emptyFolder = shared + L"hvtest-empty-" + std::to_wstring(GetCurrentProcessId());
   MakeFileAged(oldFile, 30 * kDay);
@@ -99,7 +99,9 @@ TEST(CleanupTempFiles, NeverSweepsTheHostTempFolderSharedWithOtherPrograms) {
   RemoveDirectoryW(emptyFolder.c_str());
 }
 
+// Where no host shell removes host links as links (pinned: not under Wine).
 TEST(CleanupTempFolders, RemovesRegisteredTreesWithoutFollowingLinks) {
+  hv::ScopedHostPins windows({.wine = false});
   hvtest::ScratchDir scratch;
   filestest::Canary canary;
   filestest::HostLinks links;
@@ -124,9 +126,16 @@ TEST(CleanupTempFolders, RemovesRegisteredTreesWithoutFollowingLinks) {
   hv::RemoveTempFolder(plain);  // gone already: unlisted without complaint
   EXPECT_TRUE(hv::RegisterTempFolder(plain));
   hv::RemoveTempFolder(plain);
+
+  // Under Wine the host shell removes the link as a link, and the tree goes.
+  hv::ScopedHostPins wine(tempfilestest::WineHost());
+  hv::CleanupTempFolders();
+  EXPECT_FALSE(Exists(linked));
+  EXPECT_TRUE(canary.Intact());
 }
 
 TEST(CleanupProcessTempFolders, DeletesWhatIsAWeekOldAndFoldersLeftEmpty) {
+  hv::ScopedHostPins windows({.wine = false});
   hv::ScopedProcessTempState fresh;
   filestest::Canary canary;
   AgeCanary(canary);

@@ -55,7 +55,7 @@ hv::FilePlatform NoSpecialFolders() {
 }
 
 TEST(HalvernTempFolder, OnWindowsIsTheSystemTempPathUnchanged) {
-  for (const HostPins& pins : {HostPins{}, tempfilestest::WineHost(true)}) {
+  for (const HostPins& pins : {HostPins{.wine = false}, tempfilestest::WineHost(true)}) {
     ScopedHostPins host(pins);
     const std::wstring folder = hv::GetHalvernTempFolder();
     EXPECT_EQ(folder, SystemTempPath());
@@ -73,32 +73,43 @@ TEST(HalvernTempFolder, UnderWineIsTheProgramsOwnFolderOnceUserDataIsKnown) {
   EXPECT_TRUE(hv::HalvernTempFolderIsPrivate());
 }
 
-TEST(HalvernTempFolder, UnderWineIsTheHostTempFolderWhileUserDataIsUnknown) {
+// The folder that temporary folder cleaning empties is never one the host's other programs
+// share, also when the user data folder was not looked up before and TMPDIR is unset.
+TEST(HalvernTempFolder, UnderWineIsTheProgramsOwnFolderEvenBeforeUserDataIsKnown) {
   ScopedHostPins wine(tempfilestest::WineHost());
-  hv::ScopedUserDataFolder unknown(std::nullopt);
   const std::wstring tmpdir = hv::GetEnvironmentValue(L"TMPDIR");
   ASSERT_FALSE(tmpdir.empty()) << "the test scripts set TMPDIR inside the build tree";
-  const std::wstring folder = hv::GetHalvernTempFolder();
-  EXPECT_EQ(folder, hv::IncludeTrailingBackslashLX(WineDosPath(tmpdir)));
-  EXPECT_FALSE(hv::HalvernTempFolderIsPrivate());
+  for (bool tmpdirSet : {true, false}) {
+    hv::ScopedUserDataFolder unknown(std::nullopt);
+    SetEnvironmentVariableW(L"TMPDIR", tmpdirSet ? tmpdir.c_str() : nullptr);
+    const std::wstring folder = hv::GetHalvernTempFolder();
+    EXPECT_EQ(folder, hv::IncludeTrailingBackslashLX(hv::GetUserDataFolder()) + L"Halvern\\test_tempfiles\\Temp\\");
+    EXPECT_TRUE(hv::HalvernTempFolderIsPrivate());
+    EXPECT_NE(folder, hv::IncludeTrailingBackslashLX(WineDosPath(tmpdir)));
+    EXPECT_FALSE(hv::StartsTextLX(L"Z:\\tmp\\", folder)) << folder;
+  }
+  SetEnvironmentVariableW(L"TMPDIR", tmpdir.c_str());
 }
 
 TEST(UserDataFolder, UnderWineIsInTheHostHomeAndIsCreatedOnlyWhenFirstDetermined) {
   ScopedHostPins wine(tempfilestest::WineHost());
   hv::ScopedUserDataFolder unknown(std::nullopt);
-  const std::wstring expected = WineDosPath(hv::GetEnvironmentValue(L"HOME") + L"/Library/Application Support");
+  // Wine names the host home folder in WINEHOMEDIR as "\\??\\Z:\\...".
+  const std::wstring expected = hv::GetEnvironmentValue(L"WINEHOMEDIR").substr(4) + L"\\Library\\Application Support";
   // Left by an earlier run, with the event log files that raises under a Wine host write there.
   hvplant::RemoveFolderTree(expected);
   ASSERT_FALSE(hvtest::PathExists(expected)) << "a leftover that cannot be removed";
   EXPECT_EQ(hv::GetUserDataFolder(), expected);
   EXPECT_TRUE(hv::DirExistsLX(expected, false));
-  // The answer is kept: asked again it is not created again.
-  ASSERT_TRUE(RemoveDirectoryW(expected.c_str()));
-  EXPECT_EQ(hv::GetUserDataFolder(), expected);
-  EXPECT_FALSE(hvtest::PathExists(expected));
+  // A known answer is kept as it is: asked again it is not created again.
+  hvtest::ScratchDir scratch;
+  hv::ScopedUserDataFolder known(scratch / L"absent");
+  EXPECT_EQ(hv::GetUserDataFolder(), scratch / L"absent");
+  EXPECT_FALSE(hvtest::PathExists(scratch / L"absent"));
 }
 
 TEST(UserDataFolder, OnWindowsIsTheLocalAppDataFolder) {
+  ScopedHostPins windows({.wine = false});
   hv::ScopedUserDataFolder unknown(std::nullopt);
   EXPECT_EQ(hv::GetUserDataFolder(), hv::GetSpecialFolder(hv::kCsidlLocalAppData));
   EXPECT_FALSE(hv::GetUserDataFolder().empty());

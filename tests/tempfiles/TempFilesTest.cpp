@@ -32,6 +32,7 @@ bool MatchesName(const std::wstring& path, const std::wstring& folder, const std
 }
 
 TEST(ProcessTempFolder, OnWindowsIsTheProgramsFolderInTheSystemTempPerProcess) {
+  hv::ScopedHostPins windows({.wine = false});
   hv::ScopedProcessTempState fresh;
   const std::wstring expected = hv::GetWindowsTempFolder() + L"test_tempfiles_tmp\\" + Pid() + L"\\";
   EXPECT_EQ(hv::GetProcessTempFolder(), expected);
@@ -45,9 +46,8 @@ TEST(ProcessTempFolder, UnderWineSitsInTheProgramsOwnTempFolder) {
   EXPECT_TRUE(hv::DirExistsLX(expected, false));
 }
 
-TEST(ProcessTempFolder, UnderWineInTheSharedHostTempFolderGetsAFolderNamedAfterTheProgram) {
-  hv::ScopedHostPins wine(tempfilestest::WineHost());
-  hv::ScopedUserDataFolder unknown(std::nullopt);
+TEST(ProcessTempFolder, UnderWineOnChromeOSGetsAFolderNamedAfterTheProgram) {
+  hv::ScopedHostPins chromeOS(tempfilestest::WineHost(true));
   hv::ScopedProcessTempState fresh;
   const std::wstring folder = hv::GetProcessTempFolder();
   EXPECT_EQ(folder, hv::GetHalvernTempFolder() + L"test_tempfiles_tmp\\" + Pid() + L"\\");

@@ -1,0 +1,28 @@
+#include "HvLXHostRemoval.h"
+
+#include "HvLXHostPaths.h"
+#include "HvLXHostScript.h"
+#include "HvLXPaths.h"
+
+namespace hv {
+
+std::wstring HostPathOfEntry(const std::wstring& path) {
+  std::wstring entry = ExcludeTrailingBackslashLX(path);
+  if (entry.starts_with(L"\\\\?\\") && !entry.starts_with(L"\\\\?\\UNC\\")) entry.erase(0, 4);
+  const std::size_t sep = entry.find_last_of(L'\\');
+  std::wstring folder = Wine_ConvertDosPathToNative(entry.substr(0, sep + 1));
+  if (!folder.ends_with(L"/")) folder += L"/";
+  return folder + entry.substr(sep + 1);
+}
+
+void RemoveHostLinksInTree(const std::wstring& root) {
+  // find does not follow links (-P), also not the starting point; rm -f on a link removes it.
+  Wine_RunScript(L"RemoveLinks", L"find -P " + HostShellWord(HostPathOfEntry(root)) + L" -type l -exec rm -f -- {} +");
+}
+
+void RemoveTreeThroughHost(const std::wstring& path) {
+  // No trailing "/": with one, rm would follow a link at the path and empty its target.
+  Wine_RunScript(L"RemoveNonEmptyDir", L"rm -rf -- " + HostShellWord(HostPathOfEntry(path)));
+}
+
+}  // namespace hv

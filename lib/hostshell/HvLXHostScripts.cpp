@@ -1,0 +1,234 @@
+#include "HvLXHostScripts.h"
+
+#include <array>
+
+#include "HvEncoding.h"
+#include "HvExceptions.h"
+#include "HvFormat.h"
+#include "HvLXClock.h"
+#include "HvLXExistenceChecks.h"
+#include "HvLXFiles.h"
+#include "HvLXFlash.h"
+#include "HvLXHost.h"
+#include "HvLXHostEnvironment.h"
+#include "HvLXHostPaths.h"
+#include "HvLXHostScript.h"
+#include "HvLXProcesses.h"
+#include "HvLXRandom.h"
+#include "HvLXSpecialFolders.h"
+#include "HvLXStrings.h"
+#include "HvLXTempFiles.h"
+#include "HvScopeExit.h"
+#include "HvStreams.h"
+
+namespace hv {
+namespace {
+
+const wchar_t kHalvernError[] = L"Halvern Error";
+constexpr std::uint64_t kQuietWaitMs = 275;
+
+bool gShellTested = false;
+bool gShellTestRunning = false;
+std::wstring gShellPath;
+
+[[noreturn]] void ShowAndExit(const std::wstring& text) {
+  MessageBoxW(nullptr, text.c_str(), kHalvernError, MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+  ExitProcess(0);
+}
+
+// Runs "echo abc" once per process; a host without a working shell cannot run this program.
+void TestShellOnce(const std::wstring& title) {
+  if (gShellTested || gShellTestRunning) return;
+  gShellTestRunning = true;
+  ScopeExit done([] { gShellTestRunning = false; });
+  if (IsChromeOS()) ShowAndExit(Fmt(L"This program tried to run script \"%s\" on Chome OS.", title));
+  if (!ShellExists())
+    ShowAndExit(L"This program needs to be able to run /bin/bash or /bin/sh.\r\nEnsure that /bin/bash or /bin/sh exists.");
+  const std::wstring answer = TrimLX(RunScriptInHost(L"TestScript", L"echo abc", L""));
+  if (answer == L"abc") {
+    gShellTested = true;
+    return;
+  }
+  ShowAndExit(L"This program needs to be able to run basic shell commands.\r\n" +
+              Fmt(L"%s \"echo abc\" returned \"%s\".", GetShellPath(), answer) + L"\r\n" +
+              L"Ensure that /bin/bash or /bin/sh are installed correctly.");
+}
+
+// A folder nobody used before: a folder of that name that is already there (left by another
+// process, or planted) is never reused.
+std::wstring CreateNewWorkFolder(const std::wstring& title, const std::wstring& scriptText) {
+  const std::wstring temp = GetHalvernTempFolder();
+  ForceDirectoriesLX(temp);
+  const std::wstring stem = temp + title + Fmt(L"_%.8x_", TextCrc32(scriptText));
+  for (;;) {
+    const std::wstring folder = stem + Fmt(L"%.8x", SharedRandomLX());
+    if (CreateDirectoryW(LongFileName(folder).c_str(), nullptr)) {
+      // A run that is cancelled or fails leaves its files: they go at exit.
+      RegisterTempFolder(folder);
+      return folder;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) RaiseLastOSError();
+  }
+}
+
+std::wstring ScriptFileText(const std::wstring& scriptText, const std::wstring& outputFile,
+                            const std::wstring& finalFile) {
+  std::wstring text = L"#!" + GetShellPath() + L"\n";
+  text += L"exec 1>" + HostShellWord(Wine_ConvertDosPathToNative(outputFile)) + L"\n";
+  text += L"exec 2>&1\n";
+  for (std::wstring line : SplitLX(scriptText, L"\n")) {
+    if (line.ends_with(L'\r')) line.pop_back();
+    text += line + L"\n";
+  }
+  text += L"echo abc > " + HostShellWord(Wine_ConvertDosPathToNative(finalFile)) + L"\n";
+  return text;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+  THvFileStream file(path, fmCreate);
+  file.WriteBuffer(bytes);
+}
+
+// The script goes to `scriptFile`, as UTF-8; where that cannot be created, to a registered
+// temporary file in the system's 8-bit code page. Answers the file used.
+std::wstring WriteScriptFile(const std::wstring& scriptFile, const std::wstring& text) {
+  try {
+    WriteBytes(scriptFile, TEncoding::UTF8()->GetBytes(text));
+    return scriptFile;
+  } catch (const Exception&) {
+    const std::wstring fallback = GetRegisteredTempFileName(L".sh");
+    WriteBytes(fallback, TEncoding::ANSI()->GetBytes(text));
+    return fallback;
+  }
+}
+
+std::wstring ReadUtf8File(const std::wstring& path) {
+  THvFileStream file(path, fmOpenRead | fmShareDenyNone);
+  std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
+  if (!bytes.empty()) file.ReadBuffer(bytes.data(), bytes.size());
+  std::wstring text = TEncoding::UTF8()->GetString(bytes);
+  if (text.starts_with(L"\xFEFF")) text.erase(0, 1);
+  return text;
+}
+
+// An argument of a Windows command line as the program's start-up code splits it back.
+std::wstring CommandLineWord(const std::wstring& text) {
+  std::wstring word = L"\"";
+  std::size_t backslashes = 0;
+  for (wchar_t c : text) {
+    if (c == L'\\') {
+      ++backslashes;
+    } else {
+      word.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+      backslashes = 0;
+    }
+    word += c;
+  }
+  word.append(backslashes * 2, L'\\');
+  return word + L"\"";
+}
+
+bool BothExist(const std::wstring& a, const std::wstring& b) { return FileExistsLX(a, false) && FileExistsLX(b, false); }
+
+}  // namespace
+
+std::uint32_t TextCrc32(const std::wstring& text) {
+  static const std::array<std::uint32_t, 256> table = [] {
+    std::array<std::uint32_t, 256> t{};
+    for (std::uint32_t i = 0; i < 256; ++i) {
+      std::uint32_t c = i;
+      for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[i] = c;
+    }
+    return t;
+  }();
+  if (text.empty()) return 0;
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (wchar_t unit : text)
+    for (std::uint8_t byte : {static_cast<std::uint8_t>(unit & 0xFF), static_cast<std::uint8_t>(unit >> 8)})
+      crc = table[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+  return ~crc;
+}
+
+void InstallHostScriptRunner() { InstallHostShell({&RunScriptInHost, &ShellExists}); }
+
+// One round trip of "echo abc" takes about 50 ms under Wine 8 (64-bit loader, 2 cores), where
+// writing the script and starting it directly, waiting for its completion file, takes about
+// 35 ms (bench/host_script_bench.cpp).
+std::wstring RunScriptInHost(const std::wstring& title, const std::wstring& scriptText,
+                             const std::wstring& progressMessage) {
+  const std::uint32_t startTick = TickCountLX();
+  if (!IsWine()) throw Exception(L"Internal Error: Can only run script under Wine.");
+  EnsurePathExtHasDot();
+  TestShellOnce(title);
+  if (IsChromeOS()) throw Exception(Fmt(L"Internal Error: cannot run script \"%s\" on Chrome OS.", title));
+
+  const std::wstring temp = GetHalvernTempFolder();
+  if (!StartsTextLX(L"Z:", temp)) throw Exception(Fmt(L"Internal Error: Temp Path is not on Z: drive (%s).", temp));
+  const std::wstring folder = CreateNewWorkFolder(title, scriptText);
+  const std::wstring outputFile = folder + L"\\output.txt";
+  const std::wstring finalFile = folder + L"\\final.txt";
+  const std::wstring scriptFile =
+      WriteScriptFile(folder + L"\\script.sh", ScriptFileText(scriptText, outputFile, finalFile));
+  const std::wstring commandLine = GetShellPath() + L" " + CommandLineWord(Wine_ConvertDosPathToNative(scriptFile));
+  DeleteFileIfExistsLX(outputFile);
+  DeleteFileIfExistsLX(finalFile);
+
+  TProcessStart start;
+  start.commandLine = commandLine;
+  start.showCmd = SW_SHOWNORMAL;
+  start.creationFlags = NORMAL_PRIORITY_CLASS;
+  RunProcessChecked(start);
+  Sleep(1);
+  IFlash flash;
+  while (!BothExist(finalFile, outputFile)) {
+    Sleep(10);
+    if (MillisecondsSince(startTick) > kQuietWaitMs) {
+      if (!flash)
+        flash = CreateFlash(progressMessage.empty() ? Fmt(L"Running script \"%s\"...", title) : progressMessage, 0,
+                            true);
+      Sleep(50);
+      flash->CheckCancel();
+      Sleep(75);
+    }
+    if (flash) flash->CheckCancel();
+  }
+
+  CheckFileExists(finalFile, fmInternal);
+  CheckFileExists(outputFile, fmInternal);
+  std::wstring output = ReadUtf8File(outputFile);
+  DeleteFileLX(scriptFile);
+  DeleteFileLX(outputFile);
+  DeleteFileLX(finalFile);
+  RemoveDirLX(folder);
+  RemoveTempFolder(folder);  // unlists it
+  return output;
+}
+
+std::wstring GetShellPath() {
+  if (!gShellPath.empty()) return gShellPath;
+  if (!IsWine()) throw Exception(L"Internal Error: This function should only be reachable on WINE.");
+  if (IsChromeOS()) throw EHvInternalError(L"Internal Error: There is no host shell on Chrome OS.");
+  if (FileExistsLX(L"Z:\\bin\\bash", true)) {
+    gShellPath = L"/bin/bash";
+  } else if (FileExistsLX(L"Z:\\bin\\sh", true)) {
+    gShellPath = L"/bin/sh";
+  } else {
+    std::wstring bash, sh;
+    FileExistsReport(L"Z:\\bin\\bash", true, bash);
+    FileExistsReport(L"Z:\\bin\\sh", true, sh);
+    throw EExtraInfoException(L"Neither /bin/bash or /bin/sh exist.", bash + L"\r\n\r\n" + sh);
+  }
+  return gShellPath;
+}
+
+bool ShellExists() {
+  if (!IsWine()) throw Exception(L"Internal Error: This function should only be reachable on WINE.");
+  if (IsChromeOS()) throw EHvInternalError(L"Internal Error: There is no host shell on Chrome OS.");
+  return FileExistsLX(L"Z:\\bin\\bash", true) || FileExistsLX(L"Z:\\bin\\sh", true);
+}
+
+ScopedUntestedShell::ScopedUntestedShell() : FSaved(gShellTested) { gShellTested = false; }
+ScopedUntestedShell::~ScopedUntestedShell() { gShellTested = FSaved; }
+
+}  // namespace hv

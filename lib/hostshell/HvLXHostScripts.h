@@ -1,0 +1,42 @@
+// Running shell scripts in the host system from inside Wine: the script and its output travel
+// through files in a work folder of the library's temporary folder, and a completion file
+// says when the script is done (Wine starts host programs detached, see HvLXProcesses.cpp).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace hv {
+
+// Makes this runner the one the layers below use (Wine_RunScript); programs call it first.
+void InstallHostScriptRunner();
+
+// Runs `scriptText` in the host shell and answers what it printed (output and errors, read as
+// UTF-8). The first script of the process tests the shell with "echo abc" and ends the
+// process with a message when that fails. Waits without a time limit; after 275 ms a
+// cancellable progress window (with `progressMessage`, or "Running script ...") can end the
+// wait with EAbort. Raises an internal error outside Wine and on Chrome OS.
+std::wstring RunScriptInHost(const std::wstring& title, const std::wstring& scriptText,
+                             const std::wstring& progressMessage);
+
+// "/bin/bash" or "/bin/sh", whichever exists (in that order); raises EExtraInfoException
+// "Neither /bin/bash or /bin/sh exist." when neither does. Under Wine only.
+std::wstring GetShellPath();
+bool ShellExists();
+
+// The CRC-32 (as zlib computes it) of the UTF-16LE bytes of `text`.
+std::uint32_t TextCrc32(const std::wstring& text);
+
+// Test seam: within the scope the shell counts as untested, so the next script tests it.
+class ScopedUntestedShell {
+ public:
+  ScopedUntestedShell();
+  ~ScopedUntestedShell();
+  ScopedUntestedShell(const ScopedUntestedShell&) = delete;
+  ScopedUntestedShell& operator=(const ScopedUntestedShell&) = delete;
+
+ private:
+  bool FSaved;
+};
+
+}  // namespace hv

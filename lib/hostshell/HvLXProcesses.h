@@ -1,0 +1,42 @@
+// Child processes: a command line started with optional input (through a pipe), its own
+// environment or another user's identity, and waited for.
+#pragma once
+
+#include <string>
+
+#include "HvStrings.h"
+#include "HvWindows.h"
+
+namespace hv {
+
+// What a process is started with; empty texts and a null environment mean "none".
+struct TProcessStart {
+  std::wstring commandLine;
+  std::wstring directory;
+  int showCmd = SW_SHOWNORMAL;
+  DWORD creationFlags = 0;
+  std::wstring userName;  // "DOMAIN\name" or "name"; empty: the current user
+  std::wstring password;
+  const TStrings* environment = nullptr;  // "NAME=value" items
+  std::wstring inputText;                 // written to standard input as UTF-16LE
+};
+
+// Starts the process. With input the child inherits handles, which another user's identity
+// cannot (raises an internal error before anything starts). A start refused with error 740
+// (elevation required) is tried once more with "__compat_layer=RunAsInvoker". Raises EOSError
+// when it cannot start. `info` holds the handles, which the caller closes; under Wine a host
+// program comes back without any.
+void StartProcessLX(const TProcessStart& start, PROCESS_INFORMATION& info);
+// Starts the process and waits for its exit code. Under Wine a host shell command gives no
+// handle to wait on: it counts as exit code 0 at once.
+DWORD RunProcessWait(const TProcessStart& start);
+// As RunProcessWait; a nonzero exit code raises EExtraInfoException
+// "Process \"<command line>\" failed with exit code (<code>)".
+void RunProcessChecked(const TProcessStart& start);
+
+// The current process environment, one "NAME=value" item per variable.
+void GetEnvironmentList(TStrings& list);
+// Each item followed by a NUL, the whole followed by one more NUL.
+std::wstring BuildEnvironmentBlock(const TStrings& list);
+
+}  // namespace hv

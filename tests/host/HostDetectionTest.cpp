@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "HvExceptions.h"
+#include "HvLXHost.h"
+#include "HvLXRegistry.h"
+
+namespace {
+
+using hv::ParseVersion;
+using hv::TVersionNumber;
+
+// Sets (or with nullptr removes) a value of "Software\Wine" for one test, as it was before afterwards.
+class ScopedWineValue {
+ public:
+  ScopedWineValue(HKEY root, const wchar_t* name, const wchar_t* value) : FRoot(root), FName(name) {
+    FHad = hv::RegValueExistsLX(root, L"Software\\Wine", name);
+    if (FHad) FOld = hv::RegReadStringLX(root, L"Software\\Wine", name);
+    Set(value);
+  }
+  ~ScopedWineValue() { Set(FHad ? FOld.c_str() : nullptr); }
+
+ private:
+  void Set(const wchar_t* value) {
+    if (value)
+      hv::RegWriteStringLX(FRoot, L"Software\\Wine", FName, value);
+    else if (hv::RegValueExistsLX(FRoot, L"Software\\Wine", FName))
+      hv::RegDeleteValueLX(FRoot, L"Software\\Wine", FName);
+  }
+  HKEY FRoot;
+  std::wstring FName, FOld;
+  bool FHad = false;
+};
+
+TEST(HostDetection, WineIsFoundByItsExportAndTheSettingOverridesIt) {
+  struct Case {
+    const wchar_t* setting;  // nullptr: absent
+    bool wine;
+  } cases[] = {{nullptr, true}, {L"  fAlSe ", false}, {L"False", false}, {L"True", true}, {L"maybe", true}};
+  for (const Case& c : cases) {
+    ScopedWineValue setting(HKEY_CURRENT_USER, L"HalvernIsWine", c.setting);
+    hv::ScopedFreshHostDetection fresh;
+    EXPECT_EQ(hv::IsWine(), c.wine) << (c.setting ? c.setting : L"(absent)");
+    // Chrome OS needs both Android variables, and Wine.
+    EXPECT_FALSE(hv::IsChromeOS());
+  }
+  SetEnvironmentVariableW(L"ANDROID_STORAGE", L"/storage");
+  SetEnvironmentVariableW(L"ANDROID_ROOT", L"/system");
+  for (bool wine : {true, false}) {
+    ScopedWineValue setting(HKEY_CURRENT_USER, L"HalvernIsWine", wine ? nullptr : L"False");
+    hv::ScopedFreshHostDetection fresh;
+    EXPECT_EQ(hv::IsChromeOS(), wine);
+  }
+  SetEnvironmentVariableW(L"ANDROID_STORAGE", nullptr);
+  SetEnvironmentVariableW(L"ANDROID_ROOT", nullptr);
+}
+
+TEST(HostDetection, ALinuxHostIsNoMac) {
+  hv::ScopedFreshHostDetection fresh;
+  EXPECT_FALSE(hv::IsMac());
+  EXPECT_EQ(hv::GetMacVersionText(), L"n/a");
+  EXPECT_EQ(hv::GetMacVersion(), TVersionNumber{});
+}
+
+TEST(ParseVersion, ReadsEveryFormOfVersionText) {
+  struct Case {
+    const wchar_t* text;
+    TVersionNumber version;
+  } cases[] = {{L"10.15.7", {10, 15, 7, 0}}, {L"4.12", {4, 12, 0, 0}}, {L"7.0 r12", {7, 0, 12, 0}},
+               {L"6.0-rc1", {6, 0, 0, 0}},   {L"", {0, 0, 0, 0}},      {L"1.2.3.4", {1, 2, 3, 4}},
+               {L" 8 ", {8, 0, 0, 0}},       {L"x.5", {0, 5, 0, 0}},   {L"65535.1", {65535, 1, 0, 0}}};
+  for (const Case& c : cases) EXPECT_EQ(ParseVersion(c.text), c.version) << c.text;
+  EXPECT_THROW(ParseVersion(L"70000"), hv::ERangeError);
+  EXPECT_THROW(ParseVersion(L"1.65536"), hv::ERangeError);
+  EXPECT_TRUE(ParseVersion(L"1.2.3.5").AtLeast(ParseVersion(L"1.2.3.4")));
+  EXPECT_TRUE(ParseVersion(L"1.9").LessThan(ParseVersion(L"2.0")));
+  EXPECT_FALSE(ParseVersion(L"2.0").LessThan(ParseVersion(L"2.0")));
+}
+
+TEST(UseWineTricks, FollowsTheSettingAndTheWineVersion) {
+  struct Case {
+    const wchar_t* setting;  // HKLM "HalvernWineTricks"; nullptr: absent
+    bool wine;
+    const wchar_t* query;
+    bool answer;
+  } cases[] = {
+      {nullptr, true, L"4.12", true},      {nullptr, true, L"always", true},   {nullptr, false, L"always", false},
+      {nullptr, false, L"4.12", false},    {L"5.0", true, L"4.12", false},     {L"5.0", true, L"5.1", true},
+      {L"5.0", true, L"unknown", true},    {L" false ", true, L"4.12", false}, {L"False", true, L"always", true},
+      {L"TRUE", false, L"always", true},   {L"True", false, L"4.12", true},    {nullptr, false, L"letters", false},
+  };
+  for (const Case& c : cases) {
+    ScopedWineValue setting(HKEY_LOCAL_MACHINE, L"HalvernWineTricks", c.setting);
+    hv::ScopedFreshHostDetection fresh;
+    hv::ScopedHostPins host({.wine = c.wine});
+    EXPECT_EQ(hv::UseWineTricks(c.query), c.answer)
+        << (c.setting ? c.setting : L"(absent)") << " wine " << c.wine << " " << c.query;
+  }
+  ScopedWineValue absent(HKEY_LOCAL_MACHINE, L"HalvernWineTricks", nullptr);
+  hv::ScopedFreshHostDetection fresh;
+  try {
+    hv::UseWineTricks(L"letters");
+    ADD_FAILURE() << "no error";
+  } catch (const hv::Exception& e) {
+    EXPECT_EQ(e.Message(), L"Internal Error: Unexpected Wine Version: \"letters\"");
+  }
+  EXPECT_THROW(hv::UseWineTricks(L"letters"), hv::Exception) << "no answer was stored";
+  EXPECT_THROW(hv::UseWineTricks(L""), hv::EHvInternalError);
+}
+
+}  // namespace
