@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "HvLXPaths.h"
 #include "HvLXTempFiles.h"
 
 namespace hv {
@@ -10,26 +9,17 @@ namespace {
 
 TTempFileWriteCall gWriteCall;  // empty: WriteFile itself
 
-constexpr int kCreateTries = 10;
-
 }  // namespace
 
+// A failed creation made nothing, so nothing is deleted: a file at that path is someone else's.
 TTempFileStream::TTempFileStream() : TTempFileStream([] {
-  // The name was free when it was chosen; another process may take it before the file is
-  // created, and then the next free name is as good. A failed creation made nothing, so
-  // nothing is deleted: the file at that path, if any, is someone else's.
-  for (int attempt = 1;; ++attempt) {
-    std::wstring name = GetUniqueTempFileName(L".tmp");
-    HANDLE h = CreateFileW(LongFileName(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (h != INVALID_HANDLE_VALUE) return Created{h, std::move(name)};
-    const DWORD code = GetLastError();
-    if (code != ERROR_FILE_EXISTS || attempt == kCreateTries) RaiseLastOSError(code);
-  }
+  Created created;
+  created.file = CreateUniqueTempFile(L".tmp", created.name, 0, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE);
+  return created;
 }()) {}
 
 TTempFileStream::TTempFileStream(Created created)
-    : THandleStream(created.handle), FOwned(created.handle), FTempFileName(std::move(created.name)) {}
+    : THandleStream(created.file.get()), FOwned(std::move(created.file)), FTempFileName(std::move(created.name)) {}
 
 size_t TTempFileStream::Write(const void* buffer, size_t count) {
   if (!gWriteCall) return THandleStream::Write(buffer, count);

@@ -22,7 +22,7 @@ class TTempFileStream : public THandleStream {
 
  private:
   struct Created {
-    HANDLE handle;
+    UniqueFileHandle file;
     std::wstring name;
   };
   explicit TTempFileStream(Created created);
