@@ -29,6 +29,7 @@ namespace {
 constexpr int kExitOrderManagedThreads = 50;
 constexpr int kForcedEndAttempts = 3;
 constexpr DWORD kBetweenAttemptsMs = 1000;
+constexpr DWORD kEndSettleMs = 5000;
 // How long a forced end waits for a thread to leave the library's locks.
 constexpr DWORD kLockLeaveWaitMs = 2000;
 // A thread ended by force may have held a lock that nobody can tell (the heap's): should the
@@ -127,7 +128,7 @@ bool EndByForce(_TCoreManagedThread& thread) {
   for (int attempt = 0; attempt < kForcedEndAttempts; ++attempt) {
     switch (TryEndByForce(thread)) {
       case TForcedEnd::Ended:
-        WaitForSingleObject(thread.Handle(), INFINITE);  // TerminateThread only starts the end
+        WaitForSingleObject(thread.Handle(), kEndSettleMs);  // TerminateThread only starts the end
         ReportEvent(Fmt(L"A thread of class %s did not stop within %d seconds and was terminated.", className,
                         static_cast<int>(kManagedThreadsGraceMs / 1000)));
         return true;
@@ -209,8 +210,9 @@ bool IsQuietThread(DWORD threadId) {
 }
 
 void TerminateManagedThreads() {
-  // No counterpart of the replacement, at start-up, of a routine of the original runtime that
-  // its debug information located (CleanEventList): this runtime has no such routine.
+  // Nothing is patched at start-up for this shutdown: the runtime routine that another runtime
+  // needs replaced here (CleanEventList, found through debug information) has no counterpart in
+  // ours, so neither has the debug-information lookup.
   ManagedThreadList& list = List();
   CheckSynchronize();
   std::vector<UniqueKernelHandle> handles;
