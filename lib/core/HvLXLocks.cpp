@@ -4,6 +4,8 @@
 
 namespace hv {
 namespace {
+thread_local std::atomic<int> tHeldLocks{0};
+
 THvMonitor* Assigned(THvMonitor* object) {
   if (!object) throw EArgumentNilException(L"Internal Error: The object to lock was not assigned.");
   return object;
@@ -15,13 +17,15 @@ THvMonitor::THvMonitor() : FMutex(CreateMutexW(nullptr, FALSE, nullptr)) {
   if (!FMutex) RaiseLastOSError();
 }
 
+std::atomic<int>& CurrentThreadHeldLocks() { return tHeldLocks; }
+
 bool TryLockLX(THvMonitor* object, DWORD timeoutMs) {
   switch (WaitForSingleObject(Assigned(object)->FMutex.get(), timeoutMs)) {
     case WAIT_OBJECT_0:
-      return true;
     // A thread ended while holding it; the lock is ours now, and refusing it would block
     // every later user for good.
     case WAIT_ABANDONED:
+      ++tHeldLocks;
       return true;
     case WAIT_TIMEOUT:
       return false;
@@ -36,6 +40,8 @@ void LockLX(THvMonitor* object, DWORD timeoutMs) {
 
 void LockWaitLX(THvMonitor* object) { TryLockLX(object, INFINITE); }
 
-void UnlockLX(THvMonitor* object) { ReleaseMutex(Assigned(object)->FMutex.get()); }
+void UnlockLX(THvMonitor* object) {
+  if (ReleaseMutex(Assigned(object)->FMutex.get())) --tHeldLocks;
+}
 
 }  // namespace hv

@@ -3,6 +3,8 @@
 // the time-out instead of a silent hang. Monitors are re-entrant for the holding thread.
 #pragma once
 
+#include <atomic>
+
 #include "HvHandles.h"
 #include "HvWindows.h"
 
@@ -30,6 +32,11 @@ void LockLX(THvMonitor* object, DWORD timeoutMs = kDefaultLockTimeoutMs);
 // Waits without a time limit.
 void LockWaitLX(THvMonitor* object);
 void UnlockLX(THvMonitor* object);
+
+// How many library locks the calling thread holds now, nested entries counted. The shutdown
+// of managed threads reads another thread's count (through the address its thread took) while
+// that thread is suspended, so it never ends a thread by force half-way through a guarded change.
+std::atomic<int>& CurrentThreadHeldLocks();
 
 // Holds a monitor for a scope: the lock is left on every path out of it.
 class [[nodiscard]] THvLockGuard {

@@ -12,6 +12,8 @@ namespace {
 // Plain values only: thread_local objects with destructors are fragile on some runtimes.
 thread_local TThreadTerminatedQuery tTerminatedQuery = nullptr;
 thread_local void* tTerminatedContext = nullptr;
+thread_local TThreadTerminationCheck tTerminationCheck = nullptr;
+thread_local void* tTerminationCheckContext = nullptr;
 }  // namespace
 
 void SetCurrentThreadTerminatedQuery(TThreadTerminatedQuery query, void* context) {
@@ -19,8 +21,16 @@ void SetCurrentThreadTerminatedQuery(TThreadTerminatedQuery query, void* context
   tTerminatedContext = query ? context : nullptr;
 }
 
-void detail::CheckWorkerThread() {
-  if (tTerminatedQuery && tTerminatedQuery(tTerminatedContext)) throw EAbort(L"Operation aborted");
+void SetCurrentThreadTerminationCheck(TThreadTerminationCheck check, void* context) {
+  tTerminationCheck = check;
+  tTerminationCheckContext = check ? context : nullptr;
+}
+
+void CheckCurrentThreadTerminated() {
+  if (tTerminationCheck)
+    tTerminationCheck(tTerminationCheckContext);
+  else if (tTerminatedQuery && tTerminatedQuery(tTerminatedContext))
+    throw EAbort(L"Operation aborted");
 }
 
 }  // namespace hv

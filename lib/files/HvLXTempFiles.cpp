@@ -113,7 +113,8 @@ std::wstring GetRegisteredTempFileName(const std::wstring& ext) {
   return name;
 }
 
-UniqueFileHandle CreateUniqueTempFile(const std::wstring& ext, std::wstring& path) {
+UniqueFileHandle CreateUniqueTempFile(const std::wstring& ext, std::wstring& path, DWORD shareMode,
+                                      DWORD flagsAndAttributes) {
   // Far more than chance gives; only a name taken again and again behind the search's back
   // runs out of them.
   constexpr int kAttempts = 100;
@@ -122,8 +123,8 @@ UniqueFileHandle CreateUniqueTempFile(const std::wstring& ext, std::wstring& pat
   for (int attempt = 0; attempt < kAttempts && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
        ++attempt) {
     candidate = GetUniqueTempFileName(ext);
-    UniqueFileHandle file(CreateFileW(LongFileName(candidate).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(CreateFileW(LongFileName(candidate).c_str(), GENERIC_READ | GENERIC_WRITE, shareMode, nullptr,
+                                      CREATE_NEW, flagsAndAttributes, nullptr));
     if (file) {
       path = candidate;
       return file;

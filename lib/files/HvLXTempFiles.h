@@ -35,8 +35,10 @@ std::wstring GetRegisteredTempFileName(const std::wstring& ext);
 // new: a name that something took between the search and the creation (a dangling link
 // included, through which a write would land elsewhere) is passed over for the next one.
 // Raises EOSError with the path when the file cannot be created, and what
-// GetUniqueTempFileName raises when no name is found.
-UniqueFileHandle CreateUniqueTempFile(const std::wstring& ext, std::wstring& path);
+// GetUniqueTempFileName raises when no name is found. `shareMode` and `flagsAndAttributes`
+// are those of CreateFileW.
+UniqueFileHandle CreateUniqueTempFile(const std::wstring& ext, std::wstring& path, DWORD shareMode = FILE_SHARE_READ,
+                                      DWORD flagsAndAttributes = FILE_ATTRIBUTE_NORMAL);
 
 // Lists a file for deletion when the program ends; false when it was listed already.
 bool RegisterTempFile(const std::wstring& path);
