@@ -184,6 +184,17 @@ void ShellDeletePath(const std::wstring& path, std::uint16_t flags, const std::w
   }
 }
 
+bool RecycleOrKeep(const std::wstring& path) noexcept {
+  try {
+    TDeclineShellDialogs decline;
+    ShellDeleteSafePath(path, kFofSilent | kFofNoConfirmation | kFofNoErrorUI | kFofAllowUndo | kFofWantNukeWarning,
+                        L"");
+  } catch (...) {
+    // A declined warning or a refusal: the path answers for itself below.
+  }
+  return !FileExistsLX(path, false) && !DirExistsUncheckedLX(path, false);
+}
+
 void DeletePathLX(const std::wstring& path, bool allowUndo) {
   try {
     // A tree refused here must not reach the host-shell fallback either.
