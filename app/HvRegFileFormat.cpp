@@ -32,13 +32,22 @@ bool QuotableString(const std::vector<std::uint8_t>& data, std::wstring& text) {
   return true;
 }
 
+// Editors write hexadecimal digits in lower case.
+constexpr wchar_t kDigits[] = L"0123456789abcdef";
+
+std::wstring LowerHex(std::uint32_t value, int width) {
+  std::wstring text;
+  for (int shift = 28; shift >= 0; shift -= 4)
+    if (text.size() > 0 || (value >> shift) != 0 || shift / 4 < width) text += kDigits[(value >> shift) & 15];
+  return text;
+}
+
 std::wstring HexList(std::wstring line, const std::vector<std::uint8_t>& data) {
-  static const wchar_t digits[] = L"0123456789abcdef";
   std::size_t column = line.size();
   for (std::size_t i = 0; i < data.size(); ++i) {
     const bool last = i + 1 == data.size();
-    line += digits[data[i] >> 4];
-    line += digits[data[i] & 15];
+    line += kDigits[data[i] >> 4];
+    line += kDigits[data[i] & 15];
     column += 2;
     if (last) break;
     line += L',';
@@ -68,10 +77,10 @@ std::wstring RegFileValueLine(const std::wstring& name, DWORD type, const std::v
   if (type == REG_DWORD && data.size() == 4) {
     DWORD value = 0;
     memcpy(&value, data.data(), 4);
-    return prefix + Fmt(L"dword:%.8x", value) + L"\r\n";
+    return prefix + L"dword:" + LowerHex(value, 8) + L"\r\n";
   }
   if (type == REG_BINARY) return HexList(prefix + L"hex:", data);
-  return HexList(prefix + Fmt(L"hex(%x):", type), data);
+  return HexList(prefix + L"hex(" + LowerHex(type, 1) + L"):", data);
 }
 
 }  // namespace hv
