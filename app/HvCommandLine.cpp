@@ -46,7 +46,9 @@ TCommandLineParse ParseUninstall(const std::vector<std::wstring>& arguments) {
       command.Level = IsOption(argument, L"quiet") ? TUserInterfaceLevel::Quiet : TUserInterfaceLevel::Passive;
     } else if (IsOption(argument, L"log")) {
       if (logGiven) return Refuse(L"/log is given twice.");
-      if (i + 1 >= arguments.size() || arguments[i + 1].empty()) return Refuse(L"/log needs a file name.");
+      // An option in its place means the file was forgotten (".\-x.log" names such a file).
+      if (i + 1 >= arguments.size() || arguments[i + 1].empty() || LooksLikeOption(arguments[i + 1]))
+        return Refuse(L"/log needs a file name.");
       logGiven = true;
       command.LogPath = arguments[++i];
     } else if (LooksLikeOption(argument)) {
