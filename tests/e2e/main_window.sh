@@ -156,6 +156,9 @@ expect_traces Corvista present
 expect_traces Sendaro present
 mkdir -p "$build/tmp"
 snapshot >"$build/tmp/e2e-before.txt"
+# In the user data folder, which lies on drive C: or, under Wine on some hosts, in the home folder.
+backup_files() { find "$drive_c/users" "$HOME" -path '*/Halvern/HalvernUninstaller/Backups/*.reg' "$@"; }
+backups_before=$(backup_files | wc -l)
 import -window root "$shots/e2e_main_window.png"
 drive click "$title" "Uninstall Products!" >/dev/null
 settle
@@ -171,6 +174,8 @@ import -window root "$shots/e2e_after_removal.png"
 stop_app
 expect_traces Corvista gone
 expect_traces Sendaro gone
+# The removal's registry backup: one new file.
+[ "$(backup_files | wc -l)" = $((backups_before + 1)) ] || fail "the removal wrote no registry backup"
 snapshot >"$build/tmp/e2e-after.txt"
 expect_only_traces_changed "$build/tmp/e2e-before.txt" "$build/tmp/e2e-after.txt" Corvista Sendaro
 [ "$(wine "$app" /detect | tr -d '\r')" = $'Corvista is not detected.\nSendaro is not detected.' ] || fail "traces remain after removal"
@@ -211,6 +216,29 @@ expect_traces Sendaro gone
 [ -e "$drive_c/ProgramData/Halvern/CorvistaSetupCache" ] || fail "the refused folder of Corvista is gone"
 [ -f "$canary/keep.txt" ] || fail "the canary behind the link was deleted"
 rm -f "$WINEPREFIX/drive_c/ProgramData/Halvern/CorvistaSetupCache/link"
+plant clean
+
+echo "== a product that runs is left alone, with the product's error line and box"
+plant corvista
+cp "$build/tools/ui_driver.exe" "$drive_c/Program Files (x86)/Halvern/Corvista/idle.exe"
+wine 'C:\Program Files (x86)\Halvern\Corvista\idle.exe' wait "no such window" 120000 >/dev/null 2>&1 &
+idle_pid=$!
+start_app
+drive toggle "$title" Corvista >/dev/null
+sleep 0.5
+drive click "$title" "Clean Out Temporary Folder" >/dev/null
+drive click "$title" "Uninstall Products!" >/dev/null
+box=$(drive box "$title") || fail "no error box for the running product"
+case "$box" in *"Corvista is running: C:\Program Files (x86)\Halvern\Corvista\idle.exe (process "*"). Close it and try again."*) ;;
+  *) fail "unexpected box for the running product: [$box]" ;; esac
+settle
+expect_log "An error occured while uninstalling Corvista." "Corvista runs"
+[ "$(items)" = "Corvista" ] || fail "the running product should stay listed: $(items)"
+stop_app
+kill "$idle_pid"
+wait "$idle_pid" 2>/dev/null || [ $? = 143 ] || fail "the idle program did not end on its signal"
+expect_traces Corvista present
+rm -f "$drive_c/Program Files (x86)/Halvern/Corvista/idle.exe"
 plant clean
 
 echo "== cancelling the cleaning of a large temporary folder"

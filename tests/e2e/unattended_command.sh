@@ -21,7 +21,10 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 plant() { wine "$build/tools/plant_traces.exe" "$@"; }
 drive() { wine "$build/tools/ui_driver.exe" "$@" | tr -d '\r'; }
-host_path() { local p="${1#C:\\}"; echo "$drive_c/${p//\\//}"; }
+host_path() {  # a path on drive C: or Z: (the host's root) as the Linux side names it
+  local p="${1:3}"
+  case "${1:0:2}" in [Cc]:) echo "$drive_c/${p//\\//}" ;; [Zz]:) echo "/${p//\\//}" ;; *) echo "$1" ;; esac
+}
 # Runs the program with the arguments given; sets $out (its output) and $code (the whole exit
 # code: the Linux side would see only its low 8 bits).
 run() {
