@@ -84,7 +84,7 @@ void THalvernUninstallerMainForm::UpdateProductEntry(const std::wstring& name, b
 }
 
 bool THalvernUninstallerMainForm::ProcessProduct(bool RemoveTraces, const TProductDescription& product) {
-  TRemovalEngine engine({DeleteInstallationFolderBox->Checked(), nullptr, RemoveTraces ? FRemovalBackup : nullptr});
+  TRemovalEngine engine({DeleteInstallationFolderBox->Checked(), nullptr, FRemovalBackup});
   return engine.ProcessProduct(RemoveTraces, product);
 }
 

@@ -112,10 +112,7 @@ bool TRemovalEngine::ProcessUninstallEntries(bool RemoveTraces, const TRegistryL
       if (!EndsWithTextLocale(command, L"\\" + exe)) continue;
       found = true;
       const TTrace trace = Found(TTraceKind::UninstallEntry, kHKLM + entries.KeyPath(i), L"UninstallString = " + command);
-      if (RemoveTraces) {
-        DeleteKey(HKEY_LOCAL_MACHINE, entries.KeyPath(i));
-        Removed(trace);
-      }
+      if (RemoveTraces) DeleteKey(HKEY_LOCAL_MACHINE, entries.KeyPath(i), trace);
     }
   }
   // Entries named after the product; the names are those listed before any deletion above.
@@ -124,10 +121,7 @@ bool TRemovalEngine::ProcessUninstallEntries(bool RemoveTraces, const TRegistryL
     found = true;
     const std::wstring key = std::wstring(kUninstallKey) + L"\\" + keyName;
     const TTrace trace = Found(TTraceKind::NamedUninstallEntry, kHKLM + key);
-    if (RemoveTraces) {
-      DeleteKey(HKEY_LOCAL_MACHINE, key);
-      Removed(trace);
-    }
+    if (RemoveTraces) DeleteKey(HKEY_LOCAL_MACHINE, key, trace);
   }
   return found;
 }
@@ -141,10 +135,7 @@ bool TRemovalEngine::ProcessUninstallLinks(bool RemoveTraces, const TStringVec& 
       if (!RegValueExistsLX(HKEY_LOCAL_MACHINE, key, L"UninstallLink")) continue;
       found = true;
       const TTrace trace = Found(TTraceKind::UninstallLink, kHKLM + key, L"UninstallLink");
-      if (RemoveTraces) {
-        DeleteValue(HKEY_LOCAL_MACHINE, key, L"UninstallLink");
-        Removed(trace);
-      }
+      if (RemoveTraces) DeleteValue(HKEY_LOCAL_MACHINE, key, L"UninstallLink", trace);
     }
   }
   return found;
@@ -163,10 +154,7 @@ bool TRemovalEngine::ProcessInstallerRegistrations(bool RemoveTraces, const TReg
       found = true;
       const TTrace trace =
           Found(TTraceKind::InstallerRegistration, kHKCR + registrations.KeyPath(i), L"ProductName = " + productName);
-      if (RemoveTraces) {
-        DeleteKey(HKEY_CLASSES_ROOT, registrations.KeyPath(i));
-        Removed(trace);
-      }
+      if (RemoveTraces) DeleteKey(HKEY_CLASSES_ROOT, registrations.KeyPath(i), trace);
       break;
     }
   }
@@ -197,10 +185,7 @@ bool TRemovalEngine::ProcessIdentCache(bool RemoveTraces, const TStringVec& Prod
         }
       }
     }
-    if (RemoveTraces) {
-      DeleteKey(HKEY_LOCAL_MACHINE, key);
-      Removed(entry);
-    }
+    if (RemoveTraces) DeleteKey(HKEY_LOCAL_MACHINE, key, entry);
   }
   return found;
 }
@@ -219,14 +204,16 @@ void TRemovalEngine::DeleteFolder(const std::wstring& folder) {
   ShellDeletePath(folder, FOptions.ShellWindows ? kEngineDeleteFlags : kSilentDeleteFlags, L"");
 }
 
-void TRemovalEngine::DeleteKey(HKEY root, const std::wstring& key) {
+void TRemovalEngine::DeleteKey(HKEY root, const std::wstring& key, const TTrace& trace) {
   if (FOptions.Backup) FOptions.Backup->BackupKey(root, key);
   RegDeleteKeyLX(root, key);
+  Removed(trace);
 }
 
-void TRemovalEngine::DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name) {
+void TRemovalEngine::DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name, const TTrace& trace) {
   if (FOptions.Backup) FOptions.Backup->BackupValue(root, key, name);
   RegDeleteValueLX(root, key, name);
+  Removed(trace);
 }
 
 void TRemovalEngine::Skipped(TTraceKind kind, const std::wstring& location, const std::wstring& reason) {

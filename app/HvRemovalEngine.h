@@ -67,8 +67,9 @@ class TRemovalEngine {
   TTrace Found(TTraceKind kind, const std::wstring& location, const std::wstring& detail = {});
   void Removed(const TTrace& trace);
   void DeleteFolder(const std::wstring& folder);
-  void DeleteKey(HKEY root, const std::wstring& key);
-  void DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name);
+  // Backed up first when there is a backup; the trace is reported removed once it is gone.
+  void DeleteKey(HKEY root, const std::wstring& key, const TTrace& trace);
+  void DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name, const TTrace& trace);
   void Skipped(TTraceKind kind, const std::wstring& location, const std::wstring& reason);
 
   TRemovalOptions FOptions;

@@ -3,13 +3,7 @@
 # options, checked through the exit code, the log, the registry backup and, independently of
 # the program, the machine itself (registry snapshot, folders, /detect).
 set -euo pipefail
-build="$(cd "$1" && pwd)"
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-export HV_BUILD="$build"
-source "$root/scripts/wine-env.sh"
-source "$root/scripts/xvfb.sh"
-hv_display_ready
-hv_wine_ready
+source "$(dirname "$0")/fixtures/session.sh" "$1"
 
 app_win="Z:$(tr / '\\' <<<"$build/app/HalvernUninstaller.exe")"
 drive_c="$WINEPREFIX/drive_c"
