@@ -49,6 +49,7 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
   hvplant::RemoveAllProductTraces();
+  hvplant::RemoveBulk();
   DeleteFileW((scratch + L".log").c_str());
   RemoveDirectoryW(scratch.c_str());
 
