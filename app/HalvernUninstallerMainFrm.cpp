@@ -2,6 +2,7 @@
 
 #include "HvLXShowException.h"
 #include "HvRemovalEngine.h"
+#include "HvScopeExit.h"
 #include "HvStringListOps.h"
 #include "HvTempFolderCleaning.h"
 
@@ -43,6 +44,9 @@ void THalvernUninstallerMainForm::UninstallProductBtnClick(TComponent*) {
         L"An error occured while cleaning out the temporary folder.", [] {});
   }
 
+  TRegistryBackup backup;
+  FRemovalBackup = &backup;
+  const ScopeExit backupDone([this] { FRemovalBackup = nullptr; });
   for (const TProductDescription& product : ProductCatalogue()) {
     if (!ProductList->StringIsChecked(product.Name)) continue;
     Attempt(
@@ -80,7 +84,7 @@ void THalvernUninstallerMainForm::UpdateProductEntry(const std::wstring& name, b
 }
 
 bool THalvernUninstallerMainForm::ProcessProduct(bool RemoveTraces, const TProductDescription& product) {
-  TRemovalEngine engine({DeleteInstallationFolderBox->Checked(), nullptr});
+  TRemovalEngine engine({DeleteInstallationFolderBox->Checked(), nullptr, FRemovalBackup});
   return engine.ProcessProduct(RemoveTraces, product);
 }
 

@@ -8,6 +8,7 @@
 #include "HvLXCheckLst.h"
 #include "HvLXStdCtrls.h"
 #include "HvProductCatalogue.h"
+#include "HvRegistryBackup.h"
 #include "HvTrxForms.h"
 
 namespace hv {
@@ -39,6 +40,9 @@ class THalvernUninstallerMainForm : public THvTrxForm {
   // Runs one unit of work of the uninstall: a failure is logged, shown, and the next unit runs.
   template <class Work, class OnError>
   void Attempt(Work work, const std::wstring& errorLine, OnError afterLogging);
+
+  // The backup file of the uninstall under way: one per press of the button.
+  TRegistryBackup* FRemovalBackup = nullptr;
 };
 
 // Makes the window's description known (its controls, layout and translatable texts).

@@ -1,5 +1,8 @@
 #include "HvDetectCommand.h"
 
+#include <algorithm>
+
+#include "HvCommandLine.h"
 #include "HvExceptions.h"
 #include "HvLXConsole.h"
 #include "HvRemovalEngine.h"
@@ -18,7 +21,7 @@ class TTraceCollector : public ITraceObserver {
 
 }  // namespace
 
-std::vector<std::wstring> DetectReport(bool deleteInstallationFolder) {
+std::vector<std::wstring> DetectReport(bool deleteInstallationFolder, bool* anyDetected) {
   const std::vector<TProductDescription>& products = ProductCatalogue();
   std::vector<TTraceCollector> traces(products.size());
   std::vector<bool> found;
@@ -29,6 +32,7 @@ std::vector<std::wstring> DetectReport(bool deleteInstallationFolder) {
     found.push_back(engine.ProcessProduct(false, products[i]));
   }
 
+  if (anyDetected) *anyDetected = std::find(found.begin(), found.end(), true) != found.end();
   std::vector<std::wstring> lines;
   for (std::size_t i = 0; i < products.size(); ++i) {
     lines.push_back(Fmt(found[i] ? L"%s is ready to be uninstalled." : L"%s is not detected.", products[i].Name));
@@ -39,11 +43,12 @@ std::vector<std::wstring> DetectReport(bool deleteInstallationFolder) {
 
 int RunDetectCommand() {
   try {
-    for (const auto& line : DetectReport()) WriteStdOutLine(line);
-    return 0;
+    bool anyDetected = false;
+    for (const auto& line : DetectReport(true, &anyDetected)) WriteStdOutLine(line);
+    return anyDetected ? kExitDetected : kExitSuccess;
   } catch (const Exception& e) {
     WriteStdOutLine(e.ClassName() + L": " + e.Message());
-    return 1;
+    return kExitFailed;
   }
 }
 

@@ -5,6 +5,7 @@
 #include "HvLXRegistry.h"
 #include "HvLXStrings.h"
 #include "HvRegistryListing.h"
+#include "HvRunningProcesses.h"
 
 namespace hv {
 namespace {
@@ -12,6 +13,8 @@ namespace {
 // No confirmation; to the Recycle Bin where the volume has one; the shell's own progress and
 // error windows are not suppressed.
 constexpr std::uint16_t kEngineDeleteFlags = 0x0050;
+// Unattended and quiet: the shell shows no progress (FOF_SILENT) and no error box (FOF_NOERRORUI).
+constexpr std::uint16_t kSilentDeleteFlags = kEngineDeleteFlags | 0x0004 | 0x0400;
 
 const std::wstring kHKLM = L"HKEY_LOCAL_MACHINE\\";
 const std::wstring kHKCR = L"HKEY_CLASSES_ROOT\\";
@@ -38,6 +41,15 @@ bool TRemovalEngine::ProcessSendaro(bool RemoveTraces) {
 }
 
 bool TRemovalEngine::ProcessProduct(bool RemoveTraces, const TProductDescription& product) {
+  if (RemoveTraces) {
+    const std::vector<TRunningProcess> running = ProcessesRunningFrom(InstallationFoldersInBothViews(product.FolderSuffixes));
+    if (!running.empty()) {
+      std::wstring names;
+      for (const TRunningProcess& process : running)
+        names += (names.empty() ? L"" : L", ") + Fmt(L"%s (process %u)", process.ImagePath, static_cast<unsigned>(process.Id));
+      throw EHvGeneralError(Fmt(L"%s is running: %s. Close it and try again.", product.Name, names));
+    }
+  }
   // Asked on every call, as before any product is looked for: the system's answer of the moment.
   const std::wstring programFiles = GetProgramFilesFolder();
   TStringVec folders;
@@ -78,10 +90,11 @@ bool TRemovalEngine::ProcessFolders(bool RemoveTraces, const TStringVec& Folders
   for (const std::wstring& folder : Folders) {
     if (!DirExistsLX(folder, true)) continue;
     found = true;
-    Found(TTraceKind::InstallationFolder, folder);
+    const TTrace trace = Found(TTraceKind::InstallationFolder, folder);
     if (RemoveTraces) {
-      ShellDeletePath(folder, kEngineDeleteFlags, L"");
+      DeleteFolder(folder);
       if (DirExistsLX(folder, true)) throw Exception(L"Could not delete: " + folder);
+      Removed(trace);
     }
   }
   return found;
@@ -98,8 +111,8 @@ bool TRemovalEngine::ProcessUninstallEntries(bool RemoveTraces, const TRegistryL
     for (const std::wstring& exe : SetupExes) {
       if (!EndsWithTextLocale(command, L"\\" + exe)) continue;
       found = true;
-      Found(TTraceKind::UninstallEntry, kHKLM + entries.KeyPath(i), L"UninstallString = " + command);
-      if (RemoveTraces) RegDeleteKeyLX(HKEY_LOCAL_MACHINE, entries.KeyPath(i));
+      const TTrace trace = Found(TTraceKind::UninstallEntry, kHKLM + entries.KeyPath(i), L"UninstallString = " + command);
+      if (RemoveTraces) DeleteKey(HKEY_LOCAL_MACHINE, entries.KeyPath(i), trace);
     }
   }
   // Entries named after the product; the names are those listed before any deletion above.
@@ -107,8 +120,8 @@ bool TRemovalEngine::ProcessUninstallEntries(bool RemoveTraces, const TRegistryL
     if (!entries.ContainsName(keyName)) continue;
     found = true;
     const std::wstring key = std::wstring(kUninstallKey) + L"\\" + keyName;
-    Found(TTraceKind::NamedUninstallEntry, kHKLM + key);
-    if (RemoveTraces) RegDeleteKeyLX(HKEY_LOCAL_MACHINE, key);
+    const TTrace trace = Found(TTraceKind::NamedUninstallEntry, kHKLM + key);
+    if (RemoveTraces) DeleteKey(HKEY_LOCAL_MACHINE, key, trace);
   }
   return found;
 }
@@ -121,8 +134,8 @@ bool TRemovalEngine::ProcessUninstallLinks(bool RemoveTraces, const TStringVec& 
     for (const std::wstring& key : {L"SOFTWARE\\Halvern\\" + keyName, L"SOFTWARE\\" + keyName}) {
       if (!RegValueExistsLX(HKEY_LOCAL_MACHINE, key, L"UninstallLink")) continue;
       found = true;
-      Found(TTraceKind::UninstallLink, kHKLM + key, L"UninstallLink");
-      if (RemoveTraces) RegDeleteValueLX(HKEY_LOCAL_MACHINE, key, L"UninstallLink");
+      const TTrace trace = Found(TTraceKind::UninstallLink, kHKLM + key, L"UninstallLink");
+      if (RemoveTraces) DeleteValue(HKEY_LOCAL_MACHINE, key, L"UninstallLink", trace);
     }
   }
   return found;
@@ -139,8 +152,9 @@ bool TRemovalEngine::ProcessInstallerRegistrations(bool RemoveTraces, const TReg
     for (const std::wstring& keyName : KeyNames) {
       if (!SameTextLocale(productName, keyName)) continue;
       found = true;
-      Found(TTraceKind::InstallerRegistration, kHKCR + registrations.KeyPath(i), L"ProductName = " + productName);
-      if (RemoveTraces) RegDeleteKeyLX(HKEY_CLASSES_ROOT, registrations.KeyPath(i));
+      const TTrace trace =
+          Found(TTraceKind::InstallerRegistration, kHKCR + registrations.KeyPath(i), L"ProductName = " + productName);
+      if (RemoveTraces) DeleteKey(HKEY_CLASSES_ROOT, registrations.KeyPath(i), trace);
       break;
     }
   }
@@ -154,7 +168,7 @@ bool TRemovalEngine::ProcessIdentCache(bool RemoveTraces, const TStringVec& Prod
     if (!RegKeyExistsLX(HKEY_LOCAL_MACHINE, key)) continue;
     found = true;
     const std::wstring folder = RegReadStringDefLX(HKEY_LOCAL_MACHINE, key, L"", L"");
-    Found(TTraceKind::IdentCacheEntry, kHKLM + key, folder.empty() ? L"" : L"folder = " + folder);
+    const TTrace entry = Found(TTraceKind::IdentCacheEntry, kHKLM + key, folder.empty() ? L"" : L"folder = " + folder);
     if (!folder.empty() && DirExistsLX(folder, true)) {
       // The folder comes from a registry value and may name anything: never a folder whose
       // loss would harm the machine, and never the target of a link.
@@ -164,17 +178,42 @@ bool TRemovalEngine::ProcessIdentCache(bool RemoveTraces, const TStringVec& Prod
       } else if (IsLinkPath(folder)) {
         Skipped(TTraceKind::IdentCacheFolder, folder, L"it is a link; its target is not the product's");
       } else {
-        Found(TTraceKind::IdentCacheFolder, folder);
-        if (RemoveTraces) ShellDeletePath(folder, kEngineDeleteFlags, L"");
+        const TTrace trace = Found(TTraceKind::IdentCacheFolder, folder);
+        if (RemoveTraces) {
+          DeleteFolder(folder);
+          if (!DirExistsLX(folder, true)) Removed(trace);
+        }
       }
     }
-    if (RemoveTraces) RegDeleteKeyLX(HKEY_LOCAL_MACHINE, key);
+    if (RemoveTraces) DeleteKey(HKEY_LOCAL_MACHINE, key, entry);
   }
   return found;
 }
 
-void TRemovalEngine::Found(TTraceKind kind, const std::wstring& location, const std::wstring& detail) {
-  if (FOptions.Observer) FOptions.Observer->TraceFound({kind, location, detail});
+TTrace TRemovalEngine::Found(TTraceKind kind, const std::wstring& location, const std::wstring& detail) {
+  TTrace trace{kind, location, detail};
+  if (FOptions.Observer) FOptions.Observer->TraceFound(trace);
+  return trace;
+}
+
+void TRemovalEngine::Removed(const TTrace& trace) {
+  if (FOptions.Observer) FOptions.Observer->TraceRemoved(trace);
+}
+
+void TRemovalEngine::DeleteFolder(const std::wstring& folder) {
+  ShellDeletePath(folder, FOptions.ShellWindows ? kEngineDeleteFlags : kSilentDeleteFlags, L"");
+}
+
+void TRemovalEngine::DeleteKey(HKEY root, const std::wstring& key, const TTrace& trace) {
+  if (FOptions.Backup) FOptions.Backup->BackupKey(root, key);
+  RegDeleteKeyLX(root, key);
+  Removed(trace);
+}
+
+void TRemovalEngine::DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name, const TTrace& trace) {
+  if (FOptions.Backup) FOptions.Backup->BackupValue(root, key, name);
+  RegDeleteValueLX(root, key, name);
+  Removed(trace);
 }
 
 void TRemovalEngine::Skipped(TTraceKind kind, const std::wstring& location, const std::wstring& reason) {

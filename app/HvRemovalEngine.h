@@ -8,6 +8,7 @@
 #include <string>
 
 #include "HvProductCatalogue.h"
+#include "HvRegistryBackup.h"
 #include "HvTraceObserver.h"
 
 namespace hv {
@@ -16,6 +17,10 @@ struct TRemovalOptions {
   // The window's "Delete Installation Folder" box: whether folders count as traces at all.
   bool DeleteInstallationFolder = true;
   ITraceObserver* Observer = nullptr;
+  // Takes every registry key and value before it is deleted; one it cannot take stays.
+  TRegistryBackup* Backup = nullptr;
+  // Whether the shell may show its own progress and error windows while deleting folders.
+  bool ShellWindows = true;
 };
 
 class TRegistryListing;
@@ -30,6 +35,8 @@ class TRemovalEngine {
   // True when at least one trace was found (and, with RemoveTraces, deleted).
   bool ProcessProduct(bool RemoveTraces, const TStringVec& Folders, const TStringVec& SetupExes,
                       const TStringVec& KeyNames, const TStringVec& ProductCodes);
+  // Removal first makes sure that no program runs from the product's installation folders (in
+  // either view of Program Files): otherwise it raises, naming them, before touching anything.
   bool ProcessProduct(bool RemoveTraces, const TProductDescription& product);
   // One catalogue entry each, for callers that name the product.
   bool ProcessCorvista(bool RemoveTraces);
@@ -57,7 +64,12 @@ class TRemovalEngine {
   bool ProcessInstallerRegistrations(bool RemoveTraces, const TRegistryListing& registrations,
                                      const TStringVec& KeyNames);
   bool ProcessIdentCache(bool RemoveTraces, const TStringVec& ProductCodes);
-  void Found(TTraceKind kind, const std::wstring& location, const std::wstring& detail = {});
+  TTrace Found(TTraceKind kind, const std::wstring& location, const std::wstring& detail = {});
+  void Removed(const TTrace& trace);
+  void DeleteFolder(const std::wstring& folder);
+  // Backed up first when there is a backup; the trace is reported removed once it is gone.
+  void DeleteKey(HKEY root, const std::wstring& key, const TTrace& trace);
+  void DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name, const TTrace& trace);
   void Skipped(TTraceKind kind, const std::wstring& location, const std::wstring& reason);
 
   TRemovalOptions FOptions;

@@ -30,6 +30,8 @@ class ITraceObserver {
  public:
   virtual ~ITraceObserver() = default;
   virtual void TraceFound(const TTrace& trace) = 0;
+  // A trace found in removal mode that is now gone.
+  virtual void TraceRemoved(const TTrace&) {}
   // A trace that was found but deliberately left in place (a protected or linked folder).
   virtual void TraceSkipped(const TTrace& trace, const std::wstring& reason) = 0;
 };

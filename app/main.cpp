@@ -1,17 +1,13 @@
 #include "HalvernUninstallerMainFrm.h"
 #include "HvApplication.h"
-#include "HvDetectCommand.h"
-#include "HvHandles.h"
+#include "HvCommandDispatch.h"
 #include "HvLXCancelableFrm.h"
 #include "HvLXExitCleanup.h"
 #include "HvLXForms.h"
 #include "HvLXHostScripts.h"
 #include "HvLXHostStartup.h"
-#include "HvLXStrings.h"
 #include "HvLXUserInterfaceUnits.h"
 #include "HvWindows.h"
-
-#include <shellapi.h>
 
 namespace {
 
@@ -24,14 +20,6 @@ struct HardenDllSearch {
   }
 } gHardenDllSearch __attribute__((init_priority(101)));
 
-bool IsDetectCommand() {
-  int argc = 0;
-  const hv::UniqueLocalMem<wchar_t**> argv(CommandLineToArgvW(GetCommandLineW(), &argc));
-  if (!argv || argc < 2) return false;
-  const wchar_t* first = argv.get()[1];
-  return hv::SameTextLocale(first, L"/detect") || hv::SameTextLocale(first, L"-detect");
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -40,7 +28,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Under Wine the host shell must work before anything asks the host.
   hv::InstallHostScriptRunner();
   hv::RunHostStartupCheck();
-  if (IsDetectCommand()) return hv::RunDetectCommand();
+  const hv::TCommandLineParse command = hv::ParseCommandLine(hv::ProcessArguments());
+  if (!command.Command || command.Command->Kind != hv::TCommandKind::Window) return hv::RunCommandLine(command);
 
   // Library units start in their order and finish in reverse when the window has closed.
   hv::THvUserInterfaceUnits userInterfaceUnits;

@@ -1,14 +1,27 @@
 #!/usr/bin/env bash
 # The program's /detect report on a machine with both products planted, with one product
-# planted, and with none; and that /detect changes nothing.
+# planted, and with none, with its exit code (0 nothing, 1 something detected, 1603 an error);
+# and that /detect changes nothing.
 set -euo pipefail
 build="$(cd "$1" && pwd)"
 export HV_BUILD="$build"
 source "$(dirname "$0")/../../scripts/wine-env.sh"
 hv_wine_ready
 plant() { wine "$build/tools/plant_traces.exe" "$@"; }
-detect() { wine "$build/app/HalvernUninstaller.exe" /detect | tr -d '\r'; }
+# The report; the exit code says whether anything was found (1) or an error came (1603, of which
+# the Linux side sees 67), so only other codes are failures here.
+detect() {
+  local report rc=0
+  report=$(wine "$build/app/HalvernUninstaller.exe" /detect) || rc=$?
+  case "$rc" in 0 | 1 | 67) ;; *) echo "FAIL: /detect ended with $rc" >&2; return 1 ;; esac
+  tr -d '\r' <<<"$report"
+}
 fail() { echo "FAIL: $*"; plant clean; exit 1; }
+# The whole exit code: the Linux side sees only its low 8 bits (1603 arrives as 67).
+detect_code() {
+  wine "$build/tools/exit_code.exe" "Z:$(tr / '\\' <<<"$build/app/HalvernUninstaller.exe")" /detect | tr -d '\r' |
+    sed -n 's/^exit code: //p'
+}
 
 plant both
 out=$(detect)
@@ -18,6 +31,7 @@ grep -qx "Sendaro is ready to be uninstalled." <<<"$out" || fail "Sendaro not de
 grep -q "^  Installation folder: C:.*Halvern.Corvista$" <<<"$out" || fail "no folder line"
 grep -q "^  Windows Installer registration: HKEY_CLASSES_ROOT.Installer.Products." <<<"$out" || fail "no installer line"
 [ "$(detect)" = "$out" ] || fail "a second /detect differs: the first one changed something"
+[ "$(detect_code)" = 1 ] || fail "exit code $(detect_code) with both products, not 1"
 
 plant sendaro
 out=$(detect)
@@ -27,6 +41,7 @@ grep -qx "Sendaro is ready to be uninstalled." <<<"$out" || fail "Sendaro not de
 plant clean
 out=$(detect)
 [ "$out" = $'Corvista is not detected.\nSendaro is not detected.' ] || fail "unexpected: $out"
+[ "$(detect_code)" = 0 ] || fail "exit code $(detect_code) with nothing planted, not 0"
 
 # Traces written by another tool into the registry view of 32-bit programs are found by every
 # build (the 64-bit one asks for that view); the same traces in the 64-bit view alone are not,
@@ -67,13 +82,11 @@ wine reg delete "$ident" /reg:32 /f >/dev/null
 # the exit code says so.
 broken="$uninstall\{A0000000-0000-0000-0000-0000000000FF}"
 wine reg add "$broken" /v UninstallString /t REG_DWORD /d 7 /reg:32 /f >/dev/null
-set +e
-out=$(wine "$build/app/HalvernUninstaller.exe" /detect | tr -d '\r')
-code=$?
-set -e
+out=$(detect)
+code=$(detect_code)
 wine reg delete "$broken" /reg:32 /f >/dev/null
 echo "$out"
-[ "$code" = 1 ] || fail "exit code $code after a registry error, not 1"
+[ "$code" = 1603 ] || fail "exit code $code after a registry error, not 1603"
 grep -qx "ERegistryException: Invalid data type for 'UninstallString'" <<<"$out" || fail "no error line: $out"
 
 echo "detect command: all checks passed"

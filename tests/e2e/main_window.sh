@@ -161,6 +161,9 @@ expect_traces Corvista present
 expect_traces Sendaro present
 mkdir -p "$build/tmp"
 snapshot >"$build/tmp/e2e-before.txt"
+# In the user data folder, which lies on drive C: or, under Wine on some hosts, in the home folder.
+backup_files() { find "$drive_c/users" "$HOME" -path '*/Halvern/HalvernUninstaller/Backups/*.reg' "$@"; }
+backups_before=$(backup_files | wc -l)
 import -window root "$shots/e2e_main_window.png"
 drive click "$title" "Uninstall Products!" >/dev/null
 settle
@@ -176,6 +179,8 @@ import -window root "$shots/e2e_after_removal.png"
 stop_app
 expect_traces Corvista gone
 expect_traces Sendaro gone
+# The removal's registry backup: one new file.
+[ "$(backup_files | wc -l)" = $((backups_before + 1)) ] || fail "the removal wrote no registry backup"
 snapshot >"$build/tmp/e2e-after.txt"
 expect_only_traces_changed "$build/tmp/e2e-before.txt" "$build/tmp/e2e-after.txt" Corvista Sendaro
 [ "$(wine "$app" /detect | tr -d '\r')" = $'Corvista is not detected.\nSendaro is not detected.' ] || fail "traces remain after removal"
@@ -239,6 +244,31 @@ expect_traces Sendaro gone
 rm -f "$WINEPREFIX/drive_c/ProgramData/Halvern/CorvistaSetupCache/link"
 plant clean
 windows_mode True
+
+echo "== a product that runs is left alone, with the product's error line and box"
+plant corvista
+cp "$build/tools/ui_driver.exe" "$drive_c/Program Files (x86)/Halvern/Corvista/idle.exe"
+wine 'C:\Program Files (x86)\Halvern\Corvista\idle.exe' wait "no such window" 120000 >/dev/null 2>&1 &
+idle_pid=$!
+start_app
+drive toggle "$title" Corvista >/dev/null
+sleep 0.5
+drive click "$title" "Clean Out Temporary Folder" >/dev/null
+drive click "$title" "Uninstall Products!" >/dev/null
+box=$(drive box "$title") || fail "no error box for the running product"
+case "$box" in *"Corvista is running: C:\Program Files (x86)\Halvern\Corvista\idle.exe (process "*"). Close it and try again."*) ;;
+  *) fail "unexpected box for the running product: [$box]" ;; esac
+settle
+expect_log "An error occured while uninstalling Corvista." "Corvista runs"
+[ "$(items)" = "Corvista" ] || fail "the running product should stay listed: $(items)"
+stop_app
+# Ended by the Windows process id the box named: the Linux side's id is only Wine's launcher's.
+idle_win_pid=$(sed -n 's/.*idle\.exe (process \([0-9]*\)).*/\1/p' <<<"$box")
+wine taskkill /pid "$idle_win_pid" /f >/dev/null || fail "the idle program could not be ended"
+wait "$idle_pid" || echo "the idle program ended with exit code $?"
+expect_traces Corvista present
+rm -f "$drive_c/Program Files (x86)/Halvern/Corvista/idle.exe"
+plant clean
 
 echo "== cancelling the cleaning of a large temporary folder"
 mkdir -p "$temp_host/e2e-big"

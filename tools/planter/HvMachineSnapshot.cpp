@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "HvHandles.h"
+#include "HvLXPaths.h"
+#include "HvLXSpecialFolders.h"
 #include "HvLXStrings.h"
 #include "HvWindows.h"
 
@@ -64,8 +66,10 @@ void AddKey(MachineSnapshot& snapshot, HKEY root, const std::wstring& name, cons
   for (const std::wstring& c : children) AddKey(snapshot, root, name + L"\\" + c, path + L"\\" + c, view);
 }
 
-// The temporary folders are every suite's scratch space.
+// The temporary folders are every suite's scratch space; the library's data folder holds what
+// the program keeps for itself (registry backups of its removals, event logs).
 bool FolderExcluded(const std::wstring& path) {
+  static const std::wstring libraryData = hv::IncludeTrailingBackslashLX(hv::GetUserDataFolder()) + L"Halvern";
   static const std::wstring userTemp = [] {
     wchar_t temp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, temp);
@@ -75,7 +79,7 @@ bool FolderExcluded(const std::wstring& path) {
   }();
   // Wine makes "My Documents" at the drive's root the first time any program asks the shell
   // for certain folders.
-  return Excluded(path, {userTemp, L"C:\\windows\\temp", L"C:\\My Documents"});
+  return Excluded(path, {userTemp, libraryData, L"C:\\windows\\temp", L"C:\\My Documents"});
 }
 
 void AddFolder(MachineSnapshot& snapshot, const std::wstring& folder) {

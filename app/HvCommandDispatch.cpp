@@ -1,0 +1,26 @@
+#include "HvCommandDispatch.h"
+
+#include "HvDetectCommand.h"
+#include "HvLXConsole.h"
+#include "HvUninstallCommand.h"
+#include "HvWindows.h"
+
+namespace hv {
+
+int RunCommandLine(const TCommandLineParse& parsed) {
+  if (!parsed.Command) {
+    WriteStdOutLine(parsed.Error);
+    return kExitBadCommandLine;
+  }
+  switch (parsed.Command->Kind) {
+    case TCommandKind::Usage:
+      for (const std::wstring& line : UsageLines()) WriteStdOutLine(line);
+      return kExitSuccess;
+    case TCommandKind::Detect: return RunDetectCommand();
+    case TCommandKind::Uninstall: return RunUninstallCommand(*parsed.Command, GetCommandLineW());
+    case TCommandKind::Window: break;
+  }
+  return kExitBadCommandLine;
+}
+
+}  // namespace hv

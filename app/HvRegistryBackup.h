@@ -1,0 +1,39 @@
+// A registry export of everything a removal deletes, written before each deletion, so that
+// importing the file with any registry editor puts back what was removed. One file per removal,
+// created with its first entry in the user data folder's Halvern\<program>\Backups\ and named
+// by date and time.
+#pragma once
+
+#include <string>
+
+#include "HvHandles.h"
+#include "HvWindows.h"
+
+namespace hv {
+
+class TRegistryBackup {
+ public:
+  // `folder` (created when needed) holds the file; empty: the user data folder's Backups folder.
+  explicit TRegistryBackup(std::wstring folder = {});
+
+  // Appends the key with its values and every sub-key below it, and flushes the file, when the
+  // key exists in the program's registry view. Raises (nothing written) when any part of the
+  // tree cannot be read or written down: the caller must then leave the key in place.
+  void BackupKey(HKEY root, const std::wstring& key);
+  // The same for one value of a key.
+  void BackupValue(HKEY root, const std::wstring& key, const std::wstring& name);
+
+  // The file, once something was written to it; empty before.
+  const std::wstring& Path() const { return FPath; }
+
+ private:
+  void Append(const std::wstring& text);
+
+  std::wstring FFolder, FPath;
+  UniqueFileHandle FFile;
+};
+
+// The user data folder's Halvern\<program>\Backups\ folder.
+std::wstring RegistryBackupFolder();
+
+}  // namespace hv
