@@ -1,4 +1,5 @@
 // The smallest Win32 program that opens one window: the start-up baseline of the benchmark.
+#include "HvLXHostScripts.h"
 #include "HvWindows.h"
 
 namespace {
@@ -9,6 +10,8 @@ LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
 }  // namespace
 
 int wmain() {
+  // Under Wine every program of the library needs the host shell before it asks the host.
+  hv::InstallHostScriptRunner();
   WNDCLASSW wc{};
   wc.lpfnWndProc = Proc;
   wc.hInstance = GetModuleHandleW(nullptr);

@@ -5,11 +5,14 @@
 #include <algorithm>
 #include <string>
 
+#include "HvLXHostScripts.h"
 #include "HvHandles.h"
 #include "HvLXConsole.h"
 #include "HvWindows.h"
 
 int wmain(int argc, wchar_t** argv) {
+  // Under Wine every program of the library needs the host shell before it asks the host.
+  hv::InstallHostScriptRunner();
   if (argc < 2) {
     hv::WriteStdOutLine(L"usage: exit_code.exe program.exe [arguments...]");
     return 2;

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "HvLXHostScripts.h"
 #include "HvWindows.h"
 
 namespace {
@@ -152,6 +153,8 @@ HWND FindButtonAnywhere(const std::wstring& text) {
 }
 
 int wmain(int argc, wchar_t** argv) {
+  // Under Wine every program of the library needs the host shell before it asks the host.
+  hv::InstallHostScriptRunner();
   if (argc < 3) {
     Print(L"usage: ui_driver wait|gone|dump|click|toggle|box|close <caption> [...]");
     return 2;
