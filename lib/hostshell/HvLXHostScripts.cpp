@@ -232,3 +232,11 @@ ScopedUntestedShell::ScopedUntestedShell() : FSaved(gShellTested) { gShellTested
 ScopedUntestedShell::~ScopedUntestedShell() { gShellTested = FSaved; }
 
 }  // namespace hv
+
+// Every program linked with the host shell has it installed before main runs (the link asks
+// for this object up front, lib/CMakeLists.txt): a program that asked the host without it
+// would fail under Wine.
+extern "C" {
+extern const bool HvHostShellInstalledAtStart;
+const bool HvHostShellInstalledAtStart = (hv::InstallHostScriptRunner(), true);
+}

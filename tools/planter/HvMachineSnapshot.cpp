@@ -70,6 +70,8 @@ void AddKey(MachineSnapshot& snapshot, HKEY root, const std::wstring& name, cons
 // the program keeps for itself (registry backups of its removals, event logs).
 bool FolderExcluded(const std::wstring& path) {
   static const std::wstring libraryData = hv::IncludeTrailingBackslashLX(hv::GetUserDataFolder()) + L"Halvern";
+  // Where the library keeps its data on Windows; suites pinned to Windows write event logs there.
+  static const std::wstring windowsLibraryData = hv::IncludeTrailingBackslashLX(hv::GetLocalAppDataFolder()) + L"Halvern";
   static const std::wstring userTemp = [] {
     wchar_t temp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, temp);
@@ -79,7 +81,7 @@ bool FolderExcluded(const std::wstring& path) {
   }();
   // Wine makes "My Documents" at the drive's root the first time any program asks the shell
   // for certain folders.
-  return Excluded(path, {userTemp, libraryData, L"C:\\windows\\temp", L"C:\\My Documents"});
+  return Excluded(path, {userTemp, libraryData, windowsLibraryData, L"C:\\windows\\temp", L"C:\\My Documents"});
 }
 
 void AddFolder(MachineSnapshot& snapshot, const std::wstring& folder) {
