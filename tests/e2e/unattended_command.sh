@@ -7,7 +7,9 @@ source "$(dirname "$0")/fixtures/session.sh" "$1"
 
 app_win="Z:$(tr / '\\' <<<"$build/app/HalvernUninstaller.exe")"
 drive_c="$WINEPREFIX/drive_c"
-temp_host="$drive_c/users/$(whoami)/Temp"
+# The library's own temporary folder under Wine, below the user data folder in the host home.
+temp_host="$HOME/Library/Application Support/Halvern/HalvernUninstaller/Temp"
+mkdir -p "$temp_host"
 corvista_dir="$drive_c/Program Files (x86)/Halvern/Corvista"
 work="$build/tmp/e2e-unattended"
 rm -rf "$work" && mkdir -p "$work"
