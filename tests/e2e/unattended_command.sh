@@ -76,15 +76,16 @@ grep -q "1605" <<<"$out" && grep -q "/detect" <<<"$out" || fail "/? does not exp
 
 echo "== both products removed quietly; the backup restores the registry exactly"
 # Values of every type and odd names beside the planted ones, in the 32-bit view.
+prepare() { wine reg add "$@" /reg:32 /f >/dev/null || fail "could not prepare the registry: reg add $*"; }
 entry='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Pelmark'
-wine reg add "$entry" /v Binary /t REG_BINARY /d 00ff10203040506070809aabbccddeeff00112233445566778899aabbccddeeff00112233445566778899 /reg:32 /f >/dev/null
-wine reg add "$entry" /v Multi /t REG_MULTI_SZ /d 'one\0two\0three' /reg:32 /f >/dev/null
-wine reg add "$entry" /v Expand /t REG_EXPAND_SZ /d '%ProgramFiles%\Corvista' /reg:32 /f >/dev/null
-wine reg add "$entry" /v Quad /t REG_QWORD /d 0x1122334455667788 /reg:32 /f >/dev/null
-wine reg add "$entry" /v Nothing /t REG_NONE /reg:32 /f >/dev/null
-wine reg add "$entry" /v 'odd "name" with \ backslash' /d 'a "quoted" \ value' /reg:32 /f >/dev/null
-wine reg add "$entry\Sub\Deeper" /v Größe /d 'Zürich' /reg:32 /f >/dev/null
-registry_snapshot >"$work/before.txt"
+prepare "$entry" /v Binary /t REG_BINARY /d 00ff10203040506070809aabbccddeeff00112233445566778899aabbccddeeff00112233445566778899
+prepare "$entry" /v Multi /t REG_MULTI_SZ /d 'one\0two\0three'
+prepare "$entry" /v Expand /t REG_EXPAND_SZ /d '%ProgramFiles%\Corvista'
+prepare "$entry" /v Quad /t REG_QWORD /d 0x1122334455667788
+prepare "$entry" /v Nothing /t REG_NONE
+prepare "$entry" /v 'odd "name" with \ backslash' /d 'a "quoted" \ value'
+prepare "$entry\Sub\Deeper" /v Größe /d 'Zürich'
+registry_snapshot >"$work/before.txt" || fail "the registry snapshot before the removal failed"
 run /UNINSTALL all -Quiet /log 'C:\e2e-unattended.log'
 expect_code 0 "both removed"
 log="$drive_c/e2e-unattended.log"
