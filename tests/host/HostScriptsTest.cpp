@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "HostTestFiles.h"
+
 #include "HvExceptions.h"
 #include "HvHostLinks.h"
 #include "HvLXFiles.h"
@@ -40,14 +42,7 @@ std::wstring Widen(const std::string& text) {
   return out;
 }
 
-std::string ReadBytes(const std::wstring& path) {
-  hv::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  std::string bytes(4096, '\0');
-  DWORD read = 0;
-  if (!file || !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) return {};
-  bytes.resize(read);
-  return bytes;
-}
+using hosttest::ReadBytes;
 
 // The host path as the kernel resolves it (readlink -f), read through the test's own runner.
 std::wstring HostRealPath(const std::wstring& path) {

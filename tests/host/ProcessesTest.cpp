@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "HostTestFiles.h"
+
 #include "HvExceptions.h"
 #include "HvLXHost.h"
 #include "HvLXProcesses.h"
@@ -15,14 +17,7 @@ hv::TProcessStart Command(const std::wstring& commandLine) {
   return start;
 }
 
-std::string ReadBytes(const std::wstring& path) {
-  hv::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  std::string bytes(4096, '\0');
-  DWORD read = 0;
-  if (!file || !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) return {};
-  bytes.resize(read);
-  return bytes;
-}
+using hosttest::ReadBytes;
 
 TEST(Processes, ExitCodesComeBackAndACheckedRunNamesTheFailure) {
   EXPECT_EQ(hv::RunProcessWait(Command(L"cmd.exe /c exit 3")), 3u);
