@@ -21,9 +21,9 @@ namespace {
 }
 
 // The key opened for reading in the program's view; empty when it does not exist.
-UniqueHKey OpenForBackup(HKEY parent, const std::wstring& key, const std::wstring& shownPath) {
+UniqueHKey OpenForBackup(HKEY parent, const std::wstring& key, const std::wstring& shownPath, REGSAM view) {
   HKEY raw = nullptr;
-  const LSTATUS result = RegOpenKeyExW(parent, key.c_str(), 0, WithProgramRegistryView(KEY_READ), &raw);
+  const LSTATUS result = RegOpenKeyExW(parent, key.c_str(), 0, KEY_READ | view, &raw);
   if (result == ERROR_FILE_NOT_FOUND) return {};
   if (result != ERROR_SUCCESS) CannotBackUp(L"the registry key " + shownPath, result);
   return UniqueHKey(raw);
@@ -87,7 +87,7 @@ std::vector<std::wstring> SubKeyNames(HKEY key, const std::wstring& shownKey) {
 }
 
 // The export of `key` and everything below it, parents before children as editors write them.
-void ExportTree(HKEY key, const std::wstring& realPath, std::wstring& text) {
+void ExportTree(HKEY key, const std::wstring& realPath, REGSAM view, std::wstring& text) {
   text += RegFileKeyHeader(realPath);
   std::wstring name;
   DWORD type = 0;
@@ -95,8 +95,8 @@ void ExportTree(HKEY key, const std::wstring& realPath, std::wstring& text) {
   for (DWORD i = 0; ReadValue(key, i, name, type, data, realPath); ++i) text += RegFileValueLine(name, type, data);
   for (const std::wstring& child : SubKeyNames(key, realPath)) {
     const std::wstring childPath = realPath + L"\\" + child;
-    UniqueHKey opened = OpenForBackup(key, child, childPath);
-    if (opened) ExportTree(opened.get(), childPath, text);
+    UniqueHKey opened = OpenForBackup(key, child, childPath, view);
+    if (opened) ExportTree(opened.get(), childPath, view, text);
   }
 }
 
@@ -116,15 +116,16 @@ TRegistryBackup::TRegistryBackup(std::wstring folder)
     : FFolder(folder.empty() ? RegistryBackupFolder() : IncludeTrailingBackslashLX(folder)) {}
 
 void TRegistryBackup::BackupKey(HKEY root, const std::wstring& key) {
-  UniqueHKey opened = OpenForBackup(root, key, key);
+  const REGSAM view = ProgramRegistryViewFor(root, key);
+  UniqueHKey opened = OpenForBackup(root, key, key, view);
   if (!opened) return;
   std::wstring text;
-  ExportTree(opened.get(), RegistryKeyRealPath(opened.get()), text);
+  ExportTree(opened.get(), RegistryKeyRealPath(opened.get()), view, text);
   Append(text);
 }
 
 void TRegistryBackup::BackupValue(HKEY root, const std::wstring& key, const std::wstring& name) {
-  UniqueHKey opened = OpenForBackup(root, key, key);
+  UniqueHKey opened = OpenForBackup(root, key, key, ProgramRegistryViewFor(root, key));
   if (!opened) return;
   DWORD type = 0;
   std::vector<std::uint8_t> data;

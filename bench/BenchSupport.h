@@ -109,17 +109,19 @@ constexpr REGSAM kView = hv::kProgramRegistryView;
 // gone. RegDeleteTreeW takes no view, so the tree goes through a handle opened in the view.
 inline bool DeleteKeyTree(HKEY root, const std::wstring& key) {
   HKEY handle = nullptr;
-  const LSTATUS opened = RegOpenKeyExW(root, key.c_str(), 0, KEY_ALL_ACCESS | kView, &handle);
+  const REGSAM view = hv::ProgramRegistryViewFor(root, key);
+  const LSTATUS opened = RegOpenKeyExW(root, key.c_str(), 0, KEY_ALL_ACCESS | view, &handle);
   if (opened == ERROR_FILE_NOT_FOUND) return true;
   if (opened != ERROR_SUCCESS) return false;
   const LSTATUS emptied = RegDeleteTreeW(handle, nullptr);
   RegCloseKey(handle);
-  return emptied == ERROR_SUCCESS && RegDeleteKeyExW(root, key.c_str(), kView, 0) == ERROR_SUCCESS;
+  return emptied == ERROR_SUCCESS && RegDeleteKeyExW(root, key.c_str(), view, 0) == ERROR_SUCCESS;
 }
 
 inline bool KeyExists(HKEY root, const std::wstring& key) {
   HKEY handle = nullptr;
-  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | kView, &handle) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | hv::ProgramRegistryViewFor(root, key), &handle) != ERROR_SUCCESS)
+    return false;
   RegCloseKey(handle);
   return true;
 }

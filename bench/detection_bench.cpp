@@ -16,7 +16,8 @@ namespace {
 // Lists a key and reads one value of each wanted sub-key: one open, query and close per key.
 int ListAndRead(HKEY root, const wchar_t* key, const wchar_t* value, bool onlyGuidNames) {
   HKEY parent;
-  if (RegOpenKeyExW(root, key, 0, KEY_READ | bench::kView, &parent) != ERROR_SUCCESS) return 0;
+  const REGSAM view = hv::ProgramRegistryViewFor(root, key);
+  if (RegOpenKeyExW(root, key, 0, KEY_READ | view, &parent) != ERROR_SUCCESS) return 0;
   int hits = 0;
   wchar_t name[256];
   for (DWORD i = 0;; ++i) {
@@ -24,7 +25,7 @@ int ListAndRead(HKEY root, const wchar_t* key, const wchar_t* value, bool onlyGu
     if (RegEnumKeyExW(parent, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     if (onlyGuidNames && name[0] != L'{') continue;
     HKEY child;
-    if (RegOpenKeyExW(parent, name, 0, KEY_READ | bench::kView, &child) != ERROR_SUCCESS) continue;
+    if (RegOpenKeyExW(parent, name, 0, KEY_READ | view, &child) != ERROR_SUCCESS) continue;
     wchar_t data[1024];
     DWORD size = sizeof data, type;
     if (RegQueryValueExW(child, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS) ++hits;

@@ -42,10 +42,47 @@ LSTATUS EnumKeyName(HKEY key, DWORD index, std::vector<wchar_t>& buffer, std::ws
 
 bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
 
+// Whether `path` is `prefix` or lies below it, ignoring case as the registry does.
+bool IsAtOrBelow(std::wstring_view path, std::wstring_view prefix) {
+  if (path.size() < prefix.size()) return false;
+  if (path.size() > prefix.size() && path[prefix.size()] != L'\\') return false;
+  return CompareStringOrdinal(path.data(), static_cast<int>(prefix.size()), prefix.data(),
+                              static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool IsSixtyFourBitSystem() {
+  if constexpr (sizeof(void*) == 8) return true;
+  static const bool wow64 = [] {
+    BOOL result = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &result) && result;
+  }();
+  return wow64;
+}
+
 }  // namespace
 
-TRegistry::TRegistry(REGSAM access) : FAccess(WithProgramRegistryView(access)) {}
-TRegistry::TRegistry(HKEY root, REGSAM access) : FRootKey(root), FAccess(WithProgramRegistryView(access)) {}
+bool IsKeySharedByViews(HKEY root, std::wstring_view path) {
+  while (!path.empty() && path.front() == L'\\') path.remove_prefix(1);
+  if (root == HKEY_CLASSES_ROOT) return IsAtOrBelow(path, L"Installer\\Products");
+  if (root == HKEY_LOCAL_MACHINE) return IsAtOrBelow(path, L"SOFTWARE\\Classes\\Installer\\Products");
+  return false;
+}
+
+REGSAM ProgramRegistryViewFor(HKEY root, std::wstring_view path) {
+  return IsKeySharedByViews(root, path) && IsSixtyFourBitSystem() ? KEY_WOW64_64KEY : kProgramRegistryView;
+}
+
+REGSAM WithProgramRegistryView(REGSAM access, HKEY root, std::wstring_view path) {
+  return access & kViewBits ? access : access | ProgramRegistryViewFor(root, path);
+}
+
+TRegistry::TRegistry(REGSAM access) : TRegistry(HKEY_CURRENT_USER, access) {}
+TRegistry::TRegistry(HKEY root, REGSAM access) : FRootKey(root) { SetAccess(access); }
+
+void TRegistry::SetAccess(REGSAM access) {
+  FViewNamed = (access & kViewBits) != 0;
+  FAccess = WithProgramRegistryView(access);
+}
 TRegistry::~TRegistry() { CloseKey(); }
 
 void TRegistry::SetRootKey(HKEY root) {
@@ -55,19 +92,24 @@ void TRegistry::SetRootKey(HKEY root) {
 }
 
 TRegistry::KeyTarget TRegistry::Resolve(const std::wstring& key) const {
-  bool relative = key.empty() || key[0] != L'\\';
-  HKEY base = relative && FCurrentKey ? FCurrentKey.get() : FRootKey;
-  return {base, relative ? key : key.substr(1), relative};
+  const bool relative = key.empty() || key[0] != L'\\';
+  KeyTarget target{relative && FCurrentKey ? FCurrentKey.get() : FRootKey, relative ? key : key.substr(1), relative, 0};
+  const std::wstring fullPath = PathAfterOpen(target);
+  target.view = FViewNamed ? FAccess & kViewBits : ProgramRegistryViewFor(FRootKey, fullPath);
+  // A key of the other view is not below the open key's handle: open it from the root.
+  if (target.base != FRootKey && target.view != FCurrentView) target = {FRootKey, fullPath, false, target.view};
+  return target;
 }
 
 std::wstring TRegistry::PathAfterOpen(const KeyTarget& target) const {
   return FCurrentKey && target.relative ? FCurrentPath + L"\\" + target.subKey : target.subKey;
 }
 
-void TRegistry::ChangeKey(UniqueHKey key, std::wstring path) {
+void TRegistry::ChangeKey(UniqueHKey key, std::wstring path, REGSAM view) {
   CloseKey();
   FCurrentKey = std::move(key);
   FCurrentPath = std::move(path);
+  FCurrentView = view;
 }
 
 void TRegistry::CloseKey() {
@@ -80,23 +122,24 @@ void TRegistry::CloseKey() {
 bool TRegistry::OpenKey(const std::wstring& key, bool canCreate) {
   KeyTarget target = Resolve(key);
   UniqueHKey opened;
+  const REGSAM access = (FAccess & ~kViewBits) | target.view;
   LSTATUS result = !canCreate || target.subKey.empty()
-                       ? RegOpenKeyExW(target.base, target.subKey.c_str(), 0, FAccess, opened.put())
+                       ? RegOpenKeyExW(target.base, target.subKey.c_str(), 0, access, opened.put())
                        : RegCreateKeyExW(target.base, target.subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                         FAccess, nullptr, opened.put(), nullptr);
+                                         access, nullptr, opened.put(), nullptr);
   if (Check(result) != ERROR_SUCCESS) return false;
-  ChangeKey(std::move(opened), PathAfterOpen(target));
+  ChangeKey(std::move(opened), PathAfterOpen(target), target.view);
   return true;
 }
 
 bool TRegistry::OpenKeyReadOnly(const std::wstring& key) {
   KeyTarget target = Resolve(key);
-  const REGSAM view = FAccess & kViewBits;
   for (REGSAM mask : {REGSAM(KEY_READ), kReadOnlyMask, REGSAM(KEY_QUERY_VALUE)}) {
     UniqueHKey opened;
-    if (Check(RegOpenKeyExW(target.base, target.subKey.c_str(), 0, mask | view, opened.put())) == ERROR_SUCCESS) {
-      FAccess = mask | view;
-      ChangeKey(std::move(opened), PathAfterOpen(target));
+    if (Check(RegOpenKeyExW(target.base, target.subKey.c_str(), 0, mask | target.view, opened.put())) ==
+        ERROR_SUCCESS) {
+      FAccess = mask | (FAccess & kViewBits);
+      ChangeKey(std::move(opened), PathAfterOpen(target), target.view);
       return true;
     }
   }
@@ -106,8 +149,8 @@ bool TRegistry::OpenKeyReadOnly(const std::wstring& key) {
 bool TRegistry::KeyExists(const std::wstring& key) {
   KeyTarget target = Resolve(key);
   UniqueHKey probe;
-  return Check(RegOpenKeyExW(target.base, target.subKey.c_str(), 0, kReadOnlyMask | (FAccess & kViewBits),
-                             probe.put())) == ERROR_SUCCESS;
+  return Check(RegOpenKeyExW(target.base, target.subKey.c_str(), 0, kReadOnlyMask | target.view, probe.put())) ==
+         ERROR_SUCCESS;
 }
 
 bool TRegistry::ValueExists(const std::wstring& name) {
@@ -244,22 +287,22 @@ bool TRegistry::DeleteKey(const std::wstring& key) {
     Check(ERROR_INVALID_PARAMETER);
     return false;
   }
-  return DeleteTree(target.base, target.subKey);
+  return DeleteTree(target.base, target.subKey, target.view);
 }
 
-bool TRegistry::DeleteTree(HKEY parent, const std::wstring& subKey) {
+bool TRegistry::DeleteTree(HKEY parent, const std::wstring& subKey, REGSAM view) {
   UniqueHKey key;
   DWORD count, maxNameLength;
-  if (RegOpenKeyExW(parent, subKey.c_str(), 0, FAccess, key.put()) == ERROR_SUCCESS &&
+  if (RegOpenKeyExW(parent, subKey.c_str(), 0, (FAccess & ~kViewBits) | view, key.put()) == ERROR_SUCCESS &&
       QuerySubKeys(key.get(), count, maxNameLength)) {
     std::vector<wchar_t> buffer(maxNameLength + 1);
     std::wstring name;
     // Highest index first: deleting a sub-key does not move the ones still to visit.
     for (DWORD i = count; i-- > 0;)
-      if (EnumKeyName(key.get(), i, buffer, name) == ERROR_SUCCESS && !name.empty()) DeleteTree(key.get(), name);
+      if (EnumKeyName(key.get(), i, buffer, name) == ERROR_SUCCESS && !name.empty()) DeleteTree(key.get(), name, view);
   }
   key.reset();
-  return Check(RegistryOps().DeleteKey(parent, subKey.c_str(), FAccess & kViewBits, 0)) == ERROR_SUCCESS;
+  return Check(RegistryOps().DeleteKey(parent, subKey.c_str(), view, 0)) == ERROR_SUCCESS;
 }
 
 }  // namespace hv

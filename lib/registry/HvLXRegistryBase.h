@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "HvExceptions.h"
@@ -26,6 +27,17 @@ constexpr REGSAM WithProgramRegistryView(REGSAM access) {
   return access & (KEY_WOW64_32KEY | KEY_WOW64_64KEY) ? access : access | kProgramRegistryView;
 }
 
+// Windows keeps the Windows Installer's product registrations (HKCR\Installer\Products) once for
+// both views. A 64-bit Wine prefix keeps them in its 64-bit view only, where its msiexec writes
+// them, and its 32-bit view of HKCR is a separate, empty key. So on a 64-bit system that key
+// family is opened in the 64-bit view, which on Windows is the same key.
+bool IsKeySharedByViews(HKEY root, std::wstring_view path);
+// The view bits for `path` (from the predefined `root`, with or without a leading "\"):
+// KEY_WOW64_64KEY for a shared key on a 64-bit system, else kProgramRegistryView.
+REGSAM ProgramRegistryViewFor(HKEY root, std::wstring_view path);
+// `access` with the view bits of ProgramRegistryViewFor when it names no view of its own.
+REGSAM WithProgramRegistryView(REGSAM access, HKEY root, std::wstring_view path);
+
 class TRegistry {
  public:
   explicit TRegistry(REGSAM access = KEY_ALL_ACCESS);
@@ -42,7 +54,7 @@ class TRegistry {
   // Path of the open key below the root, without a leading backslash; empty when none is open.
   const std::wstring& CurrentPath() const { return FCurrentPath; }
   REGSAM Access() const { return FAccess; }
-  void SetAccess(REGSAM access) { FAccess = WithProgramRegistryView(access); }
+  void SetAccess(REGSAM access);
   // When false, closing a key flushes it to disk first.
   bool LazyWrite() const { return FLazyWrite; }
   void SetLazyWrite(bool lazyWrite) { FLazyWrite = lazyWrite; }
@@ -104,19 +116,22 @@ class TRegistry {
     HKEY base;
     std::wstring subKey;
     bool relative;
+    REGSAM view;  // the view bits to open it with
   };
   KeyTarget Resolve(const std::wstring& key) const;
   std::wstring PathAfterOpen(const KeyTarget& target) const;
-  void ChangeKey(UniqueHKey key, std::wstring path);
+  void ChangeKey(UniqueHKey key, std::wstring path, REGSAM view);
   LSTATUS Check(LSTATUS result) { return FLastError = result; }
   LSTATUS QueryValueInfo(const std::wstring& name, DWORD& type, DWORD& size);
   void WriteData(const std::wstring& name, DWORD type, const void* data, size_t size);
-  bool DeleteTree(HKEY parent, const std::wstring& subKey);
+  bool DeleteTree(HKEY parent, const std::wstring& subKey, REGSAM view);
 
   HKEY FRootKey = HKEY_CURRENT_USER;
   UniqueHKey FCurrentKey;
   std::wstring FCurrentPath;
+  REGSAM FCurrentView = 0;
   REGSAM FAccess;
+  bool FViewNamed = false;  // the caller's access names a view, which then holds for every key
   bool FLazyWrite = true;
   LSTATUS FLastError = ERROR_SUCCESS;
 };

@@ -18,7 +18,7 @@ void EngineTest::SetUp() {
   // the first planting, which the clean-up rightly leaves.
   for (const auto& [root, key] : {std::pair{HKEY_LOCAL_MACHINE, kUninstall}, std::pair{HKEY_CLASSES_ROOT, kProducts}}) {
     hv::UniqueHKey created;
-    RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, hv::WithProgramRegistryView(KEY_READ), nullptr, created.put(),
+    RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, hv::WithProgramRegistryView(KEY_READ, root, key), nullptr, created.put(),
                     nullptr);
   }
   before = TakeSnapshot();

@@ -316,3 +316,52 @@ TEST(RegistryFunctions, MachineKeysOfThis32BitProgramLiveInThe32BitView) {
   RegDeleteKeyLX(HKEY_LOCAL_MACHINE, key);
   EXPECT_FALSE(scratch.HasKey(L"App"));
 }
+
+// Windows keeps the installer's product registrations once for both views; a 64-bit Wine prefix
+// keeps them only in its 64-bit view, where its msiexec writes them.
+TEST(RegistryFunctions, InstallerRegistrationsAreOpenedInThe64BitView) {
+  const std::wstring key = L"Installer\\Products\\00HV5C0DE0000000000000000000000A";
+  RegDeleteKeyLX(HKEY_CLASSES_ROOT, key);
+  RegWriteStringLX(HKEY_CLASSES_ROOT, key + L"\\SourceList", L"PackageName", L"p.msi");
+  RegWriteStringLX(HKEY_CLASSES_ROOT, key, L"ProductName", L"Product");
+
+  HKEY opened;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &opened), ERROR_SUCCESS);
+  RegCloseKey(opened);
+  EXPECT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &opened), ERROR_FILE_NOT_FOUND)
+      << "Wine's 32-bit view of HKCR is a key of its own";
+
+  EXPECT_EQ(RegReadStringLX(HKEY_CLASSES_ROOT, key, L"ProductName"), L"Product");
+  // The same key reached from HKLM, and from a parent that is not shared (opened in the
+  // program's view) by a relative path.
+  EXPECT_EQ(RegReadStringLX(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\" + key, L"ProductName"), L"Product");
+  THvRegistryLX registry(HKEY_CLASSES_ROOT, KEY_READ);
+  registry.GotoKey(L"Installer", false);
+  ASSERT_TRUE(registry.OpenKey(L"Products\\00HV5C0DE0000000000000000000000A", false));
+  EXPECT_EQ(registry.ReadString(L"ProductName"), L"Product");
+  registry.CloseKey();
+
+  RegDeleteKeyLX(HKEY_CLASSES_ROOT, key);
+  EXPECT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &opened), ERROR_FILE_NOT_FOUND);
+}
+
+TEST(RegistryFunctions, OnlyTheInstallerProductsFamilyIsShared) {
+  const struct {
+    HKEY root;
+    const wchar_t* path;
+    bool shared;
+  } cases[] = {
+      {HKEY_CLASSES_ROOT, L"Installer\\Products", true},
+      {HKEY_CLASSES_ROOT, L"\\installer\\PRODUCTS\\X\\SourceList", true},
+      {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Installer\\Products\\X", true},
+      {HKEY_CLASSES_ROOT, L"Installer", false},
+      {HKEY_CLASSES_ROOT, L"Installer\\ProductsX", false},
+      {HKEY_CLASSES_ROOT, L"Installer\\Features\\X", false},
+      {HKEY_CURRENT_USER, L"Installer\\Products", false},
+      {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsKeySharedByViews(c.root, c.path), c.shared) << std::string(c.path, c.path + wcslen(c.path));
+    EXPECT_EQ(ProgramRegistryViewFor(c.root, c.path), c.shared ? REGSAM(KEY_WOW64_64KEY) : kProgramRegistryView);
+  }
+}

@@ -16,9 +16,9 @@ namespace {
 const wchar_t* const kUninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const wchar_t* const kProducts = L"Installer\\Products";
 const wchar_t* const kIdentCache = L"SOFTWARE\\MimarSinan\\InstallAware\\Ident.Cache";
-// Traces go where the program looks: its registry view, also from the 64-bit build.
-constexpr REGSAM kAllAccess = hv::WithProgramRegistryView(KEY_ALL_ACCESS);
-constexpr REGSAM kReadAccess = hv::WithProgramRegistryView(KEY_READ);
+// Traces go where the program looks: its registry view of each key, also from the 64-bit build.
+REGSAM AllAccess(HKEY root, const std::wstring& key) { return hv::WithProgramRegistryView(KEY_ALL_ACCESS, root, key); }
+REGSAM ReadAccess(HKEY root, const std::wstring& key) { return hv::WithProgramRegistryView(KEY_READ, root, key); }
 
 [[noreturn]] void Fail(const std::wstring& what, LONG code) {
   std::string text(what.begin(), what.end());
@@ -27,7 +27,7 @@ constexpr REGSAM kReadAccess = hv::WithProgramRegistryView(KEY_READ);
 
 HKEY CreateKey(HKEY root, const std::wstring& key) {
   HKEY h = nullptr;
-  LONG rc = RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, kAllAccess, nullptr, &h, nullptr);
+  LONG rc = RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, AllAccess(root, key), nullptr, &h, nullptr);
   if (rc != ERROR_SUCCESS) Fail(key, rc);
   return h;
 }
@@ -83,14 +83,14 @@ std::wstring ProgramFilesDir() { return hv::GetProgramFilesFolder(); }
 
 bool KeyExists(HKEY root, const std::wstring& key) {
   HKEY h;
-  if (RegOpenKeyExW(root, key.c_str(), 0, kReadAccess, &h) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(root, key.c_str(), 0, ReadAccess(root, key), &h) != ERROR_SUCCESS) return false;
   RegCloseKey(h);
   return true;
 }
 
 bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name) {
   HKEY h;
-  if (RegOpenKeyExW(root, key.c_str(), 0, kReadAccess, &h) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(root, key.c_str(), 0, ReadAccess(root, key), &h) != ERROR_SUCCESS) return false;
   bool ok = RegQueryValueExW(h, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
   RegCloseKey(h);
   return ok;
@@ -113,16 +113,16 @@ void SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWOR
 
 void DeleteTree(HKEY root, const std::wstring& key) {
   HKEY h;
-  if (RegOpenKeyExW(root, key.c_str(), 0, kAllAccess, &h) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExW(root, key.c_str(), 0, AllAccess(root, key), &h) != ERROR_SUCCESS) return;
   RegDeleteTreeW(h, nullptr);
   RegCloseKey(h);
-  RegDeleteKeyExW(root, key.c_str(), hv::kProgramRegistryView, 0);
+  RegDeleteKeyExW(root, key.c_str(), hv::ProgramRegistryViewFor(root, key), 0);
 }
 
 std::vector<std::wstring> SubKeyNames(HKEY root, const std::wstring& key) {
   std::vector<std::wstring> names;
   HKEY h;
-  if (RegOpenKeyExW(root, key.c_str(), 0, kReadAccess, &h) != ERROR_SUCCESS) return names;
+  if (RegOpenKeyExW(root, key.c_str(), 0, ReadAccess(root, key), &h) != ERROR_SUCCESS) return names;
   wchar_t name[256];
   for (DWORD i = 0;; ++i) {
     DWORD len = 256;
@@ -193,7 +193,7 @@ const SampleInstall kSamples[] = {
 // The REG_SZ value, or nothing when it is missing or of another type.
 std::wstring ReadSz(HKEY root, const std::wstring& key, const wchar_t* name) {
   HKEY h;
-  if (RegOpenKeyExW(root, key.c_str(), 0, kReadAccess, &h) != ERROR_SUCCESS) return {};
+  if (RegOpenKeyExW(root, key.c_str(), 0, ReadAccess(root, key), &h) != ERROR_SUCCESS) return {};
   wchar_t buf[2048] = {};
   DWORD size = sizeof buf - sizeof(wchar_t), type = 0;
   LONG rc = RegQueryValueExW(h, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
@@ -254,7 +254,7 @@ void PlantBulk(int uninstallEntries, int installerRegistrations) {
     bool guid = i % 2 == 0;
     std::wstring name = guid ? GuidText(i) : L"HvBulk Tool " + std::to_wstring(i);
     HKEY h;
-    RegCreateKeyExW(uninstall, name.c_str(), 0, nullptr, 0, kAllAccess, nullptr, &h, nullptr);
+    RegCreateKeyExW(uninstall, name.c_str(), 0, nullptr, 0, AllAccess(HKEY_LOCAL_MACHINE, kUninstall), nullptr, &h, nullptr);
     std::wstring display = L"HvBulk Tool " + std::to_wstring(i);
     RegSetValueExW(h, L"DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(display.c_str()), static_cast<DWORD>((display.size() + 1) * 2));
     if (guid) {
@@ -269,7 +269,7 @@ void PlantBulk(int uninstallEntries, int installerRegistrations) {
     wchar_t packed[40];
     swprintf(packed, 40, L"B0DE%028X", i);
     HKEY h;
-    RegCreateKeyExW(products, packed, 0, nullptr, 0, kAllAccess, nullptr, &h, nullptr);
+    RegCreateKeyExW(products, packed, 0, nullptr, 0, AllAccess(HKEY_CLASSES_ROOT, kProducts), nullptr, &h, nullptr);
     std::wstring pn = L"HvBulk Product " + std::to_wstring(i);
     RegSetValueExW(h, L"ProductName", 0, REG_SZ, reinterpret_cast<const BYTE*>(pn.c_str()), static_cast<DWORD>((pn.size() + 1) * 2));
     RegCloseKey(h);
