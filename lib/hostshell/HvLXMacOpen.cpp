@@ -111,7 +111,9 @@ void RunAppleScript(const std::wstring& title, const std::wstring& scriptText, c
   const std::wstring scriptFile = GetHalvernTempFolder() + title + L".applescript";
   THvStringList lines;
   lines.SetText(scriptText);
-  lines.SaveToFile(scriptFile);
+  // osascript reads a script file as UTF-8; the list's own UTF-16 would reach it as noise.
+  lines.SetWriteBOM(false);
+  lines.SaveToFile(scriptFile, TEncoding::UTF8());
   const std::wstring output = Wine_RunScript(
       title, L"osascript -s o " + HostShellWord(Wine_ConvertDosPathToNative(scriptFile, false)), progressMessage);
   if (!ExtractAppleScriptResult(output, result)) result = output;

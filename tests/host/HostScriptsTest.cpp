@@ -11,6 +11,7 @@
 #include "HvLXHostScripts.h"
 #include "HvLXSpecialFolders.h"
 #include "HvHandles.h"
+#include "HvShellNames.h"
 #include "HvTestSupport.h"
 #include <shlobj.h>
 #include "HvLXSystemText.h"
@@ -20,19 +21,6 @@
 namespace {
 
 using hvtest::ScratchDir;
-
-// Names that a host script built with double quotes would run or break on. The first group
-// can be names of files made from this side; the second only from the host side.
-const std::vector<std::wstring>& WindowsNames() {
-  static const std::vector<std::wstring> names = {
-      L"$(touch CANARY)", L"`touch CANARY`", L"it's", L"$HOME; touch CANARY", L"-rf", L" a  b",
-      L"\u00e9t\u00e9 \u65e5\u672c", L"${IFS}x", L"!x&y;z"};
-  return names;
-}
-const std::vector<std::wstring>& HostOnlyNames() {
-  static const std::vector<std::wstring> names = {L"say \"hi\"", L"back\\slash", L"line\nbreak", L"'\\''", L"x|y<z>", L"end "};
-  return names;
-}
 
 std::wstring Widen(const std::string& text) {
   const int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
@@ -56,8 +44,8 @@ std::wstring HostRealPath(const std::wstring& path) {
 
 TEST(HostShellWord, EveryCharacterReachesTheShellAsWritten) {
   ScratchDir dir;
-  std::vector<std::wstring> names = WindowsNames();
-  names.insert(names.end(), HostOnlyNames().begin(), HostOnlyNames().end());
+  std::vector<std::wstring> names = hvtest::ShellHostileWindowsNames();
+  names.insert(names.end(), hvtest::ShellHostileHostOnlyNames().begin(), hvtest::ShellHostileHostOnlyNames().end());
   for (const std::wstring& name : names) {
     const std::wstring script =
         L"cd -- " + hv::HostShellWord(hv::Wine_ConvertDosPathToNative(dir.Path())) + L"\nprintf '%s' " + hv::HostShellWord(name);
@@ -143,7 +131,7 @@ TEST(HostPaths, DrivePathsBecomeTheHostPathsTheKernelResolves) {
 TEST(HostPaths, ResolveHostLinkFindsTheTargetWhateverTheNames) {
   ScratchDir dir;
   filestest::HostLinks links;
-  for (const std::wstring& name : WindowsNames()) {
+  for (const std::wstring& name : hvtest::ShellHostileWindowsNames()) {
     const std::wstring target = dir / (L"t " + name);
     ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr)) << name;
     links.Make(dir / name, target);
