@@ -15,6 +15,8 @@ namespace {
 constexpr DWORD kErrorElevationRequired = 740;
 constexpr DWORD kLogonNetCredentialsOnly = 2;
 
+TCreateProcess gCreateProcess = &CreateProcessW;
+
 struct TFreeEnvironmentStrings {
   using Type = wchar_t*;
   static Type Empty() noexcept { return nullptr; }
@@ -35,6 +37,9 @@ TInputPipe CreateInputPipe(const std::wstring& text) {
   if (!CreatePipe(&read, &write, &inheritable, static_cast<DWORD>(bytes.size() * 2))) RaiseLastOSError();
   pipe.read.reset(read);
   pipe.write.reset(write);
+  // Only the read end goes to the child: a child holding the write end too would never see the
+  // end of its input and wait for it for ever.
+  if (!SetHandleInformation(write, HANDLE_FLAG_INHERIT, 0)) RaiseLastOSError();
   DWORD written = 0;
   if (!WriteFile(pipe.write.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
     RaiseLastOSError();
@@ -53,7 +58,7 @@ void SetCompatLayerRunAsInvoker(TStrings& environment) {
 bool CreateAsCurrentUser(const TProcessStart& start, std::wstring& environmentBlock, DWORD flags, bool inherit,
                          STARTUPINFOW& startup, PROCESS_INFORMATION& info) {
   std::wstring commandLine = start.commandLine;  // the call may write into it
-  return CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, inherit, flags,
+  return gCreateProcess(nullptr, commandLine.data(), nullptr, nullptr, inherit, flags,
                         environmentBlock.empty() ? nullptr : environmentBlock.data(),
                         start.directory.empty() ? nullptr : start.directory.c_str(), &startup, &info) != 0;
 }
@@ -150,5 +155,10 @@ std::wstring BuildEnvironmentBlock(const TStrings& list) {
   block += L'\0';
   return block;
 }
+
+ScopedCreateProcess::ScopedCreateProcess(TCreateProcess replacement) : FSaved(gCreateProcess) {
+  gCreateProcess = replacement;
+}
+ScopedCreateProcess::~ScopedCreateProcess() { gCreateProcess = FSaved; }
 
 }  // namespace hv

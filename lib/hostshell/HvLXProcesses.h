@@ -39,4 +39,18 @@ void GetEnvironmentList(TStrings& list);
 // Each item followed by a NUL, the whole followed by one more NUL.
 std::wstring BuildEnvironmentBlock(const TStrings& list);
 
+// Test seam: CreateProcessW for starts as the current user. Wine elevates a program that asks
+// for it instead of refusing with error 740, so a test replaces the call to see the refusal.
+using TCreateProcess = decltype(&CreateProcessW);
+class ScopedCreateProcess {
+ public:
+  explicit ScopedCreateProcess(TCreateProcess replacement);
+  ~ScopedCreateProcess();
+  ScopedCreateProcess(const ScopedCreateProcess&) = delete;
+  ScopedCreateProcess& operator=(const ScopedCreateProcess&) = delete;
+
+ private:
+  TCreateProcess FSaved;
+};
+
 }  // namespace hv

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "ExeFolder.h"
 #include "HostTestFiles.h"
 
 #include "HvExceptions.h"
@@ -48,10 +49,63 @@ TEST(Processes, TheChildGetsItsOwnEnvironmentAndFolderAndItsInput) {
   EXPECT_EQ(hv::BuildEnvironmentBlock(hv::THvStringList{L"A=1", L"B=2"}), std::wstring(L"A=1\0B=2\0\0", 9));
   EXPECT_EQ(hv::BuildEnvironmentBlock(hv::THvStringList{}), std::wstring(1, L'\0'));
 
-  // With input the child starts on the pipe's read end.
-  hv::TProcessStart fed = Command(L"cmd.exe /c exit 5");
-  fed.inputText = L"b\r\na\r\n";
-  EXPECT_EQ(hv::RunProcessWait(fed), 5u);
+  // With input the child reads the whole text, as UTF-16LE, on its standard input.
+  hv::TProcessStart fed = Command(L"\"" + hvtest::ExeFolder() + L"\\hv_stdin_copy.exe\" input.bin");
+  fed.directory = dir.Path();
+  const std::wstring text = L"b\r\n\u00e4 \u65e5\r\n" + std::wstring(3000, L'x');
+  fed.inputText = text;
+  EXPECT_EQ(hv::RunProcessWait(fed), 0u);
+  const std::string bytes = ReadBytes(dir / L"input.bin");
+  EXPECT_EQ(bytes, std::string(reinterpret_cast<const char*>(text.data()), 4096));  // ReadBytes reads 4096 at most
+}
+
+// The seam's answers: error 740 for the first start, the system's own start afterwards.
+int gStarts = 0;
+DWORD gRefusal = 0;
+BOOL WINAPI RefuseFirstStart(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                             LPSECURITY_ATTRIBUTES threadAttributes, BOOL inherit, DWORD flags, LPVOID environment,
+                             LPCWSTR directory, LPSTARTUPINFOW startup, LPPROCESS_INFORMATION info) {
+  if (gStarts++ == 0) {
+    SetLastError(gRefusal);
+    return FALSE;
+  }
+  return CreateProcessW(application, commandLine, processAttributes, threadAttributes, inherit, flags, environment,
+                        directory, startup, info);
+}
+
+TEST(Processes, AStartRefusedForElevationIsRetriedAsInvokerOnce) {
+  hvtest::ScratchDir dir;
+  hv::ScopedCreateProcess seam(&RefuseFirstStart);
+  hv::THvStringList environment{L"SystemRoot=C:\\windows", L"__COMPAT_LAYER=Elevated", L"HV_CHILD_VALUE=kept"};
+  for (const hv::TStrings* given : {static_cast<const hv::TStrings*>(&environment), static_cast<const hv::TStrings*>(nullptr)}) {
+    gStarts = 0;
+    gRefusal = 740;
+    hv::TProcessStart start = Command(L"cmd.exe /c \"echo %__compat_layer%/%HV_CHILD_VALUE%>compat.txt\"");
+    start.directory = dir.Path();
+    start.environment = given;
+    EXPECT_EQ(hv::RunProcessWait(start), 0u);
+    EXPECT_EQ(gStarts, 2);
+    // The layer replaces any the caller gave, whatever its case; the rest of the environment stays.
+    EXPECT_EQ(ReadBytes(dir / L"compat.txt"), given ? "RunAsInvoker/kept\r\n" : "RunAsInvoker/%HV_CHILD_VALUE%\r\n");
+  }
+  gStarts = 0;
+  gRefusal = ERROR_ACCESS_DENIED;
+  EXPECT_THROW(hv::RunProcessWait(Command(L"cmd.exe /c exit 0")), hv::EOSError);
+  EXPECT_EQ(gStarts, 1) << "only an elevation refusal is tried again";
+}
+
+TEST(Processes, AnotherUsersStartNeverRunsAsTheCurrentUser) {
+  // Wine 8 has no logon: its CreateProcessWithLogonW refuses every start (without an error code).
+  // The start then fails as a whole; it never falls back to the current user's identity.
+  hvtest::ScratchDir dir;
+  hv::THvStringList environment{L"SystemRoot=C:\\windows"};
+  hv::TProcessStart start = Command(L"cmd.exe /c \"echo ran>who.txt\"");
+  start.userName = L"WORKGROUP\\someone";
+  start.password = L"secret";
+  start.directory = dir.Path();
+  start.environment = &environment;
+  EXPECT_THROW(hv::RunProcessWait(start), hv::EOSError);
+  EXPECT_FALSE(hvtest::PathExists(dir / L"who.txt"));
 }
 
 TEST(Processes, InputCannotGoToAnotherUsersProcess) {
