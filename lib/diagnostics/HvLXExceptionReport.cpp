@@ -207,7 +207,14 @@ std::unique_ptr<TStackInfoList> CaptureStackInfo(const EXCEPTION_RECORD* rec, co
   } catch (...) {
     // A failing walk or lookup leaves a report with fewer details, never a second exception.
   }
-  if (reporting) ReportErrorEventLX(report);
+  if (reporting) {
+    try {
+      ReportErrorEventLX(report);
+    } catch (...) {
+      // An event log that cannot take the report (its folder cannot be made, say) must not
+      // replace the exception being raised with its own.
+    }
+  }
   return info;
 }
 

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The check of the host at the first start under Wine, as a user meets it: a host home where the
+# program cannot make its data folder shows a "Startup Error" box with that reason and ends the
+# program (exit code 0) without remembering the check as passed; a working host passes it once,
+# remembers that, and the program goes on to its work.
+set -euo pipefail
+source "$(dirname "$0")/fixtures/session.sh" "$1"
+
+work="$build/tmp/e2e-startup"
+rm -rf "$work" && mkdir -p "$work"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# The remembered value ("0x1"), empty when there is none (reg query then fails).
+remembered() {
+  local out
+  if out=$(wine reg query 'HKCU\Software\Wine' /v HalvernTestedLXUtils 2>/dev/null); then
+    tr -d '\r' <<<"$out" | awk '/HalvernTestedLXUtils/ {print $3}'
+  fi
+}
+forget() { wine reg delete 'HKCU\Software\Wine' /v HalvernTestedLXUtils /f >/dev/null 2>&1 || [ -z "$(remembered)" ]; }
+before=$(remembered)
+restore() {
+  if [ -n "$before" ]; then wine reg add 'HKCU\Software\Wine' /v HalvernTestedLXUtils /t REG_DWORD /d "$before" /f >/dev/null
+  else forget; fi
+}
+trap restore EXIT
+
+echo "== a host home where the data folder cannot be made"
+# "Library" is a file there, so "Library/Application Support" cannot be created below it.
+mkdir -p "$work/home" && touch "$work/home/Library"
+forget
+HOME="$work/home" wine "$build/app/HalvernUninstaller.exe" /detect >"$work/out.txt" 2>&1 &
+program=$!
+box=$(wine "$build/tools/ui_driver.exe" box "Startup Error" | tr -d '\r') || fail "no Startup Error box: $box"
+echo "$box" | cut -c1-300
+rc=0
+wait "$program" || rc=$?
+[ "$rc" = 0 ] || fail "the program ended with $rc after the start-up error, not 0"
+expected='box: EHvGeneralError: Could not create "Z:'"$(tr / '\\' <<<"$work/home/Library/Application Support")"'"'
+[ "${box:0:${#expected}}" = "$expected" ] || fail "the box does not name the data folder: ${box:0:200}"
+grep -q "Corvista" "$work/out.txt" && fail "the program went on to its work: $(cat "$work/out.txt")"
+[ -z "$(remembered)" ] || fail "a failed check was remembered as passed"
+
+echo "== a working host passes once and is remembered"
+forget
+out=$(wine "$build/app/HalvernUninstaller.exe" /detect | tr -d '\r') || [ $? -le 1 ] || fail "/detect failed on a working host"
+grep -q "^Corvista " <<<"$out" || fail "the program did not go on to its work: $out"
+[ "$(remembered)" = 0x1 ] || fail "the passed check was not remembered: [$(remembered)]"
+
+[ "$failures" = 0 ] || { echo "$failures check(s) failed"; exit 1; }
+echo "start-up check: all checks passed"
