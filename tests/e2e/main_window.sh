@@ -41,7 +41,8 @@ items() {  # the product list's items, comma-separated; a list that cannot be re
   sed -n 's/^  item [0-9]*: //p' <<<"$dump" | paste -sd, -
 }
 # Each product's planted traces, checked from outside the program: registry keys in the
-# registry view of 32-bit programs, folders on the host.
+# registry view of 32-bit programs (installer registrations, which Windows shares between the
+# views, in the 64-bit one, where a 64-bit prefix keeps them), folders on the host.
 uninstall='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall'
 ident='HKLM\SOFTWARE\MimarSinan\InstallAware\Ident.Cache'
 drive_c="$WINEPREFIX/drive_c"
@@ -60,6 +61,7 @@ traces_of() {
 trace_present() {  # "reg KEY", "val KEY|NAME" or "dir PATH"
   local value
   case "$1" in
+    reg\ HKCR\\Installer\\Products\\*) wine reg query "${1#reg }" /reg:64 >/dev/null 2>&1 </dev/null ;;
     reg\ *) wine reg query "${1#reg }" /reg:32 >/dev/null 2>&1 </dev/null ;;
     val\ *) value="${1#val }"
       wine reg query "${value%|*}" /v "${value#*|}" /reg:32 >/dev/null 2>&1 </dev/null ;;
@@ -86,12 +88,12 @@ snapshot_traces_of() {
   case "$1" in
     Corvista) printf '%s\n' "key HKLM\\${uninstall#HKLM\\}\\{1C0E7A5B-0D2F-4C11-9C55-6A3B2D1E0F01}" \
       "key HKLM\\${uninstall#HKLM\\}\\Pelmark" 'value HKLM\SOFTWARE\Halvern\Corvista|UninstallLink' \
-      'key HKCR\Installer\Products\19A7E6F3D4C7E8B41A2DE5C9B0F7A436' \
+      'key HKCR64\Installer\Products\19A7E6F3D4C7E8B41A2DE5C9B0F7A436' \
       "key HKLM\\${ident#HKLM\\}\\{3F6E2A91-7C4D-4B8E-A1D2-5E9C0B7F4A63}" "folder $pf\\Corvista" \
       "folder $cache\\CorvistaSetupCache" ;;
     Sendaro) printf '%s\n' "key HKLM\\${uninstall#HKLM\\}\\{72E4D18C-5A39-4F06-B7E8-2A6D19F5C0AA}" \
       "key HKLM\\${uninstall#HKLM\\}\\Halvern Sendaro" 'value HKLM\SOFTWARE\Sendaro|UninstallLink' \
-      'key HKCR\Installer\Products\72E4D18C93A506F47B8EA2D6915F0C43' \
+      'key HKCR64\Installer\Products\72E4D18C93A506F47B8EA2D6915F0C43' \
       "key HKLM\\${ident#HKLM\\}\\{C81D4E27-93A5-4F60-B7E8-2A6D19F5C034}" "folder $pf\\Sendaro" \
       "folder $cache\\SendaroSetupCache" ;;
   esac
