@@ -79,20 +79,16 @@ class TCheckListAccessible final : public IAccessible {
                    [&] { return FStandard->get_accDescription(child, text); });
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
-    if (!role) return E_POINTER;
-    VariantInit(role);
     int index;
-    HRESULT hr = ItemOf(child, index);
+    HRESULT hr = StartAnswer(role, child, index);
     if (FAILED(hr)) return hr;
     role->vt = VT_I4;
     role->lVal = index < 0 ? ROLE_SYSTEM_LIST : ROLE_SYSTEM_CHECKBUTTON;
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
-    if (!state) return E_POINTER;
-    VariantInit(state);
     int index;
-    HRESULT hr = ItemOf(child, index);
+    HRESULT hr = StartAnswer(state, child, index);
     if (FAILED(hr)) return hr;
     if (index < 0) return FStandard->get_accState(child, state);
     TCheckListBox& list = *List();
@@ -178,10 +174,8 @@ class TCheckListAccessible final : public IAccessible {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
-    if (!end) return E_POINTER;
-    VariantInit(end);
     int index;
-    HRESULT hr = ItemOf(start, index);
+    HRESULT hr = StartAnswer(end, start, index);
     if (FAILED(hr)) return hr;
     const int count = List()->Items().Count();
     int target = -1;
@@ -248,6 +242,12 @@ class TCheckListAccessible final : public IAccessible {
     if (child.lVal < 1 || child.lVal > list->Items().Count()) return E_INVALIDARG;
     index = child.lVal - 1;
     return S_OK;
+  }
+  // Empties the answer, then names the item as ItemOf does.
+  HRESULT StartAnswer(VARIANT* out, const VARIANT& child, int& index) const {
+    if (!out) return E_POINTER;
+    VariantInit(out);
+    return ItemOf(child, index);
   }
   // A text query: the item's answer, or the standard object's for the list itself.
   template <class ForAnItem, class ForTheList>
