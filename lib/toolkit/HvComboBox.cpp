@@ -7,8 +7,6 @@
 #include "HvApplication.h"
 #include "HvControlRecreate.h"
 #include "HvFormat.h"
-#include "HvForms.h"
-#include "HvGdiHandles.h"
 #include "HvScopeExit.h"
 #include "HvScreen.h"
 
