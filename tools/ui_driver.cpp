@@ -6,6 +6,9 @@
 //   ui_driver dump <caption>               prints each child control: class, text, state
 //   ui_driver click <caption> <text>       presses the button with that text
 //   ui_driver toggle <caption> <item>      toggles the check of the list item with that text
+//   ui_driver ticks <caption>              prints each list item's tick as assistive technology
+//                                          reads it: "<item>: checked|unchecked|mixed [unavailable]"
+//   ui_driver act <caption> <item>         the item's default action through the same interface
 //   ui_driver box <caption> [button]       waits for a message box, prints its text, presses a button (OK)
 //   ui_driver close <caption>              asks the window to close
 //   ui_driver press <text> [ms]            waits for a visible button with that text in any window, presses it
@@ -15,8 +18,11 @@
 #include <string>
 #include <vector>
 
+#include "HvComPtr.h"
 #include "HvLXHostScripts.h"
 #include "HvWindows.h"
+
+#include <oleacc.h>
 
 namespace {
 
@@ -100,8 +106,7 @@ std::wstring Escape(std::wstring text) {
   return out;
 }
 
-// The items' texts (their check boxes are drawn by the program; a test reads those from the
-// outcome or the screenshot).
+// The items' texts (their ticks are drawn by the program; `ticks` reads them).
 void DumpListBox(HWND h) {
   int count = static_cast<int>(SendMessageW(h, LB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
@@ -135,6 +140,59 @@ HWND FindChild(HWND top, const std::wstring& cls, const std::wstring& text) {
   return nullptr;
 }
 
+// The list's accessible object, as a screen reader gets it from another process.
+hv::TComPtr<IAccessible> ListObject(HWND list) {
+  hv::TComPtr<IAccessible> acc;
+  HRESULT hr = AccessibleObjectFromWindow(list, OBJID_CLIENT, __uuidof(IAccessible), acc.put_void());
+  if (FAILED(hr)) Print(L"no accessible object: " + std::to_wstring(static_cast<unsigned long>(hr)));
+  return acc;
+}
+
+VARIANT ChildId(long id) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = id;
+  return v;
+}
+
+std::wstring NameOf(IAccessible& acc, long id) {
+  BSTR name = nullptr;
+  if (FAILED(acc.get_accName(ChildId(id), &name)) || !name) return {};
+  std::wstring text(name, SysStringLen(name));
+  SysFreeString(name);
+  return text;
+}
+
+// Each item with its tick; false when the list does not answer.
+bool PrintTicks(HWND list) {
+  hv::TComPtr<IAccessible> acc = ListObject(list);
+  long count = 0;
+  if (!acc || FAILED(acc->get_accChildCount(&count))) return false;
+  for (long id = 1; id <= count; ++id) {
+    VARIANT role, state;
+    if (FAILED(acc->get_accRole(ChildId(id), &role)) || FAILED(acc->get_accState(ChildId(id), &state))) return false;
+    if (role.vt != VT_I4 || role.lVal != ROLE_SYSTEM_CHECKBUTTON) {
+      Print(NameOf(*acc.get(), id) + L": not a check button");
+      return false;
+    }
+    std::wstring line = NameOf(*acc.get(), id) + L": ";
+    line += state.lVal & STATE_SYSTEM_CHECKED ? L"checked" : state.lVal & STATE_SYSTEM_MIXED ? L"mixed" : L"unchecked";
+    if (state.lVal & STATE_SYSTEM_UNAVAILABLE) line += L" unavailable";
+    Print(line);
+  }
+  return true;
+}
+
+bool DoDefaultAction(HWND list, const std::wstring& item) {
+  hv::TComPtr<IAccessible> acc = ListObject(list);
+  long count = 0;
+  if (!acc || FAILED(acc->get_accChildCount(&count))) return false;
+  for (long id = 1; id <= count; ++id)
+    if (NameOf(*acc.get(), id) == item) return acc->accDoDefaultAction(ChildId(id)) == S_OK;
+  return false;
+}
+
 }  // namespace
 
 BOOL CALLBACK CollectTop(HWND h, LPARAM p) {
@@ -156,7 +214,7 @@ int wmain(int argc, wchar_t** argv) {
   // Under Wine every program of the library needs the host shell before it asks the host.
   hv::InstallHostScriptRunner();
   if (argc < 3) {
-    Print(L"usage: ui_driver wait|gone|dump|click|toggle|box|close <caption> [...]");
+    Print(L"usage: ui_driver wait|gone|dump|click|toggle|ticks|act|box|close <caption> [...]");
     return 2;
   }
   const std::wstring cmd = argv[1], caption = argv[2];
@@ -212,6 +270,14 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(list, WM_KEYDOWN, VK_SPACE, 0x00390001);
     PostMessageW(list, WM_KEYUP, VK_SPACE, 0xC0390001);
     return 0;
+  }
+  if (cmd == L"ticks" || (cmd == L"act" && argc > 3)) {
+    HWND list = FindChild(top, L"ListBox", L"");
+    if (!list) return 1;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    bool ok = cmd == L"ticks" ? PrintTicks(list) : DoDefaultAction(list, argv[3]);
+    CoUninitialize();
+    return ok ? 0 : 1;
   }
   if (cmd == L"box") {
     // A message box: its text is the static control that is not the icon.

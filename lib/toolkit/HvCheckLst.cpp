@@ -7,6 +7,7 @@
 #include <vssym32.h>
 
 #include "HvApplication.h"
+#include "HvCheckLstAccessible.h"
 #include "HvForms.h"
 #include "HvGdiHandles.h"
 #include "HvScreen.h"
@@ -141,6 +142,7 @@ void TCheckListBox::SetState(int index, TCheckBoxState state) {
   if (item.State == state) return;
   item.State = state;
   InvalidateItem(index);
+  NotifyCheckListItemChanged(*this, index);
 }
 
 bool TCheckListBox::ItemEnabled(int index) const { return Item(index).Enabled; }
@@ -243,6 +245,12 @@ LRESULT TCheckListBox::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_THEMECHANGED:
       InvalidateRect(Handle(), nullptr, TRUE);
+      break;
+    case WM_GETOBJECT:
+      // The object id comes as a 32-bit value in a 64-bit parameter.
+      if (static_cast<LONG>(static_cast<DWORD>(lParam)) == OBJID_CLIENT) {
+        if (LRESULT object = AnswerCheckListObject(*this, wParam)) return object;
+      }
       break;
   }
   return TWinControl::WndProc(msg, wParam, lParam);

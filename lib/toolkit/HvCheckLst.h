@@ -72,6 +72,9 @@ class TCheckListBox : public TWinControl {
 
   // After the user changed an item's check box.
   std::function<void(TCheckListBox&, int index)> OnClickCheck;
+  // Toggles an item as a click on its box does (and assistive technology's default action):
+  // enabled items only, through greyed when that is allowed, then OnClickCheck.
+  void ToggleByUser(int index);
 
   bool ParentNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -91,7 +94,6 @@ class TCheckListBox : public TWinControl {
   TItem& Item(int index);
   const TItem& Item(int index) const;
   void InvalidateItem(int index);
-  void ToggleByUser(int index);
   int CheckWidth() const;
   void DrawItem(const DRAWITEMSTRUCT& dis);
 

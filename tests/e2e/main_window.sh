@@ -31,6 +31,11 @@ expect_log() {  # the results log, one line per entry, must become exactly $1
   done
   [ "$got" = "$1" ] || fail "$2: log was [$got], expected [$1]"
 }
+expect_ticks() {  # the product list's ticks as assistive technology reads them must be exactly $1
+  local got
+  got=$(drive ticks "$title") || fail "$2: the ticks could not be read"
+  [ "$got" = "$1" ] || fail "$2: ticks were [$got], expected [$1]"
+}
 items() {  # the product list's items, comma-separated; a list that cannot be read fails
   local dump
   if ! dump=$(drive dump "$title") || ! grep -q '^ListBox ' <<<"$dump"; then
@@ -170,9 +175,16 @@ import -window root "$shots/e2e_main_window.png"
 drive click "$title" "Uninstall Products!" >/dev/null
 settle
 expect_log $'No products were selected for removal.\nCleaned out temporary folder.' "nothing ticked"
+expect_ticks $'Corvista: unchecked\nSendaro: unchecked' "before ticking"
 drive toggle "$title" Corvista >/dev/null
 drive toggle "$title" Sendaro >/dev/null
 sleep 0.5
+expect_ticks $'Corvista: checked\nSendaro: checked' "both ticked with the keyboard"
+# A screen reader's default action toggles a tick as a click on its box does.
+drive act "$title" Sendaro >/dev/null || fail "the default action on Sendaro was refused"
+expect_ticks $'Corvista: checked\nSendaro: unchecked' "Sendaro unticked by its default action"
+drive act "$title" Sendaro >/dev/null || fail "the default action on Sendaro was refused"
+expect_ticks $'Corvista: checked\nSendaro: checked' "Sendaro ticked again by its default action"
 drive click "$title" "Uninstall Products!" >/dev/null
 settle
 expect_log $'Cleaned out temporary folder.\nCorvista was successfully uninstalled.\nSendaro was successfully uninstalled.' "both removed"

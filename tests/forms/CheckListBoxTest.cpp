@@ -1,14 +1,18 @@
 // THvCheckListBoxLX on a real owner-drawn list box: operations by checked state, the list
-// box's own search, keyboard and mouse toggling, and item-sized repaints.
+// box's own search, keyboard and mouse toggling, item-sized repaints, and the ticks as
+// assistive technology reads them.
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "FormsTestSupport.h"
+#include "HvComPtr.h"
 #include "HvLXCheckLst.h"
 #include "HvLXForms.h"
 #include "HvStringList.h"
 #include "HvStringListOps.h"
+
+#include <oleacc.h>
 
 using namespace hv;
 
@@ -263,4 +267,70 @@ TEST_F(CheckListBoxTest, AChangedItemRepaintsOnlyItself) {
   SendMessageW(list->Handle(), LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
   ASSERT_TRUE(GetUpdateRect(list->Handle(), &update, FALSE));
   EXPECT_TRUE(EqualRect(&update, &item));
+}
+
+// What a screen reader reads through the system's accessibility interface: the same call a
+// reader in another process makes (the end-to-end driver makes it from outside).
+TEST_F(CheckListBoxTest, AssistiveTechnologyReadsAndTogglesTheTicks) {
+  std::vector<int> clicked;
+  list->OnClickCheck = [&](TCheckListBox&, int index) { clicked.push_back(index); };
+  TComPtr<IAccessible> acc;
+  ASSERT_EQ(AccessibleObjectFromWindow(list->Handle(), OBJID_CLIENT, __uuidof(IAccessible), acc.put_void()), S_OK);
+  long count = 0;
+  ASSERT_EQ(acc->get_accChildCount(&count), S_OK);
+  ASSERT_EQ(count, 4);
+
+  auto child = [](long id) {
+    VARIANT v;
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+  };
+  auto state = [&](long id) {
+    VARIANT out;
+    EXPECT_EQ(acc->get_accState(child(id), &out), S_OK);
+    return out.lVal & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_MIXED | STATE_SYSTEM_UNAVAILABLE);
+  };
+  struct Case {
+    const wchar_t* name;
+    long state;
+    const wchar_t* action;  // none for an unavailable item
+  } cases[] = {{L"Corvista", STATE_SYSTEM_CHECKED, L"Uncheck"},
+               {L"Sendaro", 0, L"Check"},
+               {L"Pelmark", STATE_SYSTEM_MIXED, L"Check"},
+               {L"Other", STATE_SYSTEM_CHECKED | STATE_SYSTEM_UNAVAILABLE, nullptr}};
+  for (long id = 1; id <= 4; ++id) {
+    const Case& c = cases[id - 1];
+    SCOPED_TRACE(c.name);
+    BSTR name = nullptr, action = nullptr;
+    ASSERT_EQ(acc->get_accName(child(id), &name), S_OK);
+    EXPECT_STREQ(name, c.name);
+    SysFreeString(name);
+    VARIANT role;
+    ASSERT_EQ(acc->get_accRole(child(id), &role), S_OK);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_CHECKBUTTON);
+    EXPECT_EQ(state(id), c.state);
+    EXPECT_EQ(acc->get_accDefaultAction(child(id), &action), c.action ? S_OK : S_FALSE);
+    EXPECT_STREQ(action, c.action);
+    SysFreeString(action);
+  }
+  VARIANT role;
+  ASSERT_EQ(acc->get_accRole(child(CHILDID_SELF), &role), S_OK);
+  EXPECT_EQ(role.lVal, ROLE_SYSTEM_LIST);
+
+  // The default action is the user's toggle, event included; an unavailable item refuses it.
+  EXPECT_EQ(acc->accDoDefaultAction(child(2)), S_OK);
+  EXPECT_TRUE(list->Checked(1));
+  EXPECT_EQ(state(2), STATE_SYSTEM_CHECKED);
+  EXPECT_EQ(acc->accDoDefaultAction(child(4)), DISP_E_MEMBERNOTFOUND);
+  EXPECT_TRUE(list->Checked(3));
+  EXPECT_EQ(clicked, std::vector<int>{1});
+  list->SetState(0, TCheckBoxState::cbUnchecked);  // a change made by the program is seen too
+  EXPECT_EQ(state(1), 0);
+
+  EXPECT_EQ(acc->get_accRole(child(5), &role), E_INVALIDARG);
+  // A reader may hold the object longer than the list lives.
+  form.reset();
+  EXPECT_EQ(acc->get_accChildCount(&count), RPC_E_DISCONNECTED);
+  EXPECT_EQ(acc->accDoDefaultAction(child(1)), RPC_E_DISCONNECTED);
 }
