@@ -80,6 +80,37 @@ void CALLBACK MessageBoxDismisser::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
   SendMessageW(box, WM_COMMAND, gDismisser->FAnswer, 0);
 }
 
+void MovePointerTo(POINT target) {
+  for (const POINT& at : {POINT{0, 0}, target}) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = at.x * 65536 / GetSystemMetrics(SM_CXSCREEN);
+    input.mi.dy = at.y * 65536 / GetSystemMetrics(SM_CYSCREEN);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+    Pump();
+  }
+  POINT now{};
+  for (int i = 0; i < 100 && GetCursorPos(&now) && (std::abs(now.x - target.x) > 1 || std::abs(now.y - target.y) > 1);
+       ++i) {
+    Sleep(10);
+    Pump();
+  }
+  Pump();
+}
+
+void ClickLeftButton() {
+  INPUT inputs[2] = {};
+  inputs[0].type = inputs[1].type = INPUT_MOUSE;
+  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, inputs, sizeof inputs[0]);
+  for (int i = 0; i < 5; ++i) {
+    Sleep(10);
+    Pump();
+  }
+}
+
 HeldKeys::HeldKeys(std::initializer_list<int> keys) {
   GetKeyboardState(FSaved);
   BYTE state[256] = {};
