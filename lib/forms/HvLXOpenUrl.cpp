@@ -18,7 +18,8 @@ void OpenUrlConfirmed(const std::wstring& url, TUrlOpener opener, void* param, c
   std::wstring question = caution.empty() ? std::wstring() : caution + L"\r\n\r\n";
   question += std::wstring(kConnectWarning) + L"\r\n\r\n" + url;
   const UINT icon = caution.empty() ? MB_ICONQUESTION : MB_ICONWARNING | MB_DEFBUTTON2;
-  int answer = MessageBoxW(owner, question.c_str(), Application().Title().c_str(), MB_YESNOCANCEL | icon | MB_TASKMODAL);
+  int answer =
+      MessageBoxW(owner, question.c_str(), Application().Title().c_str(), MB_YESNOCANCEL | icon | MB_TASKMODAL);
   if (answer != IDYES) throw EAbort(L"Operation aborted");
   if (opener) {
     opener(url, param);

@@ -256,11 +256,13 @@ void THotSpotFinder::WalkLiteral(const std::wstring& pattern, std::size_t start,
 }
 
 void THotSpotFinder::AddEmailHotSpots(TColor color, TFontStyles style) {
-  for (const TPatternEntry& entry : kEmailPatterns) AddPatternHotSpot(entry.pattern, entry.prefix, L"", L"", color, style);
+  for (const TPatternEntry& entry : kEmailPatterns)
+    AddPatternHotSpot(entry.pattern, entry.prefix, L"", L"", color, style);
 }
 
 void THotSpotFinder::AddHttpHotSpots(TColor color, TFontStyles style) {
-  for (const TPatternEntry& entry : kHttpPatterns) AddPatternHotSpot(entry.pattern, entry.prefix, L"", L"", color, style);
+  for (const TPatternEntry& entry : kHttpPatterns)
+    AddPatternHotSpot(entry.pattern, entry.prefix, L"", L"", color, style);
 }
 
 void THotSpotFinder::AddPhoneHotSpot(const std::wstring& phone, TColor color, TFontStyles style,

@@ -91,7 +91,8 @@ class TRichEditLinks::TStyling {
     TComPtr<ITextRange> range;
     TComPtr<ITextFont> font;
     const bool styled = SUCCEEDED(FDocument->Range(start, start + length, range.put())) &&
-                        SUCCEEDED(range->GetFont(font.put())) && SUCCEEDED(font->SetForeColor(static_cast<long>(rgb))) &&
+                        SUCCEEDED(range->GetFont(font.put())) &&
+                        SUCCEEDED(font->SetForeColor(static_cast<long>(rgb))) &&
                         SUCCEEDED(font->SetBold(TomBool(style & fsBold))) &&
                         SUCCEEDED(font->SetItalic(TomBool(style & fsItalic))) &&
                         SUCCEEDED(font->SetUnderline(TomBool(style & fsUnderline))) &&

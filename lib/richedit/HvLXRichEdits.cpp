@@ -66,11 +66,11 @@ THvCustomRichEditLX::~THvCustomRichEditLX() { DestroyHandle(); }
 // What Wine 8's Msftedit.dll does with these (checked before relying on them): it accepts
 // EM_AUTOURLDETECT and marks "http://..." and "www..." runs with CFE_LINK itself; it keeps a
 // CFE_LINK set through EM_SETCHARFORMAT; it sends EN_LINK for mouse moves, button presses and
-// releases over a link once ENM_LINK is in the event mask; EM_SETZOOM, EM_CHARFROMPOS and
-// EM_POSFROMCHAR work. What it does not do: send EN_LINK for WM_SETCURSOR (so the hand cursor
-// is set here when the mouse-move report comes); detect a bare e-mail address or a share path
-// (the hot-spot patterns find those); show HYPERLINK fields of rich text at all (it drops them,
-// display text included), so a link whose text hides another target cannot come from there.
+// releases (and cursor requests) over a link once ENM_LINK is in the event mask; EM_SETZOOM,
+// EM_CHARFROMPOS and EM_POSFROMCHAR work. What it does not do: detect a bare e-mail address or
+// a share path (the hot-spot patterns find those); show HYPERLINK fields of rich text at all
+// (it drops them, display text included), so a link whose text hides another target cannot
+// come from there.
 void THvCustomRichEditLX::InitializeHandle() {
   _THvCustomRichEdit::InitializeHandle();
   if (FVarBlock.AutoUrlDetect) {

@@ -81,6 +81,8 @@ void CALLBACK MessageBoxDismisser::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 void MovePointerTo(POINT target) {
+  // Each step waits for the pointer to arrive: a move sent before the last one has landed may
+  // be taken for no move at all, and the pointer stays behind in the corner.
   for (const POINT& at : {POINT{0, 0}, target}) {
     INPUT input{};
     input.type = INPUT_MOUSE;
@@ -88,15 +90,13 @@ void MovePointerTo(POINT target) {
     input.mi.dy = at.y * 65536 / GetSystemMetrics(SM_CYSCREEN);
     input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(1, &input, sizeof input);
+    POINT now{};
+    for (int i = 0; i < 100 && GetCursorPos(&now) && (std::abs(now.x - at.x) > 1 || std::abs(now.y - at.y) > 1); ++i) {
+      Sleep(10);
+      Pump();
+    }
     Pump();
   }
-  POINT now{};
-  for (int i = 0; i < 100 && GetCursorPos(&now) && (std::abs(now.x - target.x) > 1 || std::abs(now.y - target.y) > 1);
-       ++i) {
-    Sleep(10);
-    Pump();
-  }
-  Pump();
 }
 
 void ClickLeftButton() {
@@ -105,10 +105,16 @@ void ClickLeftButton() {
   inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   SendInput(2, inputs, sizeof inputs[0]);
-  for (int i = 0; i < 5; ++i) {
+  // Until the presses have come and gone (a busy machine delivers them late), at most a second.
+  bool arrived = false;
+  for (int i = 0; i < 100; ++i) {
+    const bool queued = HIWORD(GetQueueStatus(QS_MOUSEBUTTON)) != 0;
+    arrived = arrived || queued;
+    if (arrived && !queued) break;
     Sleep(10);
     Pump();
   }
+  Pump();
 }
 
 HeldKeys::HeldKeys(std::initializer_list<int> keys) {

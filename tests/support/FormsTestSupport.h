@@ -45,7 +45,9 @@ class MessageBoxDismisser {
 // cursor) to the screen point `target`, coming from the screen's corner so that it really
 // moves, and handles what that brings until the pointer has arrived.
 void MovePointerTo(POINT target);
-// Presses and releases the left button where the pointer is, as input, handling what it brings.
+// Presses and releases the left button where the pointer is, as input, handling what it brings
+// (a modal box it opens, until that closes). Two clicks at one spot in quick succession make a
+// double click: click elsewhere, or wait, for two single ones.
 void ClickLeftButton();
 
 // The screen's pixels per inch, which layouts scale to, for the life of the object.
