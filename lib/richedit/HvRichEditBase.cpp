@@ -3,6 +3,7 @@
 #include <richedit.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include "HvControlRecreate.h"
 #include "HvForms.h"
@@ -66,8 +67,9 @@ void _THvCustomRichEdit::ApplyFont() {
   lf.lfWeight = FW_NORMAL;
   lf.lfCharSet = DEFAULT_CHARSET;
   wcsncpy(lf.lfFaceName, spec.Name.c_str(), LF_FACESIZE - 1);
-  FFont.reset(CreateFontIndirectW(&lf));
-  SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FFont.get()), FALSE);
+  TUniqueFont font(CreateFontIndirectW(&lf));
+  SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+  FFont = std::move(font);  // the one the control used before goes only now
 }
 
 void _THvCustomRichEdit::ChangeScale(int multiplier, int divisor) {

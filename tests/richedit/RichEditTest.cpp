@@ -49,10 +49,16 @@ class RichEditTest : public EventLogFolderTest {
     FForm->SetCaption(L"Rich edit with links");
     FForm->SetClientSize96(520, 200);
     Edit = FForm->Add<THvRichEditLX>(L"Edit", {8, 8, 504, 184});
+    // The question box belongs to the main form, which gets the activation back when it
+    // closes, as in a program; an ownerless box left no window active for the next click.
+    Application().SetMainForm(FForm.get());
     FForm->Show();
     hvtest::Pump();
   }
-  void TearDown() override { FForm.reset(); }
+  void TearDown() override {
+    Application().SetMainForm(nullptr);
+    FForm.reset();
+  }
 
   // A screen point on the character at `position`, where a user would point at it.
   POINT PointOn(int position) const {

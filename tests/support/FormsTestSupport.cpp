@@ -105,12 +105,14 @@ void ClickLeftButton() {
   inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   SendInput(2, inputs, sizeof inputs[0]);
-  // Until the presses have come and gone (a busy machine delivers them late), at most a second.
+  // Until the press and the release have come and gone (a busy machine delivers them late,
+  // and one at a time), at most a second. The button counts as down from the moment the
+  // press is handled until the release is.
   bool arrived = false;
   for (int i = 0; i < 100; ++i) {
     const bool queued = HIWORD(GetQueueStatus(QS_MOUSEBUTTON)) != 0;
-    arrived = arrived || queued;
-    if (arrived && !queued) break;
+    arrived = arrived || queued || GetKeyState(VK_LBUTTON) < 0;
+    if (arrived && !queued && GetKeyState(VK_LBUTTON) >= 0) break;
     Sleep(10);
     Pump();
   }
