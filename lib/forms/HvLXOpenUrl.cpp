@@ -12,11 +12,14 @@ const wchar_t kConnectWarning[] =
     L"This action will cause your Web browser to connect to the Internet.\r\nDo you want to proceed?";
 }
 
-void OpenUrlConfirmed(const std::wstring& url, TUrlOpener opener, void* param) {
+void OpenUrlConfirmed(const std::wstring& url, TUrlOpener opener, void* param, const std::wstring& caution) {
   TForm* main = Application().MainForm();
   HWND owner = main && main->HandleAllocated() ? main->Handle() : nullptr;
-  int answer = MessageBoxW(owner, kConnectWarning, Application().Title().c_str(),
-                           MB_YESNOCANCEL | MB_ICONQUESTION | MB_TASKMODAL);
+  std::wstring question = caution.empty() ? std::wstring() : caution + L"\r\n\r\n";
+  question += std::wstring(kConnectWarning) + L"\r\n\r\n" + url;
+  const UINT icon = caution.empty() ? MB_ICONQUESTION : MB_ICONWARNING | MB_DEFBUTTON2;
+  int answer =
+      MessageBoxW(owner, question.c_str(), Application().Title().c_str(), MB_YESNOCANCEL | icon | MB_TASKMODAL);
   if (answer != IDYES) throw EAbort(L"Operation aborted");
   if (opener) {
     opener(url, param);

@@ -157,29 +157,11 @@ TEST(FormLXActivate, AWindowLargerThanTheWorkAreaIsCutToItAtFirstActivation) {
   }
 }
 
-// Moves the mouse the way a user does (as input, so the window under it is asked for its
-// cursor) to the middle of `window`, coming from the screen's corner so that it really moves,
-// and handles what that brings until the pointer has arrived.
+// Moves the mouse the way a user does to the middle of `window`.
 void MoveMouseOver(HWND window) {
   RECT r;
   GetWindowRect(window, &r);
-  const POINT target{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  for (const POINT& at : {POINT{0, 0}, target}) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = at.x * 65536 / GetSystemMetrics(SM_CXSCREEN);
-    input.mi.dy = at.y * 65536 / GetSystemMetrics(SM_CYSCREEN);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof input);
-    hvtest::Pump();
-  }
-  POINT now{};
-  for (int i = 0; i < 100 && GetCursorPos(&now) && (std::abs(now.x - target.x) > 1 || std::abs(now.y - target.y) > 1);
-       ++i) {
-    Sleep(10);
-    hvtest::Pump();
-  }
-  hvtest::Pump();
+  hvtest::MovePointerTo({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
 }
 
 // Runs before the taskbar tests: once the main-window close test has run, Wine delivers

@@ -17,14 +17,7 @@ using namespace hv;
 
 namespace {
 
-class ScopedPixelsPerInch {
- public:
-  explicit ScopedPixelsPerInch(int ppi) : FSaved(Screen().PixelsPerInch()) { Screen().SetPixelsPerInch(ppi); }
-  ~ScopedPixelsPerInch() { Screen().SetPixelsPerInch(FSaved); }
-
- private:
-  int FSaved;
-};
+using hvtest::ScopedPixelsPerInch;
 
 RECT ClientRectOf(TWinControl* c) { return c->BoundsRect(); }
 

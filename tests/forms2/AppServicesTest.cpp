@@ -233,7 +233,8 @@ TEST(AppServices, DecliningTheLinkConfirmationOpensNothingAndAbortsSilently) {
   for (int answer : {IDNO, IDCANCEL}) {
     hvtest::MessageBoxDismisser boxes(L"App Services Test", answer);
     EXPECT_THROW(OpenUrlConfirmed(L"https://example.invalid/", opener, &param), EAbort) << answer;
-    EXPECT_EQ(boxes.Texts.size(), 1u);
+    ASSERT_EQ(boxes.Texts.size(), 1u);
+    EXPECT_NE(boxes.Texts[0].find(L"\r\n\r\nhttps://example.invalid/"), std::wstring::npos) << "the link is named";
   }
   EXPECT_EQ(opened, 0);
   hvtest::MessageBoxDismisser boxes(L"App Services Test", IDYES);

@@ -80,6 +80,45 @@ void CALLBACK MessageBoxDismisser::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
   SendMessageW(box, WM_COMMAND, gDismisser->FAnswer, 0);
 }
 
+void MovePointerTo(POINT target) {
+  // Each step waits for the pointer to arrive: a move sent before the last one has landed may
+  // be taken for no move at all, and the pointer stays behind in the corner.
+  for (const POINT& at : {POINT{0, 0}, target}) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = at.x * 65536 / GetSystemMetrics(SM_CXSCREEN);
+    input.mi.dy = at.y * 65536 / GetSystemMetrics(SM_CYSCREEN);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+    POINT now{};
+    for (int i = 0; i < 100 && GetCursorPos(&now) && (std::abs(now.x - at.x) > 1 || std::abs(now.y - at.y) > 1); ++i) {
+      Sleep(10);
+      Pump();
+    }
+    Pump();
+  }
+}
+
+void ClickLeftButton() {
+  INPUT inputs[2] = {};
+  inputs[0].type = inputs[1].type = INPUT_MOUSE;
+  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, inputs, sizeof inputs[0]);
+  // Until the press and the release have come and gone (a busy machine delivers them late,
+  // and one at a time), at most a second. The button counts as down from the moment the
+  // press is handled until the release is.
+  bool arrived = false;
+  for (int i = 0; i < 100; ++i) {
+    const bool queued = HIWORD(GetQueueStatus(QS_MOUSEBUTTON)) != 0;
+    arrived = arrived || queued || GetKeyState(VK_LBUTTON) < 0;
+    if (arrived && !queued && GetKeyState(VK_LBUTTON) >= 0) break;
+    Sleep(10);
+    Pump();
+  }
+  Pump();
+}
+
 HeldKeys::HeldKeys(std::initializer_list<int> keys) {
   GetKeyboardState(FSaved);
   BYTE state[256] = {};

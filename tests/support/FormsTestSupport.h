@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "HvApplication.h"
+#include "HvScreen.h"
 #include "HvWindows.h"
 
 namespace hvtest {
@@ -38,6 +39,25 @@ class MessageBoxDismisser {
   std::wstring FCaption;
   int FAnswer;
   UINT_PTR FTimer;
+};
+
+// Moves the mouse the way a user does (as input, so the window under it is asked for its
+// cursor) to the screen point `target`, coming from the screen's corner so that it really
+// moves, and handles what that brings until the pointer has arrived.
+void MovePointerTo(POINT target);
+// Presses and releases the left button where the pointer is, as input, handling what it brings
+// (a modal box it opens, until that closes). Two clicks at one spot in quick succession make a
+// double click: click elsewhere, or wait, for two single ones.
+void ClickLeftButton();
+
+// The screen's pixels per inch, which layouts scale to, for the life of the object.
+class ScopedPixelsPerInch {
+ public:
+  explicit ScopedPixelsPerInch(int ppi) : FSaved(hv::Screen().PixelsPerInch()) { hv::Screen().SetPixelsPerInch(ppi); }
+  ~ScopedPixelsPerInch() { hv::Screen().SetPixelsPerInch(FSaved); }
+
+ private:
+  int FSaved;
 };
 
 // Sets the thread's keyboard state so that exactly the given keys count as held down.
