@@ -47,6 +47,13 @@ void CALLBACK DelayedInitWinInet(HWND, UINT, UINT_PTR, DWORD) {
   }
 }
 
+// A module unloaded before its timer fired must not leave the timer pointing into it.
+struct TDelayedInitTimerOwner {
+  ~TDelayedInitTimerOwner() {
+    if (UINT_PTR timer = gDelayedInitTimer.exchange(0)) KillTimer(nullptr, timer);
+  }
+} gDelayedInitTimerOwner;
+
 }  // namespace
 
 void TWinInetUtils::SetCustomMaxConnectionsPerServer(int value) {
