@@ -5,11 +5,11 @@
 
 namespace hv {
 
-// Opens a link after the user agreed to go online (every link counts as going online for
-// now). The question names the link, so the user sees what opens before agreeing; a
-// `caution` goes before it, and then No is the default answer. Any answer but Yes raises
-// EAbort. `opener`, when given, opens the link instead of the shell (ShellOpenLX, whose
-// failures are EShellOpenError).
+// Opens a link; a link that uses the network (UrlUsesNetwork) only after the user agreed to go
+// online, and a link with a `caution` only after the user read it and agreed (No is then the
+// default answer). The question names the link, so the user sees what opens before agreeing.
+// Any answer but Yes raises EAbort. `opener`, when given, opens the link instead of the shell
+// (ShellOpenLX, whose failures are EShellOpenError).
 using TUrlOpener = void (*)(const std::wstring& url, void* param);
 void OpenUrlConfirmed(const std::wstring& url, TUrlOpener opener = nullptr, void* param = nullptr,
                       const std::wstring& caution = {});
