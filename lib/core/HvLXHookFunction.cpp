@@ -99,7 +99,7 @@ void* AllocateRelay(std::uint8_t* code, void* replacement) {
 
 }  // namespace
 
-bool HookFunctionAllowed() { return InsideTheProgram(); }
+bool LibraryIsInsideTheProgram() { return InsideTheProgram(); }
 
 TFunctionHook HookFunction(void* target, void* replacement) {
   if (!InsideTheProgram())

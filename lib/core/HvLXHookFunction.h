@@ -16,9 +16,9 @@ struct TFunctionHook {
   void* Relay = nullptr;                      // the absolute jump a far replacement is reached through
 };
 
-// Whether HookFunction may patch code here: only in the program itself, not in a separately
-// loaded module.
-bool HookFunctionAllowed();
+// Whether this code runs as part of the program itself, not inside a separately loaded module
+// (where HookFunction refuses and start-up work must wait for the module's loading to end).
+bool LibraryIsInsideTheProgram();
 
 // Makes every call of `target` run `replacement` instead, by a 5-byte relative jump written
 // over the target's first bytes. A replacement more than 2 GiB away (only in the 64-bit build)

@@ -1,9 +1,11 @@
-// What the internet layer sets up in every program that links it, before main runs: the
-// WinHTTP proxy replacement and, under Wine, the clearing of the URL cache at exit.
+// What the internet layer sets up in every program that links it, before main runs: WinInet's
+// time-outs and connections per server, the WinHTTP proxy replacement and, under Wine, the
+// clearing of the URL cache at exit.
 #include "HvLXExitCleanup.h"
 #include "HvLXHost.h"
 #include "HvLXUrlCache.h"
 #include "HvLXWinHttpProxy.h"
+#include "HvLXWinInetUtils.h"
 
 namespace hv {
 namespace {
@@ -17,6 +19,7 @@ void ClearUrlCacheUnderWine() {
 }
 
 bool StartInternetLayer() {
+  ScheduleInitWinInet();
   InstallWinHttpProxyReplacement();
   AddExitCleanup(kExitOrderUrlCache, &ClearUrlCacheUnderWine);
   return true;

@@ -71,7 +71,7 @@ BOOL WINAPI ReplacementGetIEProxyConfig(WINHTTP_CURRENT_USER_IE_PROXY_CONFIG* co
 }  // namespace
 
 void InstallWinHttpProxyReplacement() {
-  if (gInstalled || !HookFunctionAllowed()) return;
+  if (gInstalled || !LibraryIsInsideTheProgram()) return;
   HMODULE winHttp = LoadLibraryExW(L"winhttp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!winHttp) return;
   auto original = reinterpret_cast<TGetIEProxyConfig>(
