@@ -8,6 +8,7 @@
 #include "HvLXHost.h"
 #include "HvLXHostProxy.h"
 #include "HvLXInternetSettings.h"
+#include "HvLXProcessProxy.h"
 #include "HvLXProxyCredentials.h"
 #include "HvLXRegistry.h"
 
@@ -31,7 +32,21 @@ struct TInternetProxyInfoA {
   const char* ProxyBypass;
 };
 
+void GiveWinInetTheProcessProxy(const TProcessProxy& proxy) {
+  TInternetProxyInfoA info{proxy.AccessType, proxy.AccessType == INTERNET_OPEN_TYPE_PROXY ? proxy.Proxy.c_str() : nullptr,
+                           proxy.Bypass.empty() ? nullptr : proxy.Bypass.c_str()};
+  InternetSetOptionA(nullptr, INTERNET_OPTION_PROXY, &info, sizeof(info));
+}
+
+TProcessProxySetter gProcessProxySetter = &GiveWinInetTheProcessProxy;
+
 }  // namespace
+
+ScopedProcessProxySetter::ScopedProcessProxySetter(TProcessProxySetter setter) : FSaved(gProcessProxySetter) {
+  gProcessProxySetter = setter;
+}
+
+ScopedProcessProxySetter::~ScopedProcessProxySetter() { gProcessProxySetter = FSaved; }
 
 void ApplyProxySettings() {
   const TAdvancedInternetSettings settings = GetAdvancedInternetSettings();
@@ -42,23 +57,20 @@ void ApplyProxySettings() {
     RegWriteStringLX(HKEY_CURRENT_USER, kInternetSettingsKey, L"ProxyServer", proxy);
   }
 
-  DWORD accessType = INTERNET_OPEN_TYPE_DIRECT;
-  std::string proxyList, bypassList;
+  TProcessProxy process;
   if (!settings.Proxy_UseIE_AutoDetect) {
     if (!settings.Proxy_Server.empty()) {
-      accessType = INTERNET_OPEN_TYPE_PROXY;
-      proxyList = TEncoding::ANSI()->GetBytes(settings.Proxy_Server);
+      process.AccessType = INTERNET_OPEN_TYPE_PROXY;
+      process.Proxy = TEncoding::ANSI()->GetBytes(settings.Proxy_Server);
     }
   } else if (RegReadIntegerDefLX(HKEY_CURRENT_USER, kInternetSettingsKey, L"ProxyEnable", 0) != 0) {
-    accessType = INTERNET_OPEN_TYPE_PROXY;
-    proxyList = WinInetList(RegReadStringDefLX(HKEY_CURRENT_USER, kInternetSettingsKey, L"ProxyServer", L""));
-    bypassList = WinInetList(RegReadStringDefLX(HKEY_CURRENT_USER, kInternetSettingsKey, L"ProxyOverride", L""));
+    process.AccessType = INTERNET_OPEN_TYPE_PROXY;
+    process.Proxy = WinInetList(RegReadStringDefLX(HKEY_CURRENT_USER, kInternetSettingsKey, L"ProxyServer", L""));
+    process.Bypass = WinInetList(RegReadStringDefLX(HKEY_CURRENT_USER, kInternetSettingsKey, L"ProxyOverride", L""));
   }
   // Wine's WinInet already follows the values written above.
   if (UseWineTricks(L"unknown")) return;
-  TInternetProxyInfoA info{accessType, accessType == INTERNET_OPEN_TYPE_PROXY ? proxyList.c_str() : nullptr,
-                           bypassList.empty() ? nullptr : bypassList.c_str()};
-  InternetSetOptionA(nullptr, INTERNET_OPTION_PROXY, &info, sizeof(info));
+  gProcessProxySetter(process);
 }
 
 TProxyCredentials GetEffectiveProxyCredentials() {
