@@ -4,6 +4,7 @@
 
 #include "HvApplication.h"
 #include "HvExceptions.h"
+#include "HvLXInternetSettings.h"
 #include "HvLXShellOpen.h"
 
 namespace hv {
@@ -13,11 +14,13 @@ const wchar_t kConnectWarning[] =
 }
 
 void OpenUrlConfirmed(const std::wstring& url, TUrlOpener opener, void* param) {
-  TForm* main = Application().MainForm();
-  HWND owner = main && main->HandleAllocated() ? main->Handle() : nullptr;
-  int answer = MessageBoxW(owner, kConnectWarning, Application().Title().c_str(),
-                           MB_YESNOCANCEL | MB_ICONQUESTION | MB_TASKMODAL);
-  if (answer != IDYES) throw EAbort(L"Operation aborted");
+  if (UrlUsesNetwork(url)) {
+    TForm* main = Application().MainForm();
+    HWND owner = main && main->HandleAllocated() ? main->Handle() : nullptr;
+    int answer = MessageBoxW(owner, kConnectWarning, Application().Title().c_str(),
+                             MB_YESNOCANCEL | MB_ICONQUESTION | MB_TASKMODAL);
+    if (answer != IDYES) throw EAbort(L"Operation aborted");
+  }
   if (opener) {
     opener(url, param);
     return;

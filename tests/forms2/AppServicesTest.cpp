@@ -242,6 +242,16 @@ TEST(AppServices, DecliningTheLinkConfirmationOpensNothingAndAbortsSilently) {
   EXPECT_EQ(openedUrl, L"https://example.invalid/#param");
 }
 
+TEST(AppServices, ALinkThatNeedsNoNetworkOpensWithoutAsking) {
+  Application().SetTitle(L"App Services Test");
+  static int opened;
+  opened = 0;
+  hvtest::MessageBoxDismisser boxes(L"App Services Test", IDNO);
+  OpenUrlConfirmed(L"file:///C:/windows/win.ini", [](const std::wstring&, void*) { ++opened; }, nullptr);
+  EXPECT_EQ(opened, 1);
+  EXPECT_TRUE(boxes.Texts.empty());
+}
+
 TEST(AppServices, ThemeServicesAreReplacedOnlyUnderWineWithOldCommonControls) {
   struct Case {
     bool wine;

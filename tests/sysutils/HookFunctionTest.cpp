@@ -88,6 +88,30 @@ TEST(HookFunction, ReachesAReplacementAnywhere) {
   VirtualFree(page, 0, MEM_RELEASE);
 }
 
+// A short routine right before another: the far replacement is reached through a relay, so the
+// hook writes 5 bytes and the next routine stays whole.
+TEST(HookFunction, AFarReplacementCostsTheTargetOnlyFiveBytes) {
+  std::uint8_t* page = nullptr;
+  const auto image = reinterpret_cast<std::uintptr_t>(&Replacement);
+  const auto distance = static_cast<std::uintptr_t>(sizeof(void*) == 8 ? std::uint64_t(1) << 33 : 0);
+  for (std::uintptr_t hint : {image + distance, image - distance, std::uintptr_t(0)}) {
+    page = static_cast<std::uint8_t*>(
+        VirtualAlloc(reinterpret_cast<void*>(hint), 4096, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE));
+    if (page) break;
+  }
+  ASSERT_NE(page, nullptr);
+  const std::uint8_t routines[] = {0xB8, 7, 0, 0, 0, 0xC3,   // mov eax, 7; ret
+                                   0xB8, 9, 0, 0, 0, 0xC3};  // the next routine: mov eax, 9; ret
+  std::memcpy(page, routines, sizeof(routines));
+  hv::TFunctionHook hook = hv::HookFunction(page, reinterpret_cast<void*>(&Replacement));
+  EXPECT_EQ(hook.SavedCount, 5u);
+  EXPECT_EQ(CallThrough(page, 1), -99);
+  EXPECT_EQ(CallThrough(page + 6, 1), 9);
+  hv::UnhookFunction(hook);
+  EXPECT_EQ(std::memcmp(page, routines, sizeof(routines)), 0);
+  VirtualFree(page, 0, MEM_RELEASE);
+}
+
 TEST(HookFunction, RefusedInsideASeparatelyLoadedModule) {
   std::wstring dll = hvtest::ExeFolder() + L"\\hv_hook_fixture.dll";
   HMODULE module = LoadLibraryW(dll.c_str());

@@ -1,0 +1,2 @@
+# The Mac tests of this suite, on a host whose PATH starts with fake Mac tools.
+add_test(NAME internet_on_mac COMMAND bash ${dir}/on_mac.sh ${CMAKE_BINARY_DIR} $<TARGET_FILE:test_internet>)
