@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "DialogDriver.h"
@@ -189,6 +190,25 @@ TEST_F(InternetDialogs, ClearingTheSystemSettingsShowsTheRedNoteWithoutReopening
   EXPECT_EQ(Report(), L"abort");
   EXPECT_EQ(secondReport, L"abort");
   EXPECT_FALSE(UseIEProxySettings());
+}
+
+TEST_F(InternetDialogs, AWorkerThreadsReportIsAskedOnTheMainThreadWhileTheWorkerWaits) {
+  ScopedHostPins pins({.wine = false, .mac = false, .wineTricks = false});
+  std::wstring outcome;
+  DWORD dialogThread = 0;
+  {
+    DialogDriver driver([&](DialogDriver& d) {
+      std::thread worker([&] { outcome = Report(); });
+      if (HWND dlg = d.WaitWindow(kConnectionCaption)) {
+        dialogThread = GetWindowThreadProcessId(dlg, nullptr);
+        EXPECT_TRUE(outcome.empty()) << "the worker waits for the answer";
+        d.Key('T', {VK_MENU});
+      }
+      worker.join();
+    });
+  }
+  EXPECT_EQ(dialogThread, GetCurrentThreadId());
+  EXPECT_EQ(outcome, L"retry");
 }
 
 TEST_F(InternetDialogs, TheSettingsDialogTakesOverWhatTheKeyboardChangedAndOnlyOnOK) {
