@@ -54,10 +54,25 @@ bool THvLXKeyboardDialog::IsShortCut(const MSG& msg) {
   return THvFormLX::IsShortCut(msg);
 }
 
+void THvLXKeyboardDialog::Activate() {
+  THvFormLX::Activate();
+  // The window's own activation leaves the focus on the window, where keys do nothing.
+  if (GetFocus() == Handle())
+    if (HWND first = GetNextDlgTabItem(Handle(), nullptr, FALSE)) ::SetFocus(first);
+}
+
 LRESULT THvLXKeyboardDialog::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   // The dialog manager asks for the default button on Enter and sends IDCANCEL on Esc.
-  if (msg == DM_GETDEFID && FDefaultButton && FDefaultButton->HandleAllocated())
-    return MAKELRESULT(GetDlgCtrlID(FDefaultButton->Handle()), DC_HASDEFID);
+  // As in any dialog box, a focused push button takes the default's place meanwhile.
+  if (msg == DM_GETDEFID) {
+    HWND focus = GetFocus();
+    if (focus && GetParent(focus) == Handle() && IsButtonClass(focus)) {
+      LONG type = GetWindowLongW(focus, GWL_STYLE) & BS_TYPEMASK;
+      if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+    }
+    if (FDefaultButton && FDefaultButton->HandleAllocated())
+      return MAKELRESULT(GetDlgCtrlID(FDefaultButton->Handle()), DC_HASDEFID);
+  }
   if (msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL && !TWinControl::FromHandle(reinterpret_cast<HWND>(lParam))) {
     if (FCancelButton && Reachable(FCancelButton))
       SendMessageW(FCancelButton->Handle(), BM_CLICK, 0, 0);

@@ -29,6 +29,7 @@ class THvLXKeyboardDialog : public THvFormLX {
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  protected:
+  void Activate() override;
   // Brings a control the user asked for into view (its page, say) before it is reached.
   virtual void RevealControl(TWinControl* control) {}
 
