@@ -124,7 +124,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
   }
   HWND active = GetActiveWindow();
   TForm* form = active ? TForm::FromHandle(active) : nullptr;
-  if (form && msg.message == WM_KEYDOWN) {
+  if (form && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)) {
     bool consumed = false;
     try {
       consumed = form->IsShortCut(msg);

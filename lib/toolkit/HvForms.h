@@ -164,7 +164,7 @@ class TForm : public TComponent {
   std::function<void(TForm&, TCloseAction&)> OnClose;
   std::function<void(TForm&, bool&)> OnCloseQuery;
 
-  // Offered every key-down message before dispatch; true consumes it.
+  // Offered every key-down message (with Alt too) before dispatch; true consumes it.
   virtual bool IsShortCut(const MSG& msg) { return false; }
   // The message procedure of the native window.
   virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);

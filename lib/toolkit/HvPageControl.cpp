@@ -13,7 +13,7 @@ void TPageControl::InitializeHandle() { RebuildTabs(); }
 
 int TPageControl::AddPage(const std::wstring& caption) {
   FPages.push_back({caption, true});
-  if (FActive < 0) FActive = 0;
+  if (FActive < 0) SetActiveField(0);
   RebuildTabs();
   return PageCount() - 1;
 }
@@ -25,8 +25,14 @@ void TPageControl::SetTabVisible(int page, bool visible) {
 
 void TPageControl::SetActivePageIndex(int page) {
   if (page < -1 || page >= PageCount()) return;
-  FActive = page;
   if (HandleAllocated()) SendMessageW(Handle(), TCM_SETCURSEL, TabOfPage(page), 0);
+  SetActiveField(page);
+}
+
+void TPageControl::SetActiveField(int page) {
+  if (page == FActive) return;
+  FActive = page;
+  if (OnChange) OnChange(*this);
 }
 
 void TPageControl::SelectNextPage(bool forward) {
@@ -74,7 +80,7 @@ void TPageControl::RebuildTabs() {
 bool TPageControl::ParentNotify(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
   auto* header = reinterpret_cast<NMHDR*>(lParam);
   if (msg == WM_NOTIFY && header->code == TCN_SELCHANGE) {
-    FActive = PageOfTab(static_cast<int>(SendMessageW(Handle(), TCM_GETCURSEL, 0, 0)));
+    SetActiveField(PageOfTab(static_cast<int>(SendMessageW(Handle(), TCM_GETCURSEL, 0, 0))));
     result = 0;
     return true;
   }
@@ -92,7 +98,7 @@ LRESULT TPageControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (key == 0) return 0;
     LRESULT result = DefaultHandler(msg, key, lParam);
     // The tab control changes its selection on arrow keys by itself.
-    FActive = PageOfTab(static_cast<int>(SendMessageW(Handle(), TCM_GETCURSEL, 0, 0)));
+    SetActiveField(PageOfTab(static_cast<int>(SendMessageW(Handle(), TCM_GETCURSEL, 0, 0))));
     return result;
   }
   return DefaultHandler(msg, wParam, lParam);

@@ -26,6 +26,8 @@ class TPageControl : public TWinControl {
 
   // A key pressed on the tabs; setting the key to 0 keeps the control from handling it.
   std::function<void(TPageControl&, WORD& key)> OnKeyDown;
+  // The active page changed, by the user or by code.
+  std::function<void(TPageControl&)> OnChange;
 
  protected:
   void CreateParams(TControlParams& params) override;
@@ -43,6 +45,7 @@ class TPageControl : public TWinControl {
   void RebuildTabs();
   int TabOfPage(int page) const;
   int PageOfTab(int tab) const;
+  void SetActiveField(int page);
 
   std::vector<TPage> FPages;
   int FActive = -1;

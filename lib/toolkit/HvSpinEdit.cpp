@@ -16,13 +16,22 @@ void TSpinEdit::CreateParams(TControlParams& params) {
 
 void TSpinEdit::InitializeHandle() {
   TEdit::InitializeHandle();
+  // Created as the box is: hidden or disabled with it.
+  DWORD shown = GetWindowLongW(Handle(), GWL_STYLE) & (WS_VISIBLE | WS_DISABLED);
   FUpDown.reset(CreateWindowExW(0, UPDOWN_CLASSW, L"",
-                                WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
+                                WS_CHILD | shown | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
                                 0, 0, 0, 0, GetParent(Handle()), nullptr, GetModuleHandleW(nullptr), nullptr));
   if (!FUpDown) return;  // still a usable number box
   SendMessageW(FUpDown.get(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(Handle()), 0);
   SendMessageW(FUpDown.get(), UDM_SETRANGE32, FMin, FMax);
   SetValue(FValue);
+}
+
+LRESULT TSpinEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  // The arrows are a window of their own beside the box: they come and go with it.
+  if (FUpDown && msg == WM_SHOWWINDOW) ShowWindow(FUpDown.get(), wParam ? SW_SHOWNA : SW_HIDE);
+  if (FUpDown && msg == WM_ENABLE) EnableWindow(FUpDown.get(), static_cast<BOOL>(wParam));
+  return TEdit::WndProc(msg, wParam, lParam);
 }
 
 void TSpinEdit::SaveHandleState() {

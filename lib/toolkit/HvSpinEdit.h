@@ -23,6 +23,7 @@ class TSpinEdit : public TEdit {
   void CreateParams(TControlParams& params) override;
   void InitializeHandle() override;
   void SaveHandleState() override;
+  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   void DestroyUpDown();

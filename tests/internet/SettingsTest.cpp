@@ -67,6 +67,9 @@ TEST(InternetSettings, AStoredPasswordThatCannotBeReadIsEmpty) {
 }
 
 TEST(InternetSettings, DialogAndConnectionHooks) {
+  // Programs that link the dialogs have them installed at start; here the layer stands alone.
+  auto installedDialog = hv::SetAdvancedSettingsDialogHook(nullptr);
+  auto installedReport = hv::SetConnectionIssueReportHook(nullptr);
   EXPECT_FALSE(hv::ShowAdvancedInternetSettings());
   EXPECT_FALSE(hv::ReportConnectionIssue());
   static int flagsSeen;
@@ -80,7 +83,8 @@ TEST(InternetSettings, DialogAndConnectionHooks) {
   hv::SetAdvancedSettingsDialogHook(nullptr);
   hv::SetConnectionIssueReportHook([] { return true; });
   EXPECT_TRUE(hv::ReportConnectionIssue());
-  hv::SetConnectionIssueReportHook(nullptr);
+  hv::SetConnectionIssueReportHook(installedReport);
+  hv::SetAdvancedSettingsDialogHook(installedDialog);
 }
 
 TEST(InternetSettings, WhoseProxyIsUsed) {

@@ -1,0 +1,404 @@
+// The connection and network settings dialogs driven from a second thread with real key
+// presses while the main thread runs them, as the internet layer shows them: captions and
+// places of every control, the ways out, the settings taken over (or not) and the rules of
+// the pages, the OpenSSL list and the red note.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "DialogDriver.h"
+#include "FormsTestSupport.h"
+#include "HvExceptions.h"
+#include "HvLXHost.h"
+#include "HvLXInternetSettings.h"
+#include "HvLXPasswordEdit.h"
+#include "HvLXSafeInternet_AdvancedDlg.h"
+#include "HvLXSafeInternet_ConnectionDlg.h"
+#include "HvScreen.h"
+#include "HvTestRegistry.h"
+
+using namespace hv;
+using dlgtest::DialogDriver;
+
+namespace {
+
+const std::wstring kConnectionCaption = L"Connection to the Internet is Not Available";
+const std::wstring kSettingsCaption = L"Network Settings";
+
+// The settings and the settings key as they were, back after each test.
+class InternetDialogs : public testing::Test {
+ protected:
+  void SetUp() override { GetAdvancedInternetSettings(FSaved); }
+  void TearDown() override {
+    SetInternetSettingsKey(HKEY_CURRENT_USER, L"");
+    SetAdvancedInternetSettings(FSaved);
+    SetBrowserCacheHooks(nullptr, nullptr);
+  }
+
+  static TAdvancedInternetSettings Sample() {
+    TAdvancedInternetSettings s;
+    s.AutoPrime_Enable = true;
+    s.AutoPrime_MaxTrialCount = 3;
+    s.AutoPrime_URL = L"http://probe.example/start";
+    s.AutoPrime_PostDelay = 500;
+    s.AlwaysReport_InternetAsConnected = false;
+    s.Proxy_UseIE_AutoDetect = true;
+    s.Proxy_MacAdvanced_AutoDetect = true;
+    s.Proxy_Server = L"old.example:8080";
+    s.Proxy_Username = L"bob";
+    s.Proxy_Password = L"p\u00e4ss";
+    s.AllowIndy = true;
+    s.ForceIndy = false;
+    return s;
+  }
+
+  TAdvancedInternetSettings FSaved;
+};
+
+// The outcome of a report through the internet layer's hook, which the dialogs installed as
+// the program started: true, false, or "abort".
+std::wstring Report() {
+  try {
+    return ReportConnectionIssue() ? L"retry" : L"no";
+  } catch (const EAbort&) {
+    return L"abort";
+  }
+}
+
+RECT Scaled(const TBounds& b) {
+  return {ScaleForDpi(b.Left), ScaleForDpi(b.Top), ScaleForDpi(b.Left + b.Width), ScaleForDpi(b.Top + b.Height)};
+}
+
+void ExpectBounds(HWND control, const TBounds& designed, const std::wstring& what) {
+  RECT want = Scaled(designed), got = DialogDriver::ClientRect(control);
+  EXPECT_TRUE(EqualRect(&want, &got)) << std::string(what.begin(), what.end()) << ": " << got.left << "," << got.top
+                                      << "," << got.right - got.left << "," << got.bottom - got.top;
+}
+
+}  // namespace
+
+TEST_F(InternetDialogs, TheConnectionDialogShowsItsHostsTextsInPlaceAndTheKeysLeadOut) {
+  struct Case {
+    bool wine;
+    std::vector<std::pair<WORD, std::vector<WORD>>> keys;  // pressed after the checks
+    std::wstring outcome;
+  };
+  const Case cases[] = {
+      {false, {{VK_ESCAPE, {}}}, L"abort"},
+      {true, {{VK_RETURN, {}}}, L"retry"},            // the focus starts on Try Again
+      {false, {{VK_TAB, {}}, {VK_RETURN, {}}}, L"abort"},  // Cancel comes next
+      {true, {{'T', {VK_MENU}}}, L"retry"},
+      {false, {{VK_F4, {VK_MENU}}}, L"abort"},        // closing the window is a cancel
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "wine " << c.wine << ", keys " << c.keys.size() << " first " << c.keys[0].first);
+    ScopedHostPins pins({.wine = c.wine, .mac = false, .wineTricks = false});
+    TAdvancedInternetSettings s = Sample();
+    SetAdvancedInternetSettings(s);
+    const std::vector<std::pair<std::wstring, TBounds>> controls = {
+        {L"A connection to the Internet is not available at this time.", {61, 10, 369, 28}},
+        {L"Run Network Diagnostics...", {61, 44, 161, 25}},
+        {c.wine ? L"Verify that your network settings are correct."
+                : L"This application uses the same settings and components as Microsoft Internet Explorer.  If you "
+                  L"are having problems connecting this application to the Internet, first make sure that Microsoft "
+                  L"Internet Explorer is able to connect to the Internet.",
+         {61, 108, 369, 66}},
+        {L"Network Settings...", {61, 176, 161, 25}},
+        {c.wine ? L"Make sure that a personal firewall application is not blocking this application."
+                : L"If Microsoft Internet Explorer is able to connect to the Internet, make sure that a personal "
+                  L"firewall application is not blocking this application.  Some examples include: ZoneAlarm and "
+                  L"Norton Internet Security.",
+         {61, 258, 369, 57}},
+        {L"Try Again", {188, 334, 160, 25}},
+        {L"Cancel", {358, 334, 75, 25}},
+    };
+    DialogDriver driver([&](DialogDriver& d) {
+      HWND dlg = d.WaitWindow(kConnectionCaption);
+      if (!dlg) return;
+      RECT client;
+      GetClientRect(dlg, &client);
+      EXPECT_EQ(client.right, ScaleForDpi(457));
+      EXPECT_EQ(client.bottom, ScaleForDpi(376));
+      for (const auto& [caption, bounds] : controls) {
+        HWND h = DialogDriver::Control(dlg, caption);
+        ASSERT_TRUE(h) << std::string(caption.begin(), caption.end());
+        ExpectBounds(h, bounds, caption);
+      }
+      for (const wchar_t* bold : {L"Check Your Network Settings", L"Possible Personal Firewall Issue"})
+        EXPECT_TRUE(DialogDriver::Control(dlg, bold));
+      HWND note = DialogDriver::Control(dlg, c.wine ? L"Note:  You are not auto-detecting proxy settings."
+                                                    : L"Note:  You are not using proxy settings from Internet Explorer.");
+      ASSERT_TRUE(note);
+      EXPECT_FALSE(DialogDriver::Visible(note)) << "the system's settings are in use";
+      HWND diagnostics = DialogDriver::Control(dlg, L"Run Network Diagnostics...");
+      EXPECT_EQ(DialogDriver::Enabled(diagnostics), NetworkDiagnosticsAvailable());
+      // Tab order: Try Again, Cancel, Network Settings, then diagnostics where they can run.
+      HWND tryAgain = DialogDriver::Control(dlg, L"Try Again");
+      EXPECT_EQ(d.Focus(), tryAgain);
+      if (&c == &cases[0]) {
+        hvtest::SaveScreenshot(dlg, L"connection_dialog_windows");
+        std::vector<HWND> order;
+        for (int i = 0; i < 4; ++i) {
+          d.Key(VK_TAB);
+          order.push_back(d.Focus());
+        }
+        std::vector<HWND> want = {DialogDriver::Control(dlg, L"Cancel"), DialogDriver::Control(dlg, L"Network Settings..."),
+                                  DialogDriver::Enabled(diagnostics) ? diagnostics : tryAgain};
+        want.push_back(want.back() == tryAgain ? want[0] : tryAgain);
+        EXPECT_EQ(order, want);
+      }
+      if (&c == &cases[1]) hvtest::SaveScreenshot(dlg, L"connection_dialog_wine");
+      for (const auto& [vk, mods] : c.keys) d.Key(vk, mods);
+      EXPECT_TRUE(d.WaitGone(kConnectionCaption));
+    });
+    EXPECT_EQ(Report(), c.outcome);
+  }
+}
+
+TEST_F(InternetDialogs, ClearingTheSystemSettingsShowsTheRedNoteWithoutReopening) {
+  ScopedHostPins pins({.wine = false, .mac = false, .wineTricks = false});
+  TAdvancedInternetSettings s = Sample();
+  SetAdvancedInternetSettings(s);
+  std::wstring secondReport;
+  DialogDriver driver([&](DialogDriver& d) {
+    HWND dlg = d.WaitWindow(kConnectionCaption);
+    HWND note = DialogDriver::Control(dlg, L"Note:  You are not using proxy settings from Internet Explorer.");
+    ASSERT_TRUE(note);
+    EXPECT_FALSE(DialogDriver::Visible(note));
+    // A second report while the dialog is open, from another thread, ends silently.
+    secondReport = Report();
+    d.Key('N', {VK_MENU});
+    HWND settings = d.WaitWindow(kSettingsCaption);
+    ASSERT_TRUE(settings);
+    HWND useIE = DialogDriver::Control(settings, L"Use Settings from Internet Explorer");
+    EXPECT_TRUE(DialogDriver::Checked(useIE));
+    d.Key('U', {VK_MENU});
+    EXPECT_FALSE(DialogDriver::Checked(useIE));
+    d.Key(VK_RETURN);
+    EXPECT_TRUE(d.WaitGone(kSettingsCaption));
+    d.Settle();
+    EXPECT_TRUE(DialogDriver::Visible(note));
+    hvtest::SaveScreenshot(dlg, L"connection_dialog_red_note");
+    d.Key(VK_ESCAPE);
+    EXPECT_TRUE(d.WaitGone(kConnectionCaption));
+  });
+  EXPECT_EQ(Report(), L"abort");
+  EXPECT_EQ(secondReport, L"abort");
+  EXPECT_FALSE(UseIEProxySettings());
+}
+
+TEST_F(InternetDialogs, AWorkerThreadsReportIsAskedOnTheMainThreadWhileTheWorkerWaits) {
+  ScopedHostPins pins({.wine = false, .mac = false, .wineTricks = false});
+  std::wstring outcome;
+  DWORD dialogThread = 0;
+  {
+    DialogDriver driver([&](DialogDriver& d) {
+      std::thread worker([&] { outcome = Report(); });
+      if (HWND dlg = d.WaitWindow(kConnectionCaption)) {
+        dialogThread = GetWindowThreadProcessId(dlg, nullptr);
+        EXPECT_TRUE(outcome.empty()) << "the worker waits for the answer";
+        d.Key('T', {VK_MENU});
+      }
+      worker.join();
+    });
+  }
+  EXPECT_EQ(dialogThread, GetCurrentThreadId());
+  EXPECT_EQ(outcome, L"retry");
+}
+
+TEST_F(InternetDialogs, TheSettingsDialogTakesOverWhatTheKeyboardChangedAndOnlyOnOK) {
+  struct Case {
+    const char* name;
+    TAdvancedInternetSettings start;
+    std::function<void(DialogDriver&, HWND)> edit;
+    bool ok;
+    TAdvancedInternetSettings expected;
+  };
+  const TAdvancedInternetSettings start = Sample();
+  TAdvancedInternetSettings changed = start;
+  changed.Proxy_UseIE_AutoDetect = false;
+  changed.Proxy_Server = L"proxy.example:3128";
+  changed.Proxy_Username = L"alice";
+  changed.Proxy_Password = L"s3cr\u00e9t";
+  changed.ForceIndy = true;
+  changed.AutoPrime_Enable = false;
+  changed.AutoPrime_MaxTrialCount = 7;
+  changed.AutoPrime_URL = L"http://other.example/";
+  changed.AutoPrime_PostDelay = 450;
+  changed.AlwaysReport_InternetAsConnected = true;
+  auto editAll = [](DialogDriver& d, HWND dlg) {
+    HWND hint = DialogDriver::Control(dlg, L"(Use Settings from Internet Explorer)");
+    HWND server = DialogDriver::Control(dlg, L"old.example:8080");
+    ASSERT_TRUE(hint && server);
+    EXPECT_TRUE(DialogDriver::Visible(hint));
+    EXPECT_FALSE(DialogDriver::Enabled(server));
+    RECT hintRect = DialogDriver::ClientRect(hint), serverRect = DialogDriver::ClientRect(server);
+    EXPECT_TRUE(EqualRect(&hintRect, &serverRect)) << "over the manual proxy";
+    hvtest::SaveScreenshot(dlg, L"network_settings_dialog");
+    d.Key('U', {VK_MENU});
+    EXPECT_FALSE(DialogDriver::Visible(hint));
+    EXPECT_TRUE(DialogDriver::Enabled(server));
+    auto replace = [&d](WORD letter, const std::wstring& text) {
+      d.Key(letter, {VK_MENU});
+      d.Key('A', {VK_CONTROL});
+      d.Type(text);
+    };
+    replace('S', L"proxy.example:3128");
+    replace('N', L"alice");
+    replace('W', L"s3cr\u00e9t");
+    HWND password = d.Focus();
+    auto* edit = dynamic_cast<THvPasswordEdit*>(TWinControl::FromHandle(password));
+    ASSERT_TRUE(edit);
+    EXPECT_TRUE(GetWindowLongW(password, GWL_STYLE) & ES_PASSWORD);
+    EXPECT_EQ(edit->ContextMenuToShow(), nullptr) << "no menu offers to show the password";
+    d.Key('O', {VK_MENU});  // onto the TLS/SSL page
+    d.Type(L"a");           // typing search: "Always"
+    replace('X', L"7");     // onto the connection-detection page
+    replace('L', L"http://other.example/");
+    replace('D', L"450");
+    d.Key('A', {VK_MENU});
+    d.Key('F', {VK_MENU});  // preliminary attempts off: the boxes keep their values, disabled
+    EXPECT_FALSE(DialogDriver::Enabled(DialogDriver::Control(dlg, L"http://other.example/")));
+    hvtest::SaveScreenshot(dlg, L"network_settings_connection_detection");
+  };
+  auto none = [](DialogDriver&, HWND) {};
+  // The start values' numbers lie outside the boxes' ranges: shown clamped, kept as they were.
+  const TAdvancedInternetSettings defaults;
+  const Case cases[] = {
+      {"OK without changes", start, none, true, start},
+      {"OK without changes on the start values", defaults, none, true, defaults},
+      {"every value changed", start, editAll, true, changed},
+      {"changed, then Cancel", start, editAll, false, start},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScopedHostPins pins({.wine = false, .mac = false, .wineTricks = false});
+    hvtest::ScratchKey key;
+    SetAdvancedInternetSettings(c.start);
+    SetInternetSettingsKey(HKEY_CURRENT_USER, key.Path());
+    hvtest::HeldKeys shift({VK_SHIFT});  // all pages
+    DialogDriver driver([&](DialogDriver& d) {
+      HWND dlg = d.WaitWindow(kSettingsCaption);
+      d.Release(VK_SHIFT);
+      ASSERT_TRUE(dlg);
+      c.edit(d, dlg);
+      d.Key(c.ok ? VK_RETURN : VK_ESCAPE);
+      EXPECT_TRUE(d.WaitGone(kSettingsCaption));
+    });
+    EXPECT_EQ(ShowAdvancedInternetSettings(), c.ok) << "through the internet layer's hook";
+    EXPECT_TRUE(GetAdvancedInternetSettings() == c.expected);
+    EXPECT_EQ(GetAdvancedInternetSettings().Proxy_Password, c.expected.Proxy_Password);
+    EXPECT_EQ(GetAdvancedInternetSettings().AutoPrime_MaxTrialCount, c.expected.AutoPrime_MaxTrialCount);
+    EXPECT_EQ(key.HasValue(L"", L"Proxy_UseIE"), c.ok) << "taken over (and stored) only on OK";
+    SetInternetSettingsKey(HKEY_CURRENT_USER, L"");
+  }
+}
+
+TEST_F(InternetDialogs, PagesFollowTheFlagsShiftAndHostAndTheOpenSSLListItsRules) {
+  struct Case {
+    std::uint8_t flags;
+    bool shift, tricks, browserHooks;
+    bool allow, force;      // before
+    wchar_t choice;         // typed into the OpenSSL list, 0: no change
+    std::vector<std::wstring> tabs, items;
+    bool wantAllow, wantForce;
+  };
+  const std::vector<std::wstring> two = {L"Never (default)", L"Always"};
+  const std::vector<std::wstring> three = {L"Never", L"Only when a proxy is used or TLS 1.2 is required (default)",
+                                           L"Always"};
+  const Case cases[] = {
+      {3, false, false, false, true, false, 0, {L"Proxy"}, {}, true, false},
+      {1, true, false, false, true, false, L'a', {L"Proxy", L"TLS/SSL"}, two, true, true},
+      {3, true, false, true, false, false, L'a', {L"Proxy", L"TLS/SSL", L"Connection Detection", L"Web Browser"}, two,
+       false, true},
+      {3, true, false, false, true, true, L'n', {L"Proxy", L"TLS/SSL", L"Connection Detection"}, two, true, false},
+      {3, false, true, false, true, false, L'a', {L"Proxy", L"TLS/SSL"}, three, true, true},
+      {2, false, true, false, true, true, L'n', {L"TLS/SSL"}, three, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "flags " << int(c.flags) << " shift " << c.shift << " tricks " << c.tricks
+                                    << " choice " << char(c.choice));
+    ScopedHostPins pins({.wine = false, .mac = false, .wineTricks = c.tricks});
+    TAdvancedInternetSettings s = Sample();
+    s.AllowIndy = c.allow;
+    s.ForceIndy = c.force;
+    SetAdvancedInternetSettings(s);
+    if (c.browserHooks) SetBrowserCacheHooks([] { return true; }, [] {});
+    std::optional<hvtest::HeldKeys> shift;
+    if (c.shift) shift.emplace(std::initializer_list<int>{VK_SHIFT});
+    DialogDriver driver([&](DialogDriver& d) {
+      HWND dlg = d.WaitWindow(kSettingsCaption);
+      if (c.shift) d.Release(VK_SHIFT);
+      ASSERT_TRUE(dlg);
+      EXPECT_EQ(DialogDriver::Tabs(DialogDriver::ControlOfClass(dlg, L"SysTabControl32")), c.tabs);
+      if (!c.items.empty()) {
+        HWND combo = DialogDriver::ControlOfClass(dlg, L"ComboBox");
+        EXPECT_EQ(DialogDriver::ComboItems(combo), c.items);
+        if (c.choice) {
+          d.Key('O', {VK_MENU});
+          EXPECT_EQ(d.Focus(), combo);
+          d.Type(std::wstring(1, c.choice));
+        }
+      }
+      d.Key(VK_RETURN);
+      EXPECT_TRUE(d.WaitGone(kSettingsCaption));
+    });
+    EXPECT_TRUE(ShowAdvancedSettingsDialog(c.flags));
+    EXPECT_EQ(GetAdvancedInternetSettings().AllowIndy, c.wantAllow);
+    EXPECT_EQ(GetAdvancedInternetSettings().ForceIndy, c.wantForce);
+    SetBrowserCacheHooks(nullptr, nullptr);
+  }
+}
+
+TEST_F(InternetDialogs, TheSettingsDialogsControlsSitAtTheirPlacesOnThePages) {
+  ScopedHostPins pins({.wine = false, .mac = false, .wineTricks = false});
+  TAdvancedInternetSettings s = Sample();
+  s.Proxy_UseIE_AutoDetect = false;
+  SetAdvancedInternetSettings(s);
+  // Pages start 4 and 24 pixels into the page control at (8, 8).
+  auto page = [](TBounds b) { return TBounds{b.Left + 12, b.Top + 32, b.Width, b.Height}; };
+  DialogDriver driver([&](DialogDriver& d) {
+    HWND dlg = d.WaitWindow(kSettingsCaption);
+    ASSERT_TRUE(dlg);
+    RECT client;
+    GetClientRect(dlg, &client);
+    EXPECT_EQ(client.right, ScaleForDpi(403));
+    EXPECT_EQ(client.bottom, ScaleForDpi(291));
+    const std::vector<std::pair<std::wstring, TBounds>> placed = {
+        {L"Use Settings from Internet Explorer", page({40, 15, 337, 17})},
+        {L"old.example:8080", page({40, 81, 305, 21})},
+        {L"bob", page({40, 128, 305, 21})},
+        {L"Run Network Diagnostics...", {8, 257, 161, 25}},
+        {L"OK", {230, 257, 75, 25}},
+        {L"Cancel", {318, 257, 75, 25}},
+    };
+    for (const auto& [caption, bounds] : placed) {
+      HWND h = DialogDriver::Control(dlg, caption);
+      ASSERT_TRUE(h) << std::string(caption.begin(), caption.end());
+      ExpectBounds(h, bounds, caption);
+    }
+    for (const wchar_t* label : {L"Proxy Server (hostname:port)", L"Proxy Username", L"Proxy Password"})
+      EXPECT_TRUE(DialogDriver::Visible(DialogDriver::Control(dlg, label))) << label;
+    EXPECT_FALSE(DialogDriver::Visible(DialogDriver::Control(dlg, L"Detect proxy from Mac network settings (slower)")))
+        << "only on a Mac";
+    // Tab order from the first box down the page, then the buttons.
+    std::vector<std::wstring> order;
+    for (int i = 0; i < 7; ++i) {
+      order.push_back(DialogDriver::Text(d.Focus()));
+      d.Key(VK_TAB);
+    }
+    std::vector<std::wstring> want = {L"Use Settings from Internet Explorer", L"old.example:8080", L"bob", L"p\u00e4ss"};
+    if (NetworkDiagnosticsAvailable()) want.push_back(L"Run Network Diagnostics...");
+    want.insert(want.end(), {L"OK", L"Cancel", L""});  // the tabs last
+    want.resize(7);
+    EXPECT_EQ(order, want);
+    d.Key(VK_ESCAPE);
+    EXPECT_TRUE(d.WaitGone(kSettingsCaption));
+  });
+  EXPECT_FALSE(ShowAdvancedSettingsDialog(3));
+}
