@@ -60,13 +60,13 @@ void _THvCustomRichEdit::InitializeHandle() {
 }
 
 void _THvCustomRichEdit::ApplyFont() {
-  TFontSpec spec = Parent() ? Parent()->Font() : TFontSpec{};
-  if (!FontInstalled(spec.Name)) spec.Name = L"MS Sans Serif";
+  TFontSpec design = Parent() ? Parent()->Font() : TFontSpec{};
+  if (!FontInstalled(design.Name)) design.Name = L"MS Sans Serif";
   LOGFONTW lf{};
-  lf.lfHeight = spec.Height;  // as designed: the zoom scales it
+  lf.lfHeight = design.Height;  // as designed: the zoom scales it
   lf.lfWeight = FW_NORMAL;
   lf.lfCharSet = DEFAULT_CHARSET;
-  wcsncpy(lf.lfFaceName, spec.Name.c_str(), LF_FACESIZE - 1);
+  wcsncpy(lf.lfFaceName, design.Name.c_str(), LF_FACESIZE - 1);
   TUniqueFont font(CreateFontIndirectW(&lf));
   SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
   FFont = std::move(font);  // the one the control used before goes only now
