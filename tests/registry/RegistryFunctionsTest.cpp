@@ -335,11 +335,20 @@ TEST(RegistryFunctions, InstallerRegistrationsAreOpenedInThe64BitView) {
   // The same key reached from HKLM, and from a parent that is not shared (opened in the
   // program's view) by a relative path.
   EXPECT_EQ(RegReadStringLX(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\" + key, L"ProductName"), L"Product");
-  THvRegistryLX registry(HKEY_CLASSES_ROOT, KEY_READ);
-  registry.GotoKey(L"Installer", false);
-  ASSERT_TRUE(registry.OpenKey(L"Products\\00HV5C0DE0000000000000000000000A", false));
-  EXPECT_EQ(registry.ReadString(L"ProductName"), L"Product");
-  registry.CloseKey();
+  // A fresh prefix has no HKCR\Installer in the 32-bit view: the test makes one for the walk.
+  HKEY parent32 = nullptr;
+  DWORD disposition = 0;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L"Installer", 0, nullptr, 0, KEY_READ | KEY_WOW64_32KEY, nullptr,
+                            &parent32, &disposition),
+            ERROR_SUCCESS);
+  RegCloseKey(parent32);
+  {
+    THvRegistryLX registry(HKEY_CLASSES_ROOT, KEY_READ);
+    registry.GotoKey(L"Installer", false);
+    ASSERT_TRUE(registry.OpenKey(L"Products\\00HV5C0DE0000000000000000000000A", false));
+    EXPECT_EQ(registry.ReadString(L"ProductName"), L"Product");
+  }
+  if (disposition == REG_CREATED_NEW_KEY) RegDeleteKeyExW(HKEY_CLASSES_ROOT, L"Installer", KEY_WOW64_32KEY, 0);
 
   RegDeleteKeyLX(HKEY_CLASSES_ROOT, key);
   EXPECT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &opened), ERROR_FILE_NOT_FOUND);
