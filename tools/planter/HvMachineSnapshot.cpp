@@ -79,9 +79,14 @@ bool FolderExcluded(const std::wstring& path) {
     if (!t.empty() && t.back() == L'\\') t.pop_back();
     return t;
   }();
+  // WinInet's own cache, cookies and history: every program of the library loads WinInet at
+  // start, so any program's first run (another suite's, alongside) may make their files.
+  static const std::wstring inet = hv::IncludeTrailingBackslashLX(hv::GetLocalAppDataFolder()) + L"Microsoft\\Windows\\";
+  static const std::wstring inetCache = inet + L"INetCache", inetCookies = inet + L"INetCookies", inetHistory = inet + L"History";
   // Wine makes "My Documents" at the drive's root the first time any program asks the shell
   // for certain folders.
-  return Excluded(path, {userTemp, libraryData, windowsLibraryData, L"C:\\windows\\temp", L"C:\\My Documents"});
+  return Excluded(path, {userTemp, libraryData, windowsLibraryData, inetCache, inetCookies, inetHistory,
+                         L"C:\\windows\\temp", L"C:\\My Documents"});
 }
 
 void AddFolder(MachineSnapshot& snapshot, const std::wstring& folder) {
