@@ -2,6 +2,7 @@
 #include "HvApplication.h"
 #include "HvCommandDispatch.h"
 #include "HvLXCancelableFrm.h"
+#include "HvLXDelayLoad.h"
 #include "HvLXExitCleanup.h"
 #include "HvLXForms.h"
 #include "HvLXHostScripts.h"
@@ -12,11 +13,17 @@
 namespace {
 
 // The program runs elevated: a DLL planted beside it must never be loaded in place of a
-// system one. Set before any other static initialisation can load a library.
+// system one. Set before any other static initialisation can load a library. Windows 7 has
+// the restricted search only with its loader update; without it the DLLs the program loads
+// itself come from the system folder by their full path (lib/core/HvLXDelayLoad.cpp).
+using TSetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
 struct HardenDllSearch {
   HardenDllSearch() {
-    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (auto restrict = reinterpret_cast<TSetDefaultDllDirectories>(
+            reinterpret_cast<void*>(hv::FindDelayedLX(L"kernel32.dll", "SetDefaultDllDirectories"))))
+      restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
     SetDllDirectoryW(L"");
+    hv::RestrictDelayLoadsToSystemFolder();
   }
 } gHardenDllSearch __attribute__((init_priority(101)));
 

@@ -17,6 +17,11 @@ launcher=()
 # Worktrees of the same project share compiled objects through ccache when paths are relative.
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}"
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache); fi
+# The same sources give the same program: its time stamp is the last commit's, not the build's
+# (the linker and objcopy take it from here).
+if [ -z "${SOURCE_DATE_EPOCH:-}" ] && epoch=$(git -C "$root" log -1 --format=%ct 2>/dev/null); then
+  export SOURCE_DATE_EPOCH="$epoch"
+fi
 cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
 targets=()
 for t in "$@"; do targets+=(--target "$t"); done

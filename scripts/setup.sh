@@ -18,7 +18,7 @@ fi
 for p in cmake make g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest \
          wine wine32:i386 wine64 fonts-wine xvfb x11-utils imagemagick xdotool ccache wixl \
-         tinyproxy; do
+         tinyproxy python3 qemu-user; do
   have "$p" || need+=("$p")
 done
 

@@ -1,20 +1,54 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test under Wine (with a private X display for the windows).
-# The 32-bit product is built and its imports checked on every machine; the suites run in the
-# build this machine's Wine can start (see wine-arch.sh), and in CI warnings fail the build.
+# The 32-bit product is built and its imports checked on every machine. Where this machine runs
+# 32-bit code, every suite runs against the 32-bit build. Where it cannot (see wine-arch.sh),
+# every suite runs against the 64-bit twin, and beside it the suites labelled "emulated" (the
+# program's own end-to-end scripts and the suites whose code differs between the builds) run
+# against the 32-bit build under user-mode emulation; in CI warnings fail the build.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+start=$SECONDS
+# First the set-up: the choice of build starts Wine's 32-bit loader, which it installs.
+bash "$root/scripts/setup.sh"
 source "$root/scripts/wine-arch.sh"
 echo "test.sh: running the ${HV_ARCH}-bit build: $HV_ARCH_REASON"
-start=$SECONDS
 hv_build_for_machine "$root"
 echo "test.sh: built in $((SECONDS - start)) s"
-source "$root/scripts/wine-env.sh"
 source "$root/scripts/xvfb.sh"
 hv_display_ready
+
+# The 32-bit program under emulation, in the 32-bit build's own prefix, alongside the twin's
+# suites; its output is shown when the twin's suites are done.
+emulated_status=0 emulated_pid=
+if [ "$HV_ARCH" = 64 ]; then
+  emulated_log="$root/build/emulated-tests.log"
+  (
+    set -e
+    export HV_BUILD="$root/build"
+    source "$root/scripts/wine-env.sh"
+    hv_wine_ready
+    echo "test.sh: the 32-bit program under emulation (qemu-i386), tools of the 64-bit twin"
+    cd "$HV_BUILD"
+    status=0
+    ctest -L emulated --output-on-failure -j1 --timeout 3000 || status=$?
+    wineserver -k >/dev/null 2>&1 </dev/null || echo "test.sh: the emulated run's Wine server had already stopped"
+    exit $status
+  ) >"$emulated_log" 2>&1 &
+  emulated_pid=$!
+fi
+
+source "$root/scripts/wine-env.sh"
 hv_wine_ready
 status=0
 (cd "$HV_BUILD" && ctest --output-on-failure -j"$(nproc)" --timeout 900) || status=$?
 wineserver -k >/dev/null 2>&1 </dev/null || echo "test.sh: the Wine server had already stopped"
+echo "test.sh: the ${HV_ARCH}-bit suites finished in $((SECONDS - start)) s with exit code $status"
+
+if [ -n "$emulated_pid" ]; then
+  wait "$emulated_pid" || emulated_status=$?
+  cat "$emulated_log"
+  echo "test.sh: the 32-bit program's suites under emulation ended with exit code $emulated_status"
+  [ "$status" != 0 ] || status=$emulated_status
+fi
 echo "test.sh: finished in $((SECONDS - start)) s with exit code $status"
 exit $status

@@ -16,15 +16,27 @@ export XDG_CACHE_HOME="$HOME/.cache"
 export TMPDIR="$HV_BUILD/tmp"
 # Debian's wine wrapper takes the 32-bit loader whenever wine32 is installed, and that loader
 # cannot start where the kernel refuses 32-bit code: there every Wine run, also the one that
-# Wine starts for itself, goes through the 64-bit loader.
+# Wine starts for itself, goes through the 64-bit loader, and the 32-bit programs of the
+# 32-bit build run under emulation (wine-emulation.sh).
 # HV_WINE is the command that starts a program; scripts call `wine`, which runs it.
+# HV_TOOLS holds the helper programs the end-to-end scripts drive the program with: under
+# emulation those of the 64-bit twin where it is built, which do the same in a fraction of the time.
 HV_WINE=wine
+HV_TOOLS="$HV_BUILD/tools"
+HV_EMULATED=0
 if [ "$HV_ARCH" = 64 ]; then
   export WINELOADER="$HV_WINE64_LOADER"
+  if [ "$(cat "$HV_BUILD/hv-bits" 2>/dev/null)" = 32 ]; then
+    source "$HV_ROOT/scripts/wine-emulation.sh"
+    WINELOADER="$(hv_emulation_loaders "$HV_BUILD/emulation")"
+    HV_EMULATED=1
+    if [ -d "$HV_ROOT/build64/tools" ]; then HV_TOOLS="$HV_ROOT/build64/tools"; fi
+  fi
   HV_WINE="$WINELOADER"
   wine() { "$WINELOADER" "$@"; }
   export -f wine
 fi
+export HV_TOOLS HV_EMULATED
 # Programs that show windows run in Wine's virtual desktop "hvtest": it draws title bars and
 # hides windows at once (a bare Xvfb has no window manager). The program and the driver that
 # presses its buttons share it, so the driver sees the program's windows; a program started by
@@ -68,6 +80,7 @@ hv_wine_ready() {
         echo "hint: $HV_ARCH_REASON; set HV_FORCE_WIN64=1 to use the 64-bit loader" >&2
         exit 1
       fi
+      if [ "$HV_EMULATED" = 1 ]; then hv_emulation_syswow64 "$WINEPREFIX"; fi
       touch "$WINEPREFIX/.hv-ready"
     fi
     # Wine's own fonts (Tahoma, the designed font of the windows, and Marlett, which draws the

@@ -13,6 +13,14 @@ namespace hv {
 // Raise EDelayedLoadLibrary with the library's and the function's names when binding fails.
 FARPROC BindDelayedLX(const wchar_t* library, const char* function);
 FARPROC BindDelayedLX(const wchar_t* library, WORD ordinal);
+// The same lookup for a caller with its own fallback: null when the library or the function
+// is not there. Never raises.
+FARPROC FindDelayedLX(const wchar_t* library, const char* function) noexcept;
+
+// Makes the DLLs bound to load on first call (the linker's delay-load imports) come from the
+// system folder only, also on Windows 7 without its loader update. Call it before any of them
+// is called.
+void RestrictDelayLoadsToSystemFolder() noexcept;
 
 template <class Fn>
 class TDelayedFunction {

@@ -35,6 +35,18 @@ const std::vector<CodeRange>& ProgramCode() {
   return ranges;
 }
 
+// The calling thread's stack: from the bottom of its reservation to its base, which is where
+// the committed pages that hold this function's frame end (the system call that answers this
+// directly came with Windows 8; the program starts on Windows 7). Empty when it cannot be read.
+void CurrentStackRange(ULONG_PTR& low, ULONG_PTR& high) {
+  volatile int here = 0;
+  MEMORY_BASIC_INFORMATION region{};
+  low = high = 0;
+  if (VirtualQuery(const_cast<int*>(&here), &region, sizeof region) != sizeof region) return;
+  low = reinterpret_cast<ULONG_PTR>(region.AllocationBase);
+  high = reinterpret_cast<ULONG_PTR>(region.BaseAddress) + region.RegionSize;
+}
+
 const CodeRange* CodeRangeOf(std::uintptr_t address) {
   for (const CodeRange& range : ProgramCode())
     if (address >= range.start && address < range.end) return &range;
@@ -66,7 +78,7 @@ __attribute__((noinline)) void CaptureRawStack(TStackTrace& trace, int skip) noe
   trace.frames.clear();
   try {
     ULONG_PTR stackLimit = 0, stackBase = 0;
-    GetCurrentThreadStackLimits(&stackLimit, &stackBase);
+    CurrentStackRange(stackLimit, stackBase);
     volatile std::uintptr_t here = 0;
     auto slot = reinterpret_cast<std::uintptr_t>(&here) & ~(sizeof(void*) - 1);
     if (slot < stackLimit || slot >= stackBase) return;
@@ -135,7 +147,7 @@ __attribute__((noinline)) void CaptureStack(TStackTrace& trace, int skip) noexce
   trace.frames.clear();
   try {
     ULONG_PTR stackLimit = 0, stackBase = 0;
-    GetCurrentThreadStackLimits(&stackLimit, &stackBase);
+    CurrentStackRange(stackLimit, stackBase);
     CONTEXT context;
     RtlCaptureContext(&context);
     while (trace.frames.size() < kMaxFrames && context.Rsp >= stackLimit && context.Rsp < stackBase) {

@@ -7,7 +7,7 @@ build="$(cd "$1" && pwd)"
 export HV_BUILD="$build"
 source "$(dirname "$0")/../../scripts/wine-env.sh"
 hv_wine_ready
-plant() { wine "$build/tools/plant_traces.exe" "$@"; }
+plant() { wine "$HV_TOOLS/plant_traces.exe" "$@"; }
 # The report; the exit code says whether anything was found (1) or an error came (1603, of which
 # the Linux side sees 67), so only other codes are failures here.
 detect() {
@@ -19,7 +19,7 @@ detect() {
 fail() { echo "FAIL: $*"; plant clean; exit 1; }
 # The whole exit code: the Linux side sees only its low 8 bits (1603 arrives as 67).
 detect_code() {
-  wine "$build/tools/exit_code.exe" "Z:$(tr / '\\' <<<"$build/app/HalvernUninstaller.exe")" /detect | tr -d '\r' |
+  wine "$HV_TOOLS/exit_code.exe" "Z:$(tr / '\\' <<<"$build/app/HalvernUninstaller.exe")" /detect | tr -d '\r' |
     sed -n 's/^exit code: //p'
 }
 

@@ -54,7 +54,7 @@ has_registration() { grep -qxF "$1" <<<"$(registered)"; }
 
 package corvista Corvista '{6A1D3C52-0E4B-4F7A-9D21-3B5E8C7F0A11}' '{6A1D3C52-0E4B-4F7A-9D21-3B5E8C7F0B11}'
 package viewer 'Corvista Viewer' '{6A1D3C52-0E4B-4F7A-9D21-3B5E8C7F0A12}' '{6A1D3C52-0E4B-4F7A-9D21-3B5E8C7F0B12}'
-wine "$build/tools/plant_traces.exe" clean
+wine "$HV_TOOLS/plant_traces.exe" clean
 
 echo "== packages installed by the prefix's msiexec are registered in its 64-bit view"
 msiexec /i corvista
@@ -76,7 +76,7 @@ echo "== the removal takes the registration away and leaves the near miss"
 log_win='C:\e2e-installer.log'
 log="$WINEPREFIX/drive_c/e2e-installer.log"
 rm -f "$log"
-out=$(wine "$build/tools/exit_code.exe" "$app_win" /uninstall corvista /quiet /notemp /log "$log_win" | tr -d '\r')
+out=$(wine "$HV_TOOLS/exit_code.exe" "$app_win" /uninstall corvista /quiet /notemp /log "$log_win" | tr -d '\r')
 [ "$(sed -n 's/^exit code: //p' <<<"$out")" = 0 ] || fail "/uninstall corvista: $out"
 has_registration Corvista && fail "Corvista is still registered after its removal"
 has_registration 'Corvista Viewer' || fail "the near miss lost its registration"

@@ -6,8 +6,8 @@ set -euo pipefail
 source "$(dirname "$0")/fixtures/session.sh" "$1"
 
 app="$build/app/HalvernUninstaller.exe"
-drive() { wine "$build/tools/ui_driver.exe" "$@" | tr -d '\r'; }
-plant() { wine "$build/tools/plant_traces.exe" "$@"; }
+drive() { wine "$HV_TOOLS/ui_driver.exe" "$@" | tr -d '\r'; }
+plant() { wine "$HV_TOOLS/plant_traces.exe" "$@"; }
 title="Halvern Uninstaller"
 shots="$build/screenshots"
 mkdir -p "$shots"
@@ -86,7 +86,7 @@ expect_traces() {  # $1 product, $2 present|gone
 snapshot() {  # the registry and drive C: as the removal tests compare them, one sorted line each
   # Only the snapshot's own lines: a host script that takes long on a loaded machine prints its
   # progress ("Please Wait...") on the same output, as console programs of the library do.
-  wine "$build/tools/snapshot_machine.exe" | tr -d '\r' | grep -E '^(key|value|folder|file|link) ' | LC_ALL=C sort
+  wine "$HV_TOOLS/snapshot_machine.exe" | tr -d '\r' | grep -E '^(key|value|folder|file|link) ' | LC_ALL=C sort
 }
 # Each product's traces as lines of the snapshot: a key with everything below it, one value, a
 # folder with everything in it.
@@ -263,7 +263,7 @@ windows_mode True
 
 echo "== a product that runs is left alone, with the product's error line and box"
 plant corvista
-cp "$build/tools/ui_driver.exe" "$drive_c/Program Files (x86)/Halvern/Corvista/idle.exe"
+cp "$HV_TOOLS/ui_driver.exe" "$drive_c/Program Files (x86)/Halvern/Corvista/idle.exe"
 wine 'C:\Program Files (x86)\Halvern\Corvista\idle.exe' wait "no such window" 120000 >/dev/null 2>&1 &
 idle_pid=$!
 start_app

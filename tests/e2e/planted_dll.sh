@@ -36,9 +36,9 @@ export WINEDLLOVERRIDES="comctl32,uxtheme=n,b"
 title="Halvern Uninstaller"
 wine "$folder/HalvernUninstaller.exe" &
 app_pid=$!
-if wine "$build/tools/ui_driver.exe" wait "$title" 30000 >/dev/null; then
+if wine "$HV_TOOLS/ui_driver.exe" wait "$title" 30000 >/dev/null; then
   sleep 1
-  wine "$build/tools/ui_driver.exe" close "$title" >/dev/null || fail "the window could not be closed"
+  wine "$HV_TOOLS/ui_driver.exe" close "$title" >/dev/null || fail "the window could not be closed"
 else
   fail "the window did not open"
 fi

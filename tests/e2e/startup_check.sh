@@ -31,7 +31,7 @@ mkdir -p "$work/home" && touch "$work/home/Library"
 forget
 HOME="$work/home" wine "$build/app/HalvernUninstaller.exe" /detect >"$work/out.txt" 2>&1 &
 program=$!
-box=$(wine "$build/tools/ui_driver.exe" box "Startup Error" | tr -d '\r') || fail "no Startup Error box: $box"
+box=$(wine "$HV_TOOLS/ui_driver.exe" box "Startup Error" | tr -d '\r') || fail "no Startup Error box: $box"
 echo "$box" | cut -c1-300
 rc=0
 wait "$program" || rc=$?

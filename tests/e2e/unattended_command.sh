@@ -16,8 +16,8 @@ rm -rf "$work" && mkdir -p "$work"
 rm -f "$drive_c"/e2e-unattended*.log
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-plant() { wine "$build/tools/plant_traces.exe" "$@"; }
-drive() { wine "$build/tools/ui_driver.exe" "$@" | tr -d '\r'; }
+plant() { wine "$HV_TOOLS/plant_traces.exe" "$@"; }
+drive() { wine "$HV_TOOLS/ui_driver.exe" "$@" | tr -d '\r'; }
 host_path() {  # a path on drive C: or Z: (the host's root) as the Linux side names it
   local p="${1:3}"
   case "${1:0:2}" in [Cc]:) echo "$drive_c/${p//\\//}" ;; [Zz]:) echo "/${p//\\//}" ;; *) echo "$1" ;; esac
@@ -25,7 +25,7 @@ host_path() {  # a path on drive C: or Z: (the host's root) as the Linux side na
 # Runs the program with the arguments given; sets $out (its output) and $code (the whole exit
 # code: the Linux side would see only its low 8 bits).
 run() {
-  out=$(wine "$build/tools/exit_code.exe" "$app_win" "$@" | tr -d '\r')
+  out=$(wine "$HV_TOOLS/exit_code.exe" "$app_win" "$@" | tr -d '\r')
   code=$(sed -n 's/^exit code: //p' <<<"$out")
   out=$(sed '/^exit code: /d' <<<"$out")
 }
@@ -37,7 +37,7 @@ detect() {
   [ "$rc" -le 1 ] || fail "/detect ended with $rc"
   tr -d '\r' <<<"$report" | sed '/^  /d'
 }
-registry_snapshot() { wine "$build/tools/snapshot_machine.exe" | tr -d '\r' | grep -E '^(key|value) ' | LC_ALL=C sort; }
+registry_snapshot() { wine "$HV_TOOLS/snapshot_machine.exe" | tr -d '\r' | grep -E '^(key|value) ' | LC_ALL=C sort; }
 log_text() { iconv -f UTF-8 -t UTF-8 "$1" | sed '1s/^\xef\xbb\xbf//' | tr -d '\r'; }  # checked as UTF-8, without its BOM
 log_has() { grep -qxF -- "$2" <(log_text "$1") || fail "log $1 lacks the line [$2]"; }
 log_of_run() { host_path "$(sed -n 's/^Log: //p' <<<"$out")"; }
@@ -138,7 +138,7 @@ grep -q 'Add/Remove Programs entry: .*Halvern Sendaro' <<<"$out" && fail "Sendar
 
 echo "== a product that runs is not touched; the other one is removed"
 plant both
-cp "$build/tools/ui_driver.exe" "$corvista_dir/idle.exe"
+cp "$HV_TOOLS/ui_driver.exe" "$corvista_dir/idle.exe"
 # A copy of a small program of ours, waiting for a window that never comes.
 wine 'C:\Program Files (x86)\Halvern\Corvista\idle.exe' wait "no such window" 120000 >/dev/null 2>&1 &
 idle_pid=$!

@@ -1,3 +1,8 @@
 # The Mac tests of this suite, on a host whose PATH starts with fake Mac tools.
 add_test(NAME internet_on_mac COMMAND bash ${dir}/on_mac.sh ${CMAKE_BINARY_DIR} $<TARGET_FILE:test_internet>)
 set_tests_properties(internet_on_mac PROPERTIES RESOURCE_LOCK product_traces)  # as the suite (CHANGES_MACHINE_SETTINGS)
+# The replaced WinHTTP proxy query on its own, for the runs that start only what differs
+# between the builds.
+add_test(NAME internet_winhttp_replacement COMMAND test_internet --gtest_brief=1 --gtest_filter=WinHttpProxy.*)
+set_tests_properties(internet_winhttp_replacement PROPERTIES
+  ENVIRONMENT "HV_TEST_BUILD=${CMAKE_BINARY_DIR}" RESOURCE_LOCK product_traces)
