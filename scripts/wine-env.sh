@@ -30,6 +30,9 @@ if [ "$HV_ARCH" = 64 ]; then
     source "$HV_ROOT/scripts/wine-emulation.sh"
     WINELOADER="$(hv_emulation_loaders "$HV_BUILD/emulation")"
     HV_EMULATED=1
+    # The driver's waits for windows and buttons (tools/ui_driver.cpp) are made for a program
+    # that starts in a second.
+    export HV_WAIT_FACTOR="${HV_WAIT_FACTOR:-30}"
     if [ -d "$HV_ROOT/build64/tools" ]; then HV_TOOLS="$HV_ROOT/build64/tools"; fi
   fi
   HV_WINE="$WINELOADER"

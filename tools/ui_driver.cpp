@@ -13,7 +13,8 @@
 //   ui_driver close <caption>              asks the window to close
 //   ui_driver press <text> [ms]            waits for a visible button with that text in any window, presses it
 //   ui_driver seen <text> [ms]             the same without pressing it
-// Exit code 0 on success, 1 when the window or control is not found in time.
+// Exit code 0 on success, 1 when the window or control is not found in time. Every wait is
+// multiplied by the environment's HV_WAIT_FACTOR, if set.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -210,6 +211,15 @@ HWND FindButtonAnywhere(const std::wstring& text) {
   return nullptr;
 }
 
+// Every wait multiplied by HV_WAIT_FACTOR from the environment: the 32-bit program under
+// emulation takes minutes where it takes a second natively (scripts/wine-env.sh sets it).
+DWORD Scaled(DWORD ms) {
+  wchar_t factor[16];
+  const DWORD length = GetEnvironmentVariableW(L"HV_WAIT_FACTOR", factor, 16);
+  const int times = length > 0 && length < 16 ? _wtoi(factor) : 1;
+  return times > 1 ? ms * static_cast<DWORD>(times) : ms;
+}
+
 int wmain(int argc, wchar_t** argv) {
   // Under Wine every program of the library needs the host shell before it asks the host.
   hv::InstallHostScriptRunner();
@@ -219,7 +229,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   const std::wstring cmd = argv[1], caption = argv[2];
   if (cmd == L"press" || cmd == L"seen") {
-    const DWORD wait = argc > 3 ? _wtoi(argv[3]) : 20000;
+    const DWORD wait = Scaled(argc > 3 ? _wtoi(argv[3]) : 20000);
     const DWORD start = GetTickCount();
     for (;;) {
       if (HWND button = FindButtonAnywhere(caption)) {
@@ -230,7 +240,7 @@ int wmain(int argc, wchar_t** argv) {
       Sleep(20);
     }
   }
-  const DWORD ms = argc > 3 && (cmd == L"wait" || cmd == L"gone") ? _wtoi(argv[3]) : 20000;
+  const DWORD ms = Scaled(argc > 3 && (cmd == L"wait" || cmd == L"gone") ? _wtoi(argv[3]) : 20000);
   if (cmd == L"gone") {
     DWORD start = GetTickCount();
     while (FindTopWindow(caption)) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 namespace hv {
 
@@ -31,5 +32,14 @@ bool LibraryIsInsideTheProgram();
 // protected again; the target is then as it was.
 TFunctionHook HookFunction(void* target, void* replacement);
 void UnhookFunction(const TFunctionHook& hook);
+
+// The same with the replacement's type checked against the target's, calling convention
+// included: in the 32-bit program a replacement without WINAPI for a WINAPI target (or the
+// other way round) leaves the stack unbalanced at every call, which the 64-bit one never shows.
+template <class Function>
+  requires std::is_function_v<Function>
+TFunctionHook HookFunction(Function* target, Function* replacement) {
+  return HookFunction(reinterpret_cast<void*>(target), reinterpret_cast<void*>(replacement));
+}
 
 }  // namespace hv

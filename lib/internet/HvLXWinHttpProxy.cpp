@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 #include "HvWindows.h"
 
@@ -87,7 +88,7 @@ void InstallWinHttpProxyReplacement() {
     captured.ProxyBypass = TakeGlobalString(answer.lpszProxyBypass);
   }
   try {
-    HookFunction(reinterpret_cast<void*>(original), reinterpret_cast<void*>(&ReplacementGetIEProxyConfig));
+    HookFunction<std::remove_pointer_t<TGetIEProxyConfig>>(original, &ReplacementGetIEProxyConfig);
     gInstalled = true;
   } catch (const Exception&) {
     // HookFunction left the export whole; WinHTTP callers then get the system's settings.
