@@ -45,7 +45,7 @@ trap 'rm -f "$probe"' EXIT
   awk '$1 != "msvcrt.dll" { print "  reinterpret_cast<const void*>(&::" $2 "),  // " $1 }' <<<"$imports"
   echo '};'
 } >"$probe"
-if ! errors=$("$cxx" -std=c++20 -fsyntax-only -Wno-deprecated-declarations "$probe" 2>&1); then
+if ! errors=$(LC_ALL=C "$cxx" -std=c++20 -fsyntax-only -Wno-deprecated-declarations "$probe" 2>&1); then
   while read -r name; do
     dll=$(awk -v n="$name" '$2 == n { print $1; exit }' <<<"$imports")
     problems+=("$dll!$name: not declared for Windows 7")

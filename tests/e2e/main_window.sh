@@ -24,7 +24,7 @@ expect_log() {  # the results log, one line per entry, must become exactly $1
   local got tries=0
   got=$(read_log)
   # The window works on its main thread; a slow machine may still be at it.
-  while [ "$got" != "$1" ] && [ $tries -lt 30 ]; do
+  while [ "$got" != "$1" ] && [ $tries -lt $((30 * ${HV_WAIT_FACTOR:-1})) ]; do
     sleep 1
     tries=$((tries + 1))
     got=$(read_log)
@@ -141,7 +141,8 @@ stop_app() {  # closes the window as a person would; the program must end with e
   wait "$app_pid" || rc=$?
   [ "$rc" = 0 ] || fail "the program ended with exit code $rc"
 }
-settle() { sleep 2; }  # the window works on the main thread; give it time to finish
+# The window works on the main thread; give it time to finish (under emulation, much more).
+settle() { if [ "${HV_WAIT_FACTOR:-1}" -gt 1 ]; then sleep 20; else sleep 2; fi; }
 
 # A link left by an interrupted earlier run would make every later removal fail.
 rm -f "$WINEPREFIX/drive_c/ProgramData/Halvern/CorvistaSetupCache/link"
@@ -297,7 +298,7 @@ drive seen Cancel 20000 >/dev/null || fail "no Cancel button appeared"
 # Cancel once entries have started to go, so that both halves can be seen.
 # Listing 30,000 entries first can take minutes on a loaded machine.
 started=no
-for _ in $(seq 3000); do
+for _ in $(seq $((3000 * ${HV_WAIT_FACTOR:-1}))); do
   if [ "$(ls "$temp_host" | wc -l)" -lt $((before - 100)) ]; then started=yes; break; fi
   sleep 0.1
 done

@@ -304,9 +304,12 @@ TEST(RegistryFunctions, MachineKeysOfThis32BitProgramLiveInThe32BitView) {
   const std::wstring inWow64Node = L"SOFTWARE\\Wow6432Node" + key.substr(std::wstring(L"SOFTWARE").size());
   wchar_t text[32];
   DWORD size = sizeof(text);
-  ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, inWow64Node.c_str(), L"DisplayName", RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY,
-                         nullptr, text, &size),
+  HKEY node;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, inWow64Node.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &node),
             ERROR_SUCCESS);
+  const LSTATUS read = RegGetValueW(node, nullptr, L"DisplayName", RRF_RT_REG_SZ, nullptr, text, &size);
+  RegCloseKey(node);
+  ASSERT_EQ(read, ERROR_SUCCESS);
   EXPECT_STREQ(text, L"Product");
   HKEY native;
   EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &native), ERROR_FILE_NOT_FOUND);

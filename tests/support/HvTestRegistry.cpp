@@ -11,7 +11,6 @@ namespace hvtest {
 namespace {
 // Scratch keys live in the program's own view, where the code under test looks.
 constexpr REGSAM kView = hv::kProgramRegistryView;
-constexpr DWORD kGetValueView = kView == KEY_WOW64_32KEY ? RRF_SUBKEY_WOW6432KEY : 0;
 }  // namespace
 
 ScratchKey::ScratchKey(HKEY root) : FRoot(root) {
@@ -77,7 +76,12 @@ bool ScratchKey::HasKey(const std::wstring& sub) const {
 }
 
 bool ScratchKey::HasValue(const std::wstring& sub, const std::wstring& name) const {
-  return RegGetValueW(FRoot, Full(sub).c_str(), name.c_str(), RRF_RT_ANY | kGetValueView, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  // Opened in the view first: RegGetValue's own view flags came after Windows 7.
+  HKEY key;
+  if (RegOpenKeyExW(FRoot, Full(sub).c_str(), 0, KEY_QUERY_VALUE | kView, &key) != ERROR_SUCCESS) return false;
+  const bool found = RegQueryValueExW(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return found;
 }
 
 std::vector<std::wstring> ScratchKey::SubKeys(const std::wstring& sub) const {
