@@ -70,6 +70,8 @@ class THvCustomRichEditLX : public _THvCustomRichEdit {
   void ShowLinkHintFor(const std::wstring& linkText, int first, int last);
   void HideLinkHint();
   void HideLinkHintAfterMove();
+  // After the pointer left: hides the hint now, or when the hold is over.
+  void HideLinkHintOnceOut();
   void LinkClicked(const std::wstring& linkText, int first, int last);
   // What a link opens: the target of the hot spot it stands on, else its normalised text.
   std::wstring LinkTarget(const std::wstring& linkText, int first, int last) const;
