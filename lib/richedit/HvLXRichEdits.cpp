@@ -60,6 +60,23 @@ DWORD CALLBACK ReadStream(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* read
   return 0;
 }
 
+DWORD CALLBACK WriteStream(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* written) {
+  reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(size));
+  *written = size;
+  return 0;
+}
+
+// The control's content as rich text, colours and styles included.
+std::wstring StreamedOutRichText(HWND control) {
+  std::string bytes;
+  EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&bytes), 0, &WriteStream};
+  SendMessageW(control, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+  std::wstring text;
+  text.reserve(bytes.size());
+  for (char c : bytes) text += static_cast<wchar_t>(static_cast<unsigned char>(c));
+  return text;
+}
+
 // The control's lines, each followed by CR LF. A final paragraph mark ends the last line and
 // opens no empty one after it; no text is no line.
 std::wstring LinesAsText(const std::wstring& text) {
@@ -98,6 +115,18 @@ void THvCustomRichEditLX::InitializeHandle() {
     SendMessageW(Handle(), EM_SETEVENTMASK, 0, mask | ENM_LINK);
   }
   if (!FPendingRichText.empty()) LoadRichText(std::exchange(FPendingRichText, {}));
+  if (!FPendingPlainText.empty()) TWinControl::SetText(std::exchange(FPendingPlainText, {}));
+}
+
+// The control lets its text go while its window is destroyed, before the last message in which
+// a control's text is otherwise kept: a rebuilt window (a changed style, changed system colours)
+// gets it from here, as rich text with its colours and styles where the control holds some.
+void THvCustomRichEditLX::SaveHandleState() {
+  _THvCustomRichEdit::SaveHandleState();
+  if (PlainText())
+    FPendingPlainText = Text();
+  else
+    FPendingRichText = StreamedOutRichText(Handle());
 }
 
 void THvCustomRichEditLX::SetAutoUrlDetect(bool value) {
@@ -153,6 +182,7 @@ void THvCustomRichEditLX::SetText(const std::wstring& text) {
     return;
   }
   FPendingRichText.clear();
+  FPendingPlainText.clear();
   TWinControl::SetText(text);
 }
 

@@ -63,6 +63,7 @@ class THvCustomRichEditLX : public _THvCustomRichEdit {
 
  protected:
   void InitializeHandle() override;
+  void SaveHandleState() override;
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
   bool ParentNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -82,7 +83,8 @@ class THvCustomRichEditLX : public _THvCustomRichEdit {
   std::wstring FHint;
   HCURSOR FCursor = nullptr;
   TLinkHintWindow FHintWindow;
-  std::wstring FPendingRichText;  // set before the window existed
+  std::wstring FPendingRichText;   // set before the window existed, or kept from the last one
+  std::wstring FPendingPlainText;  // kept from the last window in plain-text mode
   bool FLinkSeenInMessage = false;
 };
 

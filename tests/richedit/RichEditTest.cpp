@@ -304,6 +304,36 @@ TEST_F(RichEditTest, OfflineTheHintTellsWhichLinksCannotOpen) {
   EXPECT_TRUE(gShellCalls.empty());
 }
 
+// Switched off, the link hint goes at once and no other comes; links still open.
+TEST_F(RichEditTest, WithoutLinkHintsNoHintShowsAndLinksStillOpen) {
+  Edit->SetText(L"Visit http://example.com/page today.");
+  Edit->SetHint(L"own");
+  Hover(10);
+  ASSERT_TRUE(Edit->HintWindow().Showing());
+  Edit->SetShowLinkHint(false);
+  EXPECT_FALSE(Edit->HintWindow().Showing());
+  EXPECT_EQ(Edit->Hint(), L"own");
+  Hover(14);  // waits a while for a hint that must not come
+  EXPECT_FALSE(Edit->HintWindow().Showing());
+  EXPECT_EQ(Edit->Hint(), L"own");
+  EXPECT_EQ(Click(18, IDYES).size(), 1u);
+  ASSERT_EQ(gShellCalls.size(), 1u);
+  EXPECT_EQ(gShellCalls[0].file, L"http://example.com/page");
+}
+
+// Without the control's own address detection the rebuilt window keeps its text, and an
+// address in it is no link.
+TEST_F(RichEditTest, WithoutAddressDetectionAnAddressIsNoLink) {
+  const std::wstring text = L"Visit http://example.com/page today.";
+  Edit->SetText(text);
+  Edit->SetAutoUrlDetect(false);
+  EXPECT_EQ(Edit->Text(), text);
+  Hover(10);
+  EXPECT_FALSE(Edit->HintWindow().Showing());
+  EXPECT_TRUE(Click(14, IDYES).empty()) << "no question: nothing opens";
+  EXPECT_TRUE(gShellCalls.empty());
+}
+
 // Leaving the control right after a link was reported keeps the hint for the hold, then
 // hides it without any further move.
 TEST_F(RichEditTest, LeavingTheControlHidesTheHintAfterTheHold) {
