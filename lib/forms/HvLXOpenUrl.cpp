@@ -14,6 +14,8 @@ const wchar_t kConnectWarning[] =
 const wchar_t kOpenQuestion[] = L"Do you want to open this link?";
 }
 
+bool LinkOpensNow(const std::wstring& url) { return IsUrlAllowed(url); }
+
 void OpenUrlConfirmed(const std::wstring& url, TUrlOpener opener, void* param, const std::wstring& caution) {
   // A link that needs no network opens without asking, unless it comes with a caution (a link
   // that starts a program, say): then the user sees it and agrees first.

@@ -10,6 +10,10 @@ namespace hv {
 // default answer). The question names the link, so the user sees what opens before agreeing.
 // Any answer but Yes raises EAbort. `opener`, when given, opens the link instead of the shell
 // (ShellOpenLX, whose failures are EShellOpenError).
+// Whether the link can open as things stand: the user does not work offline, or the link
+// needs no network.
+bool LinkOpensNow(const std::wstring& url);
+
 using TUrlOpener = void (*)(const std::wstring& url, void* param);
 void OpenUrlConfirmed(const std::wstring& url, TUrlOpener opener = nullptr, void* param = nullptr,
                       const std::wstring& caution = {});

@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "HvEncoding.h"
 #include "HvExceptions.h"
 #include "HvLXFlash.h"
 #include "HvLXHost.h"
 #include "HvLXHostScript.h"
 #include "HvLXInternetSettings.h"
 #include "HvLXStrings.h"
+#include "HvLXUrlEscapes.h"
 #include "HvWindows.h"
 
 namespace hv {
@@ -29,8 +29,24 @@ TCachedHostProxy& Cache() {
   return cache;
 }
 
-// The system folders are added after the caller's own, where macOS keeps these tools.
-std::wstring HostCommand(const std::wstring& command) { return L"PATH=\"$PATH:/sbin:/usr/sbin\" " + command; }
+struct TMacToolFolder {
+  std::mutex Lock;
+  std::wstring Folder;  // empty: the system's
+};
+
+TMacToolFolder& MacToolFolder() {
+  static TMacToolFolder folder;
+  return folder;
+}
+
+// `tool` of `systemFolder` as the first word of a host command.
+std::wstring MacTool(const wchar_t* systemFolder, const wchar_t* tool) {
+  TMacToolFolder& folder = MacToolFolder();
+  std::lock_guard guard(folder.Lock);
+  return HostShellWord((folder.Folder.empty() ? std::wstring(systemFolder) : folder.Folder) + L"/" + tool);
+}
+std::wstring Ifconfig() { return MacTool(L"/sbin", L"ifconfig"); }
+std::wstring Networksetup() { return MacTool(L"/usr/sbin", L"networksetup"); }
 
 std::wstring EnvironmentValue(const wchar_t* name) {
   DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
@@ -56,14 +72,14 @@ std::vector<std::wstring> OutputLines(const std::wstring& output) {
 }
 
 bool MacInterfaceActive(const std::wstring& device) {
-  const std::wstring output = Wine_RunScript(L"get intf status", HostCommand(L"ifconfig " + HostShellWord(device)));
+  const std::wstring output = Wine_RunScript(L"get intf status", Ifconfig() + L" " + HostShellWord(device));
   return ContainsTextLX(output, L"status: active");
 }
 
 std::wstring MacHardwarePort(const std::wstring& device) {
   std::wstring port = device == L"en0" ? L"ethernet" : device == L"en1" ? L"airport" : L"";
   const std::vector<std::wstring> lines = OutputLines(
-      Wine_RunScript(L"network hardware ports", HostCommand(L"networksetup -listallhardwareports")));
+      Wine_RunScript(L"network hardware ports", Networksetup() + L" -listallhardwareports"));
   const std::wstring portPrefix = L"Hardware Port: ";
   for (size_t i = 1; i < lines.size(); ++i) {
     if (ContainsTextLX(lines[i], L"Device: " + device) && StartsTextLX(portPrefix, lines[i - 1]))
@@ -74,7 +90,7 @@ std::wstring MacHardwarePort(const std::wstring& device) {
 
 // "Enabled: Yes", "Server: proxy", "Port: 8080" -> "proxy:8080"; empty when not enabled.
 std::wstring MacProxyOf(const std::wstring& title, const std::wstring& option, const std::wstring& port) {
-  const std::wstring output = Wine_RunScript(title, HostCommand(L"networksetup " + option + L" " + HostShellWord(port)));
+  const std::wstring output = Wine_RunScript(title, Networksetup() + L" " + option + L" " + HostShellWord(port));
   std::wstring enabled, server, portNumber;
   for (const std::wstring& line : OutputLines(output)) {
     const size_t colon = line.find(L':');
@@ -115,44 +131,21 @@ THostProxyAddress DetectHostProxy(bool useMacSettings) {
   return address;
 }
 
-int HexDigitValue(wchar_t c) {
-  if (c >= L'0' && c <= L'9') return c - L'0';
-  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-  return -1;
-}
-
-// User names and passwords in addresses write reserved characters as %XX (UTF-8 bytes).
-std::wstring PercentDecoded(std::wstring_view text) {
-  std::string bytes;
-  size_t plainStart = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != L'%' || i + 2 >= text.size()) continue;
-    const int high = HexDigitValue(text[i + 1]), low = HexDigitValue(text[i + 2]);
-    if (high < 0 || low < 0) continue;
-    bytes += TEncoding::UTF8()->GetBytes(text.substr(plainStart, i - plainStart));
-    bytes += static_cast<char>(high * 16 + low);
-    i += 2;
-    plainStart = i + 1;
-  }
-  bytes += TEncoding::UTF8()->GetBytes(text.substr(plainStart));
-  return TEncoding::UTF8()->GetString(bytes);
-}
-
 }  // namespace
 
 THostProxyAddress ParseHostProxyAddress(const std::wstring& text) {
   std::wstring rest = TrimLX(text);
   if (size_t scheme = rest.find(L"://"); scheme != std::wstring::npos) rest.erase(0, scheme + 3);
-  if (size_t slash = rest.find(L'/'); slash != std::wstring::npos) rest.erase(slash);
   THostProxyAddress address;
+  // A proxy address has no use for an "@" in a path, but a password may hold a "/" unescaped.
   if (size_t at = rest.rfind(L'@'); at != std::wstring::npos) {
     const std::wstring_view userInfo = std::wstring_view(rest).substr(0, at);
     const size_t colon = userInfo.find(L':');
-    address.Username = PercentDecoded(userInfo.substr(0, colon));
-    if (colon != std::wstring_view::npos) address.Password = PercentDecoded(userInfo.substr(colon + 1));
+    address.Username = PercentDecodedLX(userInfo.substr(0, colon));
+    if (colon != std::wstring_view::npos) address.Password = PercentDecodedLX(userInfo.substr(colon + 1));
     rest.erase(0, at + 1);
   }
+  if (size_t slash = rest.find(L'/'); slash != std::wstring::npos) rest.erase(slash);
   address.Server = rest;
   return address;
 }
@@ -184,6 +177,12 @@ void ForgetCachedHostProxy() {
   std::lock_guard guard(cache.Lock);
   cache.Filled = false;
   cache.Address = {};
+}
+
+void SetMacNetworkToolFolder(const std::wstring& hostFolder) {
+  TMacToolFolder& folder = MacToolFolder();
+  std::lock_guard guard(folder.Lock);
+  folder.Folder = hostFolder;
 }
 
 }  // namespace hv

@@ -22,4 +22,9 @@ void GetHostProxyCredentials(std::wstring& username, std::wstring& password);
 // The next GetHostProxy asks the host again.
 void ForgetCachedHostProxy();
 
+// The Mac's network tools run by their full paths, /sbin/ifconfig and /usr/sbin/networksetup,
+// so that no folder on the user's PATH can answer for them. Tests without a Mac name the host
+// folder of their stand-ins for both here; an empty text restores the system's.
+void SetMacNetworkToolFolder(const std::wstring& hostFolder);
+
 }  // namespace hv

@@ -73,7 +73,10 @@ std::wstring RedetectHostProxy(bool useMacSettings);
 
 // HKCU "Software\Halvern" value "WorkOffline".
 bool IsWorkingOffline();
-// Whether opening `url` goes to the network (false for local files and an empty text).
+// Whether opening `url` may leave this computer: false only for an empty text, a path on a
+// local drive, a file link to one and "about:blank". A share, another machine's file link, a
+// mapped network drive and every other scheme (web, mail, script, help file) count as network
+// use, so that they are asked about before they open.
 bool UrlUsesNetwork(const std::wstring& url);
 // Not working offline, or the link needs no network.
 bool IsUrlAllowed(const std::wstring& url);

@@ -21,6 +21,30 @@ std::uint16_t ParsePort(const std::wstring& digits, const std::wstring& url) {
   return static_cast<std::uint16_t>(value);
 }
 
+// Whether `text` (what follows a URL's first ":") reads as a port: digits up to the end of the
+// host part or of the text.
+bool ReadsAsPort(std::wstring_view text) {
+  const size_t end = std::min(text.find_first_of(L"/?#"), text.size());
+  return std::all_of(text.begin(), text.begin() + end, [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+}
+
+// The "@" that ends the user information of the URL whose authority starts at `hostStart`, or
+// npos. Normally the last "@" before the path. A password may hold "/", "?" or "#" unescaped
+// as well ("http://me:pa/ss@host/"); its "@" lies past where the host seems to end, and it
+// is told from an "@" in the path or the query ("http://host/x@y") by the ":" of a password,
+// which a host's port cannot be followed by.
+size_t UserInfoEnd(const std::wstring& line, size_t hostStart) {
+  const size_t urlEnd = std::min(line.find_first_of(L" \t\r\"'<>", hostStart), line.size());
+  const size_t hostEnd = std::min(line.find_first_of(L"/?#", hostStart), urlEnd);
+  const size_t at = line.rfind(L'@', hostEnd);
+  if (at != std::wstring::npos && at >= hostStart && at < hostEnd) return at;
+  const size_t laterAt = line.find(L'@', hostEnd);
+  if (laterAt == std::wstring::npos || laterAt >= urlEnd) return std::wstring::npos;
+  const std::wstring_view before = std::wstring_view(line).substr(hostStart, laterAt - hostStart);
+  const size_t colon = before.find(L':');
+  return colon != std::wstring_view::npos && !ReadsAsPort(before.substr(colon + 1)) ? laterAt : std::wstring::npos;
+}
+
 }  // namespace
 
 void TUrl::SetPathAndQuery(const std::wstring& pathAndQuery) {
@@ -89,9 +113,8 @@ std::wstring HideCredentials(const std::wstring& text) {
       line = line.substr(0, colon + 1) + L" <hidden>" + (EndsStrLX(L"\r", line) ? L"\r" : L"");
     for (size_t scheme = line.find(L"://"); scheme != std::wstring::npos; scheme = line.find(L"://", scheme + 3)) {
       const size_t hostStart = scheme + 3;
-      const size_t hostEnd = line.find_first_of(L"/?# \t\r\"'<>", hostStart);
-      const size_t at = line.rfind(L'@', hostEnd == std::wstring::npos ? std::wstring::npos : hostEnd);
-      if (at != std::wstring::npos && at >= hostStart) line.erase(hostStart, at + 1 - hostStart);
+      if (const size_t at = UserInfoEnd(line, hostStart); at != std::wstring::npos)
+        line.erase(hostStart, at + 1 - hostStart);
     }
     result += line;
     if (lineEnd < text.size()) result += L'\n';

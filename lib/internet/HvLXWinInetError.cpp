@@ -65,15 +65,23 @@ std::wstring BuildRequestReport(void* hRequest, const std::wstring& titleLine, c
   return HideCredentials(report);
 }
 
-void LoadResponseHeaders(void* hRequest, TStrings& headers) {
-  if (!hRequest) return;
+namespace {
+
+// Raw header lines as name=value items: the first ": " of each line becomes "=".
+void AddHeaderItems(const std::wstring& rawHeaders, TStrings& headers) {
   THvStringList lines;
-  lines.SetText(TWinInetUtils::QueryInfoString(hRequest, kRawHeaders));
+  lines.SetText(rawHeaders);
   for (int i = 0; i < lines.Count(); ++i) {
     std::wstring line = lines[i];
     if (const size_t separator = line.find(L": "); separator != std::wstring::npos) line.replace(separator, 2, L"=");
     headers.Add(line);
   }
+}
+
+}  // namespace
+
+void LoadResponseHeaders(void* hRequest, TStrings& headers) {
+  if (hRequest) AddHeaderItems(TWinInetUtils::QueryInfoString(hRequest, kRawHeaders), headers);
 }
 
 EWinInetError::EWinInetError(std::wstring message, std::wstring extraInfo)
@@ -105,6 +113,25 @@ EWinInetError EWinInetError::CreateStatus(const std::wstring& statusCode, const 
     stream->SetPosition(0);
     LoadTextFromStream(*stream, EncodingFromContentType(*stream), error.FResponseBody);
   }
+  return error;
+}
+
+EWinInetError EWinInetError::CreateFromIndyError(const THttpClientError& clientError, const std::wstring& url) {
+  // The host is read from the URL as WinInet's failures read it, without user information.
+  const std::wstring shownUrl = HideCredentials(url);
+  const std::wstring statusCode = std::to_wstring(clientError.StatusCode);
+  std::wstring message = HttpStatusText(clientError.StatusCode, L"", shownUrl);
+  if (message.empty())
+    message = Fmt(L"An error occurred while downloading from the server: %s", ExtractUrlHost(shownUrl)) +
+              L"\r\n\r\n" + clientError.Message;
+  const std::wstring rule(22, L'-');
+  const std::wstring extraInfo = L"Url = " + shownUrl + L"\r\nHTTP_Status = " + statusCode + L" (" + clientError.Message +
+                                 L")\r\n" + rule + L"\r\nResponse\r\n" + rule + L"\r\n" + clientError.ResponseText +
+                                 L"\r\n" + rule;
+  EWinInetError error(message, extraInfo);
+  error.FStatusCode = statusCode;
+  AddHeaderItems(clientError.RawHeaders, *error.FResponseHeaders);
+  error.FResponseBody = clientError.ResponseText;
   return error;
 }
 

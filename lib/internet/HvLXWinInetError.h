@@ -13,6 +13,15 @@
 
 namespace hv {
 
+// What an HTTP client other than WinInet tells of a failed request: only this crosses from such
+// a client (the Indy client, say) into the exception.
+struct THttpClientError {
+  int StatusCode = 0;         // the HTTP status
+  std::wstring Message;       // the client's text for it ("HTTP/1.1 404 Not Found")
+  std::wstring ResponseText;  // the body the server sent
+  std::wstring RawHeaders;    // the response's headers, one "Name: value" a line
+};
+
 class EWinInetError : public EExtraInfoException {
  public:
   // A WinInet call failed with `errorCode`; `hRequest` (a WinInet request handle) and `log`
@@ -22,6 +31,10 @@ class EWinInetError : public EExtraInfoException {
   // a TFetchUrlStreamWithContentType) becomes the response body.
   static EWinInetError CreateStatus(const std::wstring& statusCode, const std::wstring& statusText, void* hRequest,
                                     const TStrings* log, TStream* stream);
+  // A download made with another HTTP client failed at `url`: the status's sentence (or one
+  // naming the server, followed by the client's text), the client's text and the response in
+  // the extra information, the response's headers and its text as the body.
+  static EWinInetError CreateFromIndyError(const THttpClientError& error, const std::wstring& url);
   // A redirect the caller follows itself: status "301" with the new location.
   static EWinInetError CreateRedirect(const std::wstring& oldUrl, const std::wstring& redirectUrl);
 

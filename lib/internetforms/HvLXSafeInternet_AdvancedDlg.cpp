@@ -97,6 +97,7 @@ const bool kAdvancedFormResource = [] {
     f.MaxAttemptsLbl = b.Label(L"MaxAttemptsLbl", 191, 50, Form::kConnectionDetectionPage);
     f.AutoPrimeUrlEdit = b.Add<TEdit>(L"AutoPrimeUrlEdit", {32, 75, 153, 21}, Form::kConnectionDetectionPage);
     f.AutoPrimeUrlEdit->SetText(kAutoPrimeUrlDesignText);
+    f.AutoPrimeUrlEdit->SetMaxLength(kAutoPrimeUrlMaxLength);
     f.UrlToUseLbl = b.Label(L"UrlToUseLbl", 191, 78, Form::kConnectionDetectionPage);
     f.AutoPrimeDelayEdit = b.Add<THvSpinEdit>(L"AutoPrimeDelayEdit", {32, 102, 153, 22}, Form::kConnectionDetectionPage);
     f.AutoPrimeDelayEdit->SetRange(100, 2000);
@@ -120,9 +121,6 @@ const bool kAdvancedFormResource = [] {
     f.AutoPrimeEnableBox->OnClick = [&f](TComponent* sender) { f.AutoPrimeEnableBoxClick(sender); };
     f.ClearChromiumCacheBtn->OnClick = [&f](TComponent* sender) { f.ClearChromiumCacheBtnClick(sender); };
     f.RunNetDiagBtn->OnClick = [&f](TComponent* sender) { f.RunNetDiagBtnClick(sender); };
-    f.OnShow = [&f](TForm&) {
-      SendMessageW(f.AutoPrimeUrlEdit->Handle(), EM_SETLIMITTEXT, kAutoPrimeUrlMaxLength, 0);
-    };
 
     f.SetAccelerator(L'U', f.UseIEProxyBox);
     f.SetAccelerator(L'M', f.UseMacAdvancedProxyBox);

@@ -68,13 +68,23 @@ class TRichEditLinks::TStyling {
 
   void Style(int start, int length, TColor color, TFontStyles style) {
     const COLORREF rgb = ColorToRGB(color);
-    if (StyleThroughObjectModel(start, length, rgb, style)) return;
+    if (StyleThroughObjectModel(start, length, static_cast<long>(rgb), style)) return;
     CHARFORMAT2W format{};
     format.cbSize = sizeof format;
     format.dwMask = CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
     format.crTextColor = rgb;
     format.dwEffects = Effects(style);
     FormatThroughSelection(start, length, format);
+  }
+
+  // The whole text in the control's default colour and style. An automatic colour stays
+  // automatic, so that the text follows the system's window-text colour.
+  void StyleAllAsDefault(CHARFORMAT2W& defaults) {
+    const bool automatic = defaults.dwEffects & CFE_AUTOCOLOR;
+    const long foreColor = automatic ? static_cast<long>(tomAutoColor) : static_cast<long>(defaults.crTextColor);
+    const int length = GetWindowTextLengthW(F.FOwner->Handle());
+    if (StyleThroughObjectModel(0, length, foreColor, StyleOf(defaults.dwEffects))) return;
+    FormatThroughSelection(0, -1, defaults);
   }
 
   void FormatThroughSelection(int start, int length, CHARFORMAT2W& format) {
@@ -86,13 +96,14 @@ class TRichEditLinks::TStyling {
   }
 
  private:
-  bool StyleThroughObjectModel(int start, int length, COLORREF rgb, TFontStyles style) {
+  // `foreColor`: an RGB value or tomAutoColor.
+  bool StyleThroughObjectModel(int start, int length, long foreColor, TFontStyles style) {
     if (!F.FAttempt_OLE || !Document()) return false;
     TComPtr<ITextRange> range;
     TComPtr<ITextFont> font;
     const bool styled = SUCCEEDED(FDocument->Range(start, start + length, range.put())) &&
                         SUCCEEDED(range->GetFont(font.put())) &&
-                        SUCCEEDED(font->SetForeColor(static_cast<long>(rgb))) &&
+                        SUCCEEDED(font->SetForeColor(foreColor)) &&
                         SUCCEEDED(font->SetBold(TomBool(style & fsBold))) &&
                         SUCCEEDED(font->SetItalic(TomBool(style & fsItalic))) &&
                         SUCCEEDED(font->SetUnderline(TomBool(style & fsUnderline))) &&
@@ -200,15 +211,7 @@ void TRichEditLinks::ApplyDefaultFontToAll() {
   CHARFORMAT2W format{};
   format.cbSize = sizeof format;
   SendMessageW(FOwner->Handle(), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
-  const int length = GetWindowTextLengthW(FOwner->Handle());
-  TStyling styling(*this);
-  if (FAttempt_OLE) {
-    const TColor color = format.dwEffects & CFE_AUTOCOLOR ? static_cast<TColor>(clSystemColor | COLOR_WINDOWTEXT)
-                                                          : static_cast<TColor>(format.crTextColor);
-    styling.Style(0, length, color, StyleOf(format.dwEffects));
-  } else {
-    styling.FormatThroughSelection(0, -1, format);
-  }
+  TStyling(*this).StyleAllAsDefault(format);
 }
 
 void TRichEditLinks::Apply_CFE_LINK_StyleToAllLinks() {

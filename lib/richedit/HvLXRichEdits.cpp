@@ -8,6 +8,7 @@
 
 #include "HvApplication.h"
 #include "HvControlRecreate.h"
+#include "HvLXCursors.h"
 #include "HvLXHost.h"
 #include "HvLXLinkTargets.h"
 #include "HvLXOpenUrl.h"
@@ -24,6 +25,10 @@ constexpr LPARAM kLoadingMaxLength = 0x7FFFFFDF;
 // A link hint stays this long after the mouse was last reported over a link, so that the
 // mouse moves between two reports do not make it flicker.
 constexpr int kLinkHintHoldMs = 100;
+// Hides a hint once the hold is over after the pointer left the control.
+constexpr UINT_PTR kHintHoldTimer = 0x486C4854;
+
+const wchar_t kNotAvailableOffline[] = L"(not available offline)";
 
 const wchar_t kChromeFontsKey[] = L"System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts";
 
@@ -55,6 +60,37 @@ DWORD CALLBACK ReadStream(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* read
   return 0;
 }
 
+DWORD CALLBACK WriteStream(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* written) {
+  reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(size));
+  *written = size;
+  return 0;
+}
+
+// The control's content as rich text, colours and styles included.
+std::wstring StreamedOutRichText(HWND control) {
+  std::string bytes;
+  EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&bytes), 0, &WriteStream};
+  SendMessageW(control, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+  std::wstring text;
+  text.reserve(bytes.size());
+  for (char c : bytes) text += static_cast<wchar_t>(static_cast<unsigned char>(c));
+  return text;
+}
+
+// The control's lines, each followed by CR LF. A final paragraph mark ends the last line and
+// opens no empty one after it; no text is no line.
+std::wstring LinesAsText(const std::wstring& text) {
+  std::wstring lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = std::min(text.find_first_of(L"\r\n", start), text.size());
+    lines.append(text, start, end - start).append(L"\r\n");
+    if (end + 1 < text.size() && text[end] == L'\r' && text[end + 1] == L'\n') ++end;
+    start = end + 1;
+  }
+  return lines;
+}
+
 }  // namespace
 
 THvCustomRichEditLX::THvCustomRichEditLX(TComponent* AOwner)
@@ -79,6 +115,18 @@ void THvCustomRichEditLX::InitializeHandle() {
     SendMessageW(Handle(), EM_SETEVENTMASK, 0, mask | ENM_LINK);
   }
   if (!FPendingRichText.empty()) LoadRichText(std::exchange(FPendingRichText, {}));
+  if (!FPendingPlainText.empty()) TWinControl::SetText(std::exchange(FPendingPlainText, {}));
+}
+
+// The control lets its text go while its window is destroyed, before the last message in which
+// a control's text is otherwise kept: a rebuilt window (a changed style, changed system colours)
+// gets it from here, as rich text with its colours and styles where the control holds some.
+void THvCustomRichEditLX::SaveHandleState() {
+  _THvCustomRichEdit::SaveHandleState();
+  if (PlainText())
+    FPendingPlainText = Text();
+  else
+    FPendingRichText = StreamedOutRichText(Handle());
 }
 
 void THvCustomRichEditLX::SetAutoUrlDetect(bool value) {
@@ -134,6 +182,7 @@ void THvCustomRichEditLX::SetText(const std::wstring& text) {
     return;
   }
   FPendingRichText.clear();
+  FPendingPlainText.clear();
   TWinControl::SetText(text);
 }
 
@@ -163,7 +212,13 @@ LRESULT THvCustomRichEditLX::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       return result;
     }
     case WM_MOUSELEAVE:
-      if (GetKeyState(VK_LBUTTON) >= 0) HideLinkHint();
+      HideLinkHintOnceOut();
+      break;
+    case WM_TIMER:
+      if (wParam == kHintHoldTimer) {
+        HideLinkHintOnceOut();
+        return 0;
+      }
       break;
     case WM_SETCURSOR:
       if (FCursor && LOWORD(lParam) == HTCLIENT) {
@@ -230,7 +285,12 @@ void THvCustomRichEditLX::ShowLinkHintFor(const std::wstring& linkText, int firs
     FVarBlock.SavedHint = true;
   }
   FHint = LinkTarget(linkText, first, last);
-  SetCursor(LoadCursorW(nullptr, IDC_HAND));
+  if (LinkOpensNow(FHint)) {
+    SetCursor(LoadCursorW(nullptr, IDC_HAND));
+  } else {
+    FHint += L" " + std::wstring(kNotAvailableOffline);
+    SetCursor(GetHandCursor());
+  }
   FHintWindow.Show(Handle(), FHint);
 }
 
@@ -244,6 +304,20 @@ void THvCustomRichEditLX::HideLinkHint() {
 
 void THvCustomRichEditLX::HideLinkHintAfterMove() {
   if (GetKeyState(VK_LBUTTON) < 0 || ElapsedMs(FVarBlock.LastLinkTime) <= kLinkHintHoldMs) return;
+  HideLinkHint();
+}
+
+void THvCustomRichEditLX::HideLinkHintOnceOut() {
+  KillTimer(Handle(), kHintHoldTimer);
+  if (!FVarBlock.SavedHint && !FHintWindow.Showing()) return;
+  POINT point{};
+  GetCursorPos(&point);
+  if (WindowFromPoint(point) == Handle()) return;  // back over the control: its moves decide
+  // The pointer left within the hold, or drags: look again when the hold is over.
+  if (GetKeyState(VK_LBUTTON) < 0 || ElapsedMs(FVarBlock.LastLinkTime) <= kLinkHintHoldMs) {
+    SetTimer(Handle(), kHintHoldTimer, kLinkHintHoldMs, nullptr);
+    return;
+  }
   HideLinkHint();
 }
 
@@ -261,9 +335,7 @@ std::wstring RichTextToPlainText(const std::wstring& S) {
   edit.CreateHandle(Application().Handle());
   SetWindowPos(edit.Handle(), nullptr, 0, 0, 1024, 100, SWP_NOZORDER | SWP_NOACTIVATE);
   edit.SetText(S);
-  std::wstring text;
-  for (const std::wstring& line : SplitLX(edit.Text(), L"\r\n")) text += line + L"\r\n";
-  return text.empty() ? L"\r\n" : text;
+  return LinesAsText(edit.Text());
 }
 
 }  // namespace hv

@@ -63,6 +63,7 @@ class THvCustomRichEditLX : public _THvCustomRichEdit {
 
  protected:
   void InitializeHandle() override;
+  void SaveHandleState() override;
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
   bool ParentNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -70,6 +71,8 @@ class THvCustomRichEditLX : public _THvCustomRichEdit {
   void ShowLinkHintFor(const std::wstring& linkText, int first, int last);
   void HideLinkHint();
   void HideLinkHintAfterMove();
+  // After the pointer left: hides the hint now, or when the hold is over.
+  void HideLinkHintOnceOut();
   void LinkClicked(const std::wstring& linkText, int first, int last);
   // What a link opens: the target of the hot spot it stands on, else its normalised text.
   std::wstring LinkTarget(const std::wstring& linkText, int first, int last) const;
@@ -80,7 +83,8 @@ class THvCustomRichEditLX : public _THvCustomRichEdit {
   std::wstring FHint;
   HCURSOR FCursor = nullptr;
   TLinkHintWindow FHintWindow;
-  std::wstring FPendingRichText;  // set before the window existed
+  std::wstring FPendingRichText;   // set before the window existed, or kept from the last one
+  std::wstring FPendingPlainText;  // kept from the last window in plain-text mode
   bool FLinkSeenInMessage = false;
 };
 

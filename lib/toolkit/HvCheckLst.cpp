@@ -10,6 +10,7 @@
 #include "HvCheckLstAccessible.h"
 #include "HvForms.h"
 #include "HvGdiHandles.h"
+#include "HvMessageIds.h"
 #include "HvScreen.h"
 
 namespace hv {
@@ -200,16 +201,22 @@ void TCheckListBox::InvalidateItem(int index) {
     InvalidateRect(Handle(), &r, FALSE);
 }
 
+TCheckBoxState TCheckListBox::NextStateByUser(int index) const {
+  switch (Item(index).State) {
+    case TCheckBoxState::cbUnchecked: return FAllowGrayed ? TCheckBoxState::cbGrayed : TCheckBoxState::cbChecked;
+    case TCheckBoxState::cbChecked: return TCheckBoxState::cbUnchecked;
+    default: return TCheckBoxState::cbChecked;
+  }
+}
+
 void TCheckListBox::ToggleByUser(int index) {
   if (index < 0 || index >= static_cast<int>(FItems.size()) || !FItems[index].Enabled) return;
-  TCheckBoxState next;
-  switch (FItems[index].State) {
-    case TCheckBoxState::cbUnchecked: next = FAllowGrayed ? TCheckBoxState::cbGrayed : TCheckBoxState::cbChecked; break;
-    case TCheckBoxState::cbChecked: next = TCheckBoxState::cbUnchecked; break;
-    default: next = TCheckBoxState::cbChecked; break;
-  }
-  SetState(index, next);
+  SetState(index, NextStateByUser(index));
   if (OnClickCheck) OnClickCheck(*this, index);
+}
+
+void TCheckListBox::PostToggleByUser(int index) {
+  if (HandleAllocated()) PostMessageW(Handle(), WM_HV_TOGGLE_BY_USER, static_cast<WPARAM>(index), 0);
 }
 
 int TCheckListBox::CheckWidth() const {
@@ -246,6 +253,9 @@ LRESULT TCheckListBox::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_THEMECHANGED:
       InvalidateRect(Handle(), nullptr, TRUE);
       break;
+    case WM_HV_TOGGLE_BY_USER:
+      ToggleByUser(static_cast<int>(wParam));
+      return 0;
     case WM_GETOBJECT:
       // The object id comes as a 32-bit value in a 64-bit parameter.
       if (static_cast<LONG>(static_cast<DWORD>(lParam)) == OBJID_CLIENT) {

@@ -75,6 +75,12 @@ class TCheckListBox : public TWinControl {
   // Toggles an item as a click on its box does (and assistive technology's default action):
   // enabled items only, through greyed when that is allowed, then OnClickCheck.
   void ToggleByUser(int index);
+  // The state the user's next toggle of the item gives: unchecked goes to greyed where that is
+  // allowed, else to checked; checked to unchecked; greyed to checked.
+  TCheckBoxState NextStateByUser(int index) const;
+  // The user's toggle, made once the messages waiting now were handled: for a caller that must
+  // not wait for what OnClickCheck does (a screen reader's call).
+  void PostToggleByUser(int index);
 
   bool ParentNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "HvApplication.h"
 #include "HvCheckLst.h"
 #include "HvComPtr.h"
+#include "HvAccessibleDispatch.h"
 
 namespace hv {
 namespace {
@@ -36,17 +36,23 @@ class TCheckListAccessible final : public IAccessible {
     return refs;
   }
 
-  // IDispatch: the standard object's, which dispatches to the IAccessible calls.
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return FStandard->GetTypeInfoCount(count); }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
-    return FStandard->GetTypeInfo(index, lcid, info);
+  // IDispatch: scripting clients reach the same answers as the IAccessible calls (the standard
+  // object's dispatch would answer for a plain list, without the check states).
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override {
-    return FStandard->GetIDsOfNames(riid, names, count, lcid, ids);
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+    if (info) *info = nullptr;
+    return DISP_E_BADINDEX;
   }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                   EXCEPINFO* info, UINT* argError) override {
-    return FStandard->Invoke(id, riid, lcid, flags, params, result, info, argError);
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+    return AccessibleDispatchIds(riid, names, count, ids);
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                   EXCEPINFO*, UINT* argError) override {
+    return InvokeAccessible(*this, id, riid, flags, params, result, argError);
   }
 
   // IAccessible
@@ -144,7 +150,7 @@ class TCheckListAccessible final : public IAccessible {
         child, action,
         [&](TCheckListBox& list, int index) {
           if (!list.ItemEnabled(index)) return S_FALSE;  // an unavailable item has no action
-          return Answer(action, list.State(index) == TCheckBoxState::cbChecked ? L"Uncheck" : L"Check");
+          return Answer(action, ActionName(list.NextStateByUser(index)));
         },
         [&] { return FStandard->get_accDefaultAction(child, action); });
   }
@@ -214,13 +220,9 @@ class TCheckListAccessible final : public IAccessible {
     if (index < 0) return FStandard->accDoDefaultAction(child);
     TCheckListBox& list = *List();
     if (!list.ItemEnabled(index)) return DISP_E_MEMBERNOTFOUND;
-    // The user's own toggle, event included. Nothing may cross back into the caller's COM.
-    try {
-      list.ToggleByUser(index);
-    } catch (...) {
-      Application().HandleException();
-      return E_FAIL;
-    }
+    // The user's own toggle, event included, once the reader's call has returned: a handler
+    // that asks the user something would otherwise hold the reader until the box is answered.
+    list.PostToggleByUser(index);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
@@ -258,6 +260,13 @@ class TCheckListAccessible final : public IAccessible {
     HRESULT hr = ItemOf(child, index);
     if (FAILED(hr)) return hr;
     return index < 0 ? self() : item(*List(), index);
+  }
+  static const wchar_t* ActionName(TCheckBoxState next) {
+    switch (next) {
+      case TCheckBoxState::cbChecked: return L"Check";
+      case TCheckBoxState::cbUnchecked: return L"Uncheck";
+      default: return L"Partially check";
+    }
   }
   static HRESULT Answer(BSTR* out, const std::wstring& text) {
     *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));

@@ -242,6 +242,15 @@ void TEdit::CreateParams(TControlParams& params) {
   params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
+void TEdit::InitializeHandle() {
+  if (FMaxLength > 0) SendMessageW(Handle(), EM_SETLIMITTEXT, FMaxLength, 0);
+}
+
+void TEdit::SetMaxLength(int value) {
+  FMaxLength = value < 0 ? 0 : value;
+  if (HandleAllocated()) SendMessageW(Handle(), EM_SETLIMITTEXT, FMaxLength, 0);
+}
+
 void TEdit::SetReadOnly(bool value) {
   FReadOnly = value;
   if (HandleAllocated()) SendMessageW(Handle(), EM_SETREADONLY, value, 0);

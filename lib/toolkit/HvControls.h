@@ -157,12 +157,18 @@ class TEdit : public TWinControl {
   using TWinControl::TWinControl;
   bool ReadOnly() const { return FReadOnly; }
   void SetReadOnly(bool value);
+  // The most characters the user can type in; 0 is the system's limit. Kept for every window
+  // the edit gets.
+  int MaxLength() const { return FMaxLength; }
+  void SetMaxLength(int value);
   void SelectAll();
 
  protected:
   void CreateParams(TControlParams& params) override;
+  void InitializeHandle() override;
 
   bool FReadOnly = false;
+  int FMaxLength = 0;
 };
 
 // A multi-line text box; `Lines` are kept with CR LF between them.

@@ -14,5 +14,7 @@ inline constexpr UINT WM_HV_RELEASE = WM_APP + 0x100;
 // To a library form with its own taskbar button that was hidden: the main window may be
 // waiting for it to close.
 inline constexpr UINT WM_HV_TASKBAR_WINDOW_HIDDEN = WM_APP + 0x101;
+// To a check list: the user's toggle of the item wParam, asked for by assistive technology.
+inline constexpr UINT WM_HV_TOGGLE_BY_USER = WM_APP + 0x102;
 
 }  // namespace hv

@@ -3,7 +3,11 @@
 // assistive technology reads them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "FormsTestSupport.h"
 #include "HvComPtr.h"
@@ -318,11 +322,16 @@ TEST_F(CheckListBoxTest, AssistiveTechnologyReadsAndTogglesTheTicks) {
   ASSERT_EQ(acc->get_accRole(child(CHILDID_SELF), &role), S_OK);
   EXPECT_EQ(role.lVal, ROLE_SYSTEM_LIST);
 
-  // The default action is the user's toggle, event included; an unavailable item refuses it.
+  // The default action is the user's toggle, event included, made once the reader's call has
+  // returned (a handler may ask the user something); an unavailable item refuses it.
   EXPECT_EQ(acc->accDoDefaultAction(child(2)), S_OK);
+  EXPECT_TRUE(clicked.empty()) << "not inside the reader's call";
+  EXPECT_FALSE(list->Checked(1));
+  hvtest::Pump();
   EXPECT_TRUE(list->Checked(1));
   EXPECT_EQ(state(2), STATE_SYSTEM_CHECKED);
   EXPECT_EQ(acc->accDoDefaultAction(child(4)), DISP_E_MEMBERNOTFOUND);
+  hvtest::Pump();
   EXPECT_TRUE(list->Checked(3));
   EXPECT_EQ(clicked, std::vector<int>{1});
   list->SetState(0, TCheckBoxState::cbUnchecked);  // a change made by the program is seen too
@@ -333,4 +342,146 @@ TEST_F(CheckListBoxTest, AssistiveTechnologyReadsAndTogglesTheTicks) {
   form.reset();
   EXPECT_EQ(acc->get_accChildCount(&count), RPC_E_DISCONNECTED);
   EXPECT_EQ(acc->accDoDefaultAction(child(1)), RPC_E_DISCONNECTED);
+}
+
+// A list whose items can be greyed names the step each item's default action takes, and the
+// action takes exactly that step.
+TEST_F(CheckListBoxTest, AGreyCapableListNamesTheStepItsDefaultActionTakes) {
+  list->SetAllowGrayed(true);
+  TComPtr<IAccessible> acc;
+  ASSERT_EQ(AccessibleObjectFromWindow(list->Handle(), OBJID_CLIENT, __uuidof(IAccessible), acc.put_void()), S_OK);
+  VARIANT sendaro;
+  sendaro.vt = VT_I4;
+  sendaro.lVal = 2;  // unchecked
+  const std::pair<const wchar_t*, TCheckBoxState> steps[] = {
+      {L"Partially check", G}, {L"Check", C}, {L"Uncheck", U}, {L"Partially check", G}};
+  for (const auto& [action, after] : steps) {
+    BSTR name = nullptr;
+    ASSERT_EQ(acc->get_accDefaultAction(sendaro, &name), S_OK);
+    EXPECT_STREQ(name, action);
+    SysFreeString(name);
+    ASSERT_EQ(acc->accDoDefaultAction(sendaro), S_OK);
+    hvtest::Pump();
+    EXPECT_EQ(list->State(1), after) << action;
+  }
+}
+
+// Scripting clients reach the object through IDispatch, by name and by DISPID: they see the
+// same items, ticks and actions as the IAccessible calls.
+TEST_F(CheckListBoxTest, ScriptingClientsSeeTheTicksThroughIDispatch) {
+  TComPtr<IAccessible> acc;
+  ASSERT_EQ(AccessibleObjectFromWindow(list->Handle(), OBJID_CLIENT, __uuidof(IAccessible), acc.put_void()), S_OK);
+  TComPtr<IDispatch> dispatch;
+  ASSERT_EQ(acc->QueryInterface(IID_IDispatch, dispatch.put_void()), S_OK);
+  auto id = [&](const wchar_t* member) {
+    DISPID dispId = DISPID_UNKNOWN;
+    LPOLESTR name = const_cast<LPOLESTR>(member);
+    EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, 0, &dispId), S_OK) << member;
+    return dispId;
+  };
+  // A property read as a script makes it: the arguments last first, the child id optional.
+  auto get = [&](DISPID member, std::vector<VARIANT> args, VARIANT& result) {
+    std::reverse(args.begin(), args.end());
+    DISPPARAMS params{args.data(), nullptr, static_cast<UINT>(args.size()), 0};
+    VariantInit(&result);
+    return dispatch->Invoke(member, IID_NULL, 0, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &params, &result, nullptr,
+                            nullptr);
+  };
+  auto item = [](long id) {
+    VARIANT v;
+    v.vt = VT_I2;  // scripts pass small numbers as 16-bit integers
+    v.iVal = static_cast<SHORT>(id);
+    return v;
+  };
+  VARIANT result;
+  ASSERT_EQ(get(id(L"accChildCount"), {}, result), S_OK);
+  EXPECT_EQ(result.lVal, 4);
+  const struct {
+    long item;
+    const wchar_t* name;
+    long state;
+    const wchar_t* action;
+  } cases[] = {{1, L"Corvista", STATE_SYSTEM_CHECKED, L"Uncheck"},
+               {2, L"Sendaro", 0, L"Check"},
+               {3, L"Pelmark", STATE_SYSTEM_MIXED, L"Check"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.item);
+    ASSERT_EQ(get(id(L"accName"), {item(c.item)}, result), S_OK);
+    ASSERT_EQ(result.vt, VT_BSTR);
+    EXPECT_STREQ(result.bstrVal, c.name);
+    VariantClear(&result);
+    ASSERT_EQ(get(DISPID_ACC_STATE, {item(c.item)}, result), S_OK);
+    EXPECT_EQ(result.lVal & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_MIXED), c.state);
+    ASSERT_EQ(get(id(L"ACCDEFAULTACTION"), {item(c.item)}, result), S_OK);
+    EXPECT_STREQ(result.bstrVal, c.action);
+    VariantClear(&result);
+    ASSERT_EQ(get(DISPID_ACC_ROLE, {item(c.item)}, result), S_OK);
+    EXPECT_EQ(result.lVal, ROLE_SYSTEM_CHECKBUTTON);
+  }
+  ASSERT_EQ(get(DISPID_ACC_ROLE, {}, result), S_OK);
+  EXPECT_EQ(result.lVal, ROLE_SYSTEM_LIST) << "without a child id: the list";
+
+  // The default action through IDispatch is the user's toggle too.
+  list->OnClickCheck = [](TCheckListBox&, int) {};
+  ASSERT_EQ(get(id(L"accDoDefaultAction"), {item(2)}, result), S_OK);
+  hvtest::Pump();
+  EXPECT_TRUE(list->Checked(1));
+
+  LPOLESTR unknown = const_cast<LPOLESTR>(L"accNothing");
+  DISPID none = 0;
+  EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &unknown, 1, 0, &none), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(none, DISPID_UNKNOWN);
+  EXPECT_EQ(get(DISPID_ACC_NAME, {item(9)}, result), E_INVALIDARG);
+}
+
+// A screen reader calls from a thread of its own (or another process): the object reaches it
+// through COM's marshalling, and each call comes back to the list's thread while that thread
+// goes on handling its messages.
+TEST_F(CheckListBoxTest, AReaderOnAnotherThreadReadsAndTogglesTheTicks) {
+  const HWND hwnd = list->Handle();
+  std::atomic<bool> done{false};
+  HRESULT found = E_FAIL, toggled = E_FAIL;
+  std::vector<long> states;
+  std::wstring name;
+  std::thread reader([&] {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    {
+      TComPtr<IAccessible> acc;
+      found = AccessibleObjectFromWindow(hwnd, OBJID_CLIENT, __uuidof(IAccessible), acc.put_void());
+      if (SUCCEEDED(found)) {
+        VARIANT child;
+        child.vt = VT_I4;
+        for (child.lVal = 1; child.lVal <= 4; ++child.lVal) {
+          VARIANT state;
+          VariantInit(&state);
+          acc->get_accState(child, &state);
+          states.push_back(state.lVal & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_MIXED));
+        }
+        child.lVal = 3;
+        BSTR text = nullptr;
+        if (acc->get_accName(child, &text) == S_OK) name = text;
+        SysFreeString(text);
+        child.lVal = 2;
+        toggled = acc->accDoDefaultAction(child);
+      }
+    }
+    CoUninitialize();
+    done = true;
+  });
+  const DWORD start = GetTickCount();
+  while (!done && GetTickCount() - start < 20000) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    hvtest::Pump();
+  }
+  if (!done) {
+    reader.detach();  // stuck in a call: the suite cannot go on cleanly either way
+    FAIL() << "the reader's calls did not come back";
+  }
+  reader.join();
+  hvtest::Pump();
+  ASSERT_EQ(found, S_OK);
+  EXPECT_EQ(states, (std::vector<long>{STATE_SYSTEM_CHECKED, 0, STATE_SYSTEM_MIXED, STATE_SYSTEM_CHECKED}));
+  EXPECT_EQ(name, L"Pelmark");
+  EXPECT_EQ(toggled, S_OK);
+  EXPECT_TRUE(list->Checked(1));
 }

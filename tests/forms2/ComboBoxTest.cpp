@@ -101,6 +101,15 @@ TEST_F(ComboBoxTest, ListStylesSearchWhatWasTypedUntilAPause) {
     SendKey(L'B');
     EXPECT_EQ(combo->ItemIndex(), 1);
     EXPECT_TRUE(events.empty());
+    EXPECT_FALSE(combo->DroppedDown()) << "the list opens only when asked to";
+
+    // Asked to, typing opens the list; Escape, which closes it, opens it no more.
+    combo->SetAutoDropDown(true);
+    clock.AdvanceMs(1250);
+    SendKey(L'a');
+    EXPECT_TRUE(combo->DroppedDown());
+    EXPECT_EQ(combo->ItemIndex(), 0);
+    SendKey(0, VK_ESCAPE);
     EXPECT_FALSE(combo->DroppedDown());
   }
 }
@@ -126,9 +135,16 @@ TEST_F(ComboBoxTest, EditStylesCompleteTheTypedPrefixAndSelectTheRest) {
     SendKey(L'x');
     EXPECT_EQ(combo->Text(), L"bex");
 
-    // Backspace and Escape complete nothing.
+    // Backspace and Escape complete nothing; with AutoDropDown on, where any other key opens
+    // the list, they open none.
+    combo->SetAutoDropDown(true);
     SendKey(0, VK_BACK);
     EXPECT_EQ(combo->Text(), L"be");
+    EXPECT_FALSE(combo->DroppedDown());
+    SendKey(0, VK_ESCAPE);
+    EXPECT_EQ(combo->Text(), L"be");
+    EXPECT_FALSE(combo->DroppedDown());
+    combo->SetAutoDropDown(false);
 
     // Typing inside the text inserts the character without completing.
     combo->SetText(L"ta");

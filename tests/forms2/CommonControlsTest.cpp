@@ -1,9 +1,11 @@
 // Page controls and spin edits under Wine: arrow keys page through the visible tabs (at the
-// ends they go on to the control's own key handling); spin edits are drawn classically.
+// ends they go on to the control's own key handling); spin edits are drawn classically; an
+// edit's length limit.
 #include <gtest/gtest.h>
 
 #include "Forms2Support.h"
 #include "FormsTestSupport.h"
+#include "HvControlRecreate.h"
 #include "HvLXComCtrls.h"
 #include "HvLXPasswordEdit.h"
 #include "HvLXStdCtrls.h"
@@ -99,4 +101,17 @@ TEST(CommonControls, Screenshot) {
   hvtest::SaveScreenshot(form->Handle(), L"forms2_common_controls");
   EXPECT_EQ(password->Text(), L"secret");
   EXPECT_EQ(spin->Text(), L"8080");
+}
+
+// A length limit belongs to the edit, not to its window: a window made again, as a style change
+// or a change of the system's colours makes it, keeps it, and typing stops there.
+TEST(TEdit, TheLengthLimitOutlivesItsWindow) {
+  auto form = hvtest::MakeHostForm();
+  auto* edit = form->Add<TEdit>(L"Url", {8, 8, 200, 21});
+  edit->SetMaxLength(240);
+  EXPECT_EQ(SendMessageW(edit->Handle(), EM_GETLIMITTEXT, 0, 0), 240);
+  RecreateControlWindow(*edit);
+  EXPECT_EQ(SendMessageW(edit->Handle(), EM_GETLIMITTEXT, 0, 0), 240);
+  for (int i = 0; i < 250; ++i) SendMessageW(edit->Handle(), WM_CHAR, L'a', 1);
+  EXPECT_EQ(edit->Text().size(), 240u);
 }

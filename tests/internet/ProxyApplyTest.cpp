@@ -33,13 +33,20 @@ class ProxyApply : public testing::Test {
   inettest::ScopedInternetState state;
   hv::ScopedHostPins pins{{.wine = false, .wineTricks = false}};
   hv::ScopedProcessProxySetter setter{&Given::Take};
-  void SetUp() override { Given::count = 0; }
+  // What was given before each test reads as a named proxy, so that only a call shows direct
+  // access.
+  void SetUp() override {
+    Given::count = 0;
+    Given::last = {3, "before.test:1", "before"};
+  }
 };
 
 TEST_F(ProxyApply, NoManualProxyMeansDirectAccess) {
   hv::SetAdvancedInternetSettings(SystemSettings(false));
+  EXPECT_EQ(Given::count, 1);
   EXPECT_EQ(Given::last.AccessType, 1u);  // direct
   EXPECT_EQ(Given::last.Proxy, "");
+  EXPECT_EQ(Given::last.Bypass, "");
 }
 
 TEST_F(ProxyApply, TheSystemsListsAreGivenBlankSeparated) {

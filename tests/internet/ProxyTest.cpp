@@ -88,11 +88,27 @@ TEST(Proxy, CredentialsReachTheProxyWhateverFoundIt) {
     bool systemValues;  // the proxy in the system's settings
   } cases[] = {
       {"manual", Manual(proxy.Address(), L"proxyuser", L"s3cret"), std::nullopt, false},
+      // Right after the manual one: the system's settings are applied when taken up again.
+      {"the system's settings", TAdvancedInternetSettings{}, std::nullopt, true},
       {"host detection", TAdvancedInternetSettings{}, L"http://proxyuser:s3cret@" + proxy.Address() + L"/", false},
   };
   for (const Case& c : cases) {
+    std::optional<hv::ScopedHostPins> windows;
+    if (c.systemValues) {
+      windows.emplace(hv::HostPins{.wine = false, .wineTricks = false});
+      hv::RegWriteIntegerLX(HKEY_CURRENT_USER, inettest::kInternetSettingsKey, L"ProxyEnable", 1);
+      hv::RegWriteStringLX(HKEY_CURRENT_USER, inettest::kInternetSettingsKey, L"ProxyServer", proxy.Address());
+    }
     inettest::SetEnvironment(L"http_proxy", c.environment);
     hv::SetAdvancedInternetSettings(c.settings);
+    if (c.systemValues) {
+      // The system keeps the credentials for its own proxy: the library has none to give,
+      // and the proxy, which carries the request, asks for them.
+      EXPECT_EQ(hv::GetEffectiveProxyCredentials().Username, L"") << c.name;
+      EXPECT_EQ(Get(kOnlyProxyUrl, true).status, 407u) << c.name;
+      EXPECT_NE(proxy.Log().find("site.only-proxy.test"), std::string::npos) << proxy.Log();
+      continue;
+    }
     const hv::TProxyCredentials credentials = hv::GetEffectiveProxyCredentials();
     EXPECT_EQ(credentials.Username, L"proxyuser") << c.name;
     EXPECT_EQ(hv::GetEffectiveProxyServer(), proxy.Address()) << c.name;  // never with the credentials

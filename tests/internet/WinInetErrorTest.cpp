@@ -106,6 +106,37 @@ TEST_F(WinInetError, RedirectsNameTheirTargetUnlessItIsTheSamePlace) {
   EXPECT_TRUE(permanent);
 }
 
+// Another HTTP client hands over only its status, its text, the response and its headers.
+TEST(WinInetTexts, AnotherClientsFailureIsToldLikeWinInets) {
+  const hv::THttpClientError notFound{404, L"HTTP/1.1 404 Not Found", L"<p>gone</p>",
+                                      L"Content-Type: text/html\r\nX-Note: a: b\r\n"};
+  const EWinInetError e = EWinInetError::CreateFromIndyError(notFound, L"https://u:pw@files.test/a.zip");
+  EXPECT_EQ(e.StatusCode(), L"404");
+  EXPECT_EQ(e.ErrorCode(), 0);
+  EXPECT_EQ(e.Message(), L"The server (files.test) has not found anything matching the requested URL.");
+  const std::wstring rule(22, L'-');
+  EXPECT_EQ(e.ExtraInfo(), L"Url = https://files.test/a.zip\r\nHTTP_Status = 404 (HTTP/1.1 404 Not Found)\r\n" + rule +
+                               L"\r\nResponse\r\n" + rule + L"\r\n<p>gone</p>\r\n" + rule);
+  EXPECT_EQ(e.ResponseBody(), L"<p>gone</p>");
+  EXPECT_EQ(e.ResponseHeaders().Values(L"Content-Type"), L"text/html");
+  EXPECT_EQ(e.ResponseHeaders().Values(L"X-Note"), L"a: b");  // only the first ": " separates
+
+  // A status without a sentence of its own names the server and keeps the client's text.
+  const EWinInetError teapot =
+      EWinInetError::CreateFromIndyError({418, L"HTTP/1.1 418 I'm a teapot", L"", L""}, L"http://pot.test:81/");
+  EXPECT_EQ(teapot.Message(), L"An error occurred while downloading from the server: pot.test\r\n\r\nHTTP/1.1 418 I'm a teapot");
+
+  // 303 and 307 redirect as 301 and 302 do; only 301 is permanent.
+  for (int status : {301, 302, 303, 307, 308}) {
+    const EWinInetError redirect =
+        EWinInetError::CreateFromIndyError({status, L"", L"", L"Location: http://a.test/new"}, L"http://a.test/old");
+    bool permanent = true;
+    EXPECT_EQ(redirect.GetRedirectUrl(L"http://a.test/old", permanent), status == 308 ? L"" : L"http://a.test/new")
+        << status;
+    EXPECT_EQ(permanent, status == 301) << status;
+  }
+}
+
 TEST_F(WinInetError, TheBodyIsReadInTheCharsetTheServerNamed) {
   EXPECT_EQ(Fetch(server.Url(L"/fail")).error->ResponseBody(), L"line one\r\nline two\r\n");
   EXPECT_EQ(Fetch(server.Url(L"/latin1")).error->ResponseBody(), L"caf\u00E9\r\n");

@@ -1,4 +1,5 @@
-# The Mac tests of this suite, on a host whose PATH starts with fake Mac tools.
+# The Mac tests of this suite, with fake Mac tools that the tests name to the program (and that
+# also stand first on the host PATH, where the program must not take them from).
 add_test(NAME internet_on_mac COMMAND bash ${dir}/on_mac.sh ${CMAKE_BINARY_DIR} $<TARGET_FILE:test_internet>)
 set_tests_properties(internet_on_mac PROPERTIES RESOURCE_LOCK product_traces)  # as the suite (CHANGES_MACHINE_SETTINGS)
 # The replaced WinHTTP proxy query on its own, for the runs that start only what differs

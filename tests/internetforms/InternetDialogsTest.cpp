@@ -4,6 +4,7 @@
 // the pages, the OpenSSL list and the red note.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -80,6 +81,31 @@ void ExpectBounds(HWND control, const TBounds& designed, const std::wstring& wha
                                       << "," << got.right - got.left << "," << got.bottom - got.top;
 }
 
+// How a label of a dialog looks: its font as the label draws with it, and the text colour the
+// dialog gives it for painting.
+struct LabelLook {
+  LONG weight = 0, height = 0;
+  COLORREF color = CLR_INVALID;
+};
+LabelLook LookOf(HWND dlg, HWND label) {
+  LabelLook look;
+  LOGFONTW font{};
+  if (GetObjectW(reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)), sizeof font, &font)) {
+    look.weight = font.lfWeight;
+    look.height = font.lfHeight;
+  }
+  HDC dc = CreateCompatibleDC(nullptr);
+  SendMessageW(dlg, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label));
+  look.color = GetTextColor(dc);
+  DeleteDC(dc);
+  return look;
+}
+
+POINT TopLeft(HWND control) {
+  const RECT r = DialogDriver::ClientRect(control);
+  return {r.left, r.top};
+}
+
 }  // namespace
 
 TEST_F(InternetDialogs, TheConnectionDialogShowsItsHostsTextsInPlaceAndTheKeysLeadOut) {
@@ -129,12 +155,44 @@ TEST_F(InternetDialogs, TheConnectionDialogShowsItsHostsTextsInPlaceAndTheKeysLe
         ASSERT_TRUE(h) << std::string(caption.begin(), caption.end());
         ExpectBounds(h, bounds, caption);
       }
-      for (const wchar_t* bold : {L"Check Your Network Settings", L"Possible Personal Firewall Issue"})
-        EXPECT_TRUE(DialogDriver::Control(dlg, bold));
+      // The headings bold in the dialog's size, the first one bold at 9 points, the texts plain;
+      // the note red, where it shows when the system's settings are not in use.
+      const LONG formHeight = LookOf(dlg, DialogDriver::Control(dlg, L"Try Again")).height;
+      const struct {
+        const wchar_t* caption;
+        bool bold;
+        LONG height;
+        POINT place;
+      } looks[] = {
+          {L"A connection to the Internet is not available at this time.", true,
+           -MulDiv(9, Screen().PixelsPerInch(), 72), {ScaleForDpi(61), ScaleForDpi(10)}},
+          {L"Check Your Network Settings", true, formHeight, {ScaleForDpi(61), ScaleForDpi(91)}},
+          {L"Possible Personal Firewall Issue", true, formHeight, {ScaleForDpi(61), ScaleForDpi(241)}},
+          {c.wine ? L"Verify that your network settings are correct." : L"This application uses the same settings",
+           false, formHeight, {ScaleForDpi(61), ScaleForDpi(108)}},
+      };
+      for (const auto& look : looks) {
+        HWND label = DialogDriver::Control(dlg, look.caption);
+        if (!label) {  // a long text: found by its start
+          for (HWND h = GetWindow(GetWindow(dlg, GW_CHILD), GW_HWNDFIRST); h; h = GetWindow(h, GW_HWNDNEXT))
+            if (DialogDriver::Text(h).rfind(look.caption, 0) == 0) label = h;
+        }
+        ASSERT_TRUE(label) << std::string(look.caption, look.caption + wcslen(look.caption));
+        const LabelLook got = LookOf(dlg, label);
+        EXPECT_EQ(got.weight >= FW_BOLD, look.bold) << got.weight;
+        EXPECT_EQ(got.height, look.height);
+        EXPECT_EQ(got.color, GetSysColor(COLOR_WINDOWTEXT));
+        const POINT at = TopLeft(label);
+        EXPECT_EQ(at.x, look.place.x);
+        EXPECT_EQ(at.y, look.place.y);
+      }
       HWND note = DialogDriver::Control(dlg, c.wine ? L"Note:  You are not auto-detecting proxy settings."
                                                     : L"Note:  You are not using proxy settings from Internet Explorer.");
       ASSERT_TRUE(note);
       EXPECT_FALSE(DialogDriver::Visible(note)) << "the system's settings are in use";
+      EXPECT_EQ(LookOf(dlg, note).color, RGB(255, 0, 0));
+      EXPECT_EQ(TopLeft(note).x, ScaleForDpi(61));
+      EXPECT_EQ(TopLeft(note).y, ScaleForDpi(207));
       HWND diagnostics = DialogDriver::Control(dlg, L"Run Network Diagnostics...");
       EXPECT_EQ(DialogDriver::Enabled(diagnostics), NetworkDiagnosticsAvailable());
       // Tab order: Try Again, Cancel, Network Settings, then diagnostics where they can run.
@@ -401,4 +459,36 @@ TEST_F(InternetDialogs, TheSettingsDialogsControlsSitAtTheirPlacesOnThePages) {
     EXPECT_TRUE(d.WaitGone(kSettingsCaption));
   });
   EXPECT_FALSE(ShowAdvancedSettingsDialog(3));
+}
+
+// The address of the preliminary attempts takes at most 240 characters, however many come.
+TEST_F(InternetDialogs, TheAttemptAddressTakesAtMost240Characters) {
+  ScopedHostPins pins({.wine = false, .mac = false, .wineTricks = false});
+  SetAdvancedInternetSettings(Sample());
+  hvtest::HeldKeys shift({VK_SHIFT});  // with the connection-detection page
+  std::wstring typed;
+  DialogDriver driver([&](DialogDriver& d) {
+    HWND dlg = d.WaitWindow(kSettingsCaption);
+    d.Release(VK_SHIFT);
+    ASSERT_TRUE(dlg);
+    d.Key('L', {VK_MENU});
+    d.Key('A', {VK_CONTROL});
+    // Pasted: as many key presses would take long.
+    const std::wstring text = L"http://" + std::wstring(250, L'a');
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::copy_n(text.c_str(), text.size() + 1, static_cast<wchar_t*>(GlobalLock(memory)));
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+    d.Key('V', {VK_CONTROL});
+    d.Settle();
+    typed = DialogDriver::Text(d.Focus());
+    d.Key(VK_RETURN);
+    EXPECT_TRUE(d.WaitGone(kSettingsCaption));
+  });
+  EXPECT_TRUE(ShowAdvancedSettingsDialog(3));
+  EXPECT_EQ(typed.size(), 240u);
+  EXPECT_EQ(GetAdvancedInternetSettings().AutoPrime_URL, L"http://" + std::wstring(233, L'a'));
 }

@@ -126,7 +126,7 @@ TEST(LinkTargets, NormalisingAddsTheSchemeABareAddressLacks) {
       {L"news:joe@example.org", L"news:joe@example.org"},
       {L"just text", L"just text"},
   };
-  for (const Case& c : cases) EXPECT_EQ(NormalizeLinkText(c.text), c.expected) << std::size(cases);
+  for (const Case& c : cases) EXPECT_EQ(NormalizeLinkText(c.text), c.expected) << c.text;
 }
 
 TEST(LinkTargets, QuotesAndControlCharactersAreRefusedAndShownVisibly) {
@@ -176,4 +176,46 @@ TEST(LinkTargets, ProgramsAndAddressesThatReadOtherwiseNeedCaution) {
   };
   for (std::size_t i = 0; i < std::size(cases); ++i)
     EXPECT_EQ(!LinkCaution(cases[i].display, cases[i].target).empty(), cases[i].caution) << "case " << i;
+}
+
+// The shell decodes a file link before it runs it, and drops what follows a file's name: every
+// spelling of a program needs the caution, whatever the extension hides behind.
+TEST(LinkTargets, EverySpellingOfAProgramNeedsTheCaution) {
+  const wchar_t* programs[] = {
+      L"file:///C:/Windows/notepad.ex%65",
+      L"file:///C:/Windows/notepad%2Eexe",
+      L"file:///C:/Windows/notepad.%45%58%45",
+      L"file:///C:/Windows/notepad.ex%2565",  // escaped twice
+      L"file:///C:/x/run.exe.",
+      L"file:///C:/x/run.exe%20%20",
+      L"file:///C:/x/run.exe%2F",
+      L"file:///C:/x/a#b.exe",  // "#" can be part of a name
+      L"C:\\x\\run.exe::$DATA",
+      L"file:///C:/x/help.chm",
+      L"file:///C:/x/tool.application",
+      L"file:///C:/x/tool.appref-ms",
+      L"file:///C:/x/a.settingcontent-ms",
+      L"file:///C:/x/a.library-ms",
+      L"file:///C:/x/a.search-ms",
+      L"file:///C:/x/a.searchconnector-ms",
+      L"file:///C:/x/a.cab",
+      L"file:///C:/x/disk.iso",
+      L"file:///C:/x/disk.IMG",
+      L"file:///C:/x/disk.vhd",
+      L"file:///C:/x/disk.vhdx",
+      L"file:///C:/x/console.msc",
+      L"file:///C:/x/app.jar",
+      L"file:///C:/x/short.lnk",
+      L"file:///C:/x/site.url",
+      L"file:///C:/x/site.website",
+      L"file:///C:/x/remote.rdp",
+      L"file:///C:/x/package.msix",
+      L"file://server/share/setup.exe",
+      L"\\\\server\\share\\script.ps1",
+  };
+  for (const wchar_t* target : programs)
+    EXPECT_NE(LinkCaution(L"report", target).find(L"starts a program"), std::wstring::npos) << target;
+  const wchar_t* documents[] = {L"file:///C:/docs/report.pdf", L"file:///C:/docs/exe.txt", L"file:///C:/docs/a%2Eexe.txt",
+                                L"file:///C:/docs/100%25.txt", L"file:///C:/docs/%ZZ.txt"};
+  for (const wchar_t* target : documents) EXPECT_EQ(LinkCaution(L"report", target), L"") << target;
 }

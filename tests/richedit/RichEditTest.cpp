@@ -5,6 +5,7 @@
 
 #include <richedit.h>
 
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "HvForms.h"
 #include "HvLXHost.h"
 #include "HvLXRegistry.h"
+#include "HvLXCursors.h"
 #include "HvLXRichEdits.h"
 #include "HvLXShellOpen.h"
 #include "HvStringList.h"
@@ -142,8 +144,10 @@ TEST_F(RichEditTest, PointingAtADetectedAddressShowsItWithTheHandAndClickingOpen
   for (int answer : {IDNO, IDCANCEL}) {
     const std::vector<std::wstring> boxes = Click(answer == IDNO ? 10 : 14, answer);
     ASSERT_EQ(boxes.size(), 1u) << answer;
-    EXPECT_TRUE(Contains(boxes[0], L"http://example.com/page")) << "the box names the link";
-    EXPECT_FALSE(Contains(boxes[0], L"Caution"));
+    EXPECT_EQ(boxes[0],
+              L"This action will cause your Web browser to connect to the Internet.\r\nDo you want to proceed?"
+              L"\r\n\r\nhttp://example.com/page")
+        << "the question, naming the link";
   }
   EXPECT_TRUE(gShellCalls.empty());
   EXPECT_EQ(Click(18, IDYES).size(), 1u);
@@ -252,6 +256,131 @@ TEST_F(RichEditTest, LinksAreStyledThroughTheObjectModelElseThroughTheSelectionW
   }
 }
 
+// Working offline, a link that needs the network says so in its hint, with the library's hand;
+// one to a file on this computer does not. A link to another machine's share is asked about
+// as any link that leaves the computer.
+TEST_F(RichEditTest, OfflineTheHintTellsWhichLinksCannotOpen) {
+  class WorkingOffline {
+   public:
+    WorkingOffline() : FHad(RegValueExistsLX(HKEY_CURRENT_USER, kKey, kValue)) {
+      if (FHad) FSaved = RegReadBoolLX(HKEY_CURRENT_USER, kKey, kValue);
+      RegWriteBoolLX(HKEY_CURRENT_USER, kKey, kValue, true);
+    }
+    ~WorkingOffline() {
+      if (FHad)
+        RegWriteBoolLX(HKEY_CURRENT_USER, kKey, kValue, FSaved);
+      else
+        RegDeleteValueLX(HKEY_CURRENT_USER, kKey, kValue);
+    }
+
+   private:
+    const wchar_t* kKey = L"Software\\Halvern";
+    const wchar_t* kValue = L"WorkOffline";
+    bool FHad;
+    bool FSaved = false;
+  } offline;
+  Edit->SetText(L"Web: http://example.com/page\r\nLocal: notes\r\nShare: report");
+  TRichEditLinks& links = *Edit->FLinkHelper;
+  links.AddLiteralHotSpot(L"notes", L"", L"file:///C:/windows/win.ini", L"", clBlue, fsUnderline, false);
+  links.AddLiteralHotSpot(L"report", L"", L"file://198.51.100.7/s/a.txt", L"", clBlue, fsUnderline, false);
+  links.Apply_CFE_LINK_StyleToAllLinks();
+  struct Case {
+    int position;
+    const wchar_t* hint;
+    HCURSOR cursor;
+  } cases[] = {
+      {10, L"http://example.com/page (not available offline)", GetHandCursor()},
+      {38, L"file:///C:/windows/win.ini", kHand},
+      {52, L"file://198.51.100.7/s/a.txt (not available offline)", GetHandCursor()},
+  };
+  for (const Case& c : cases) {
+    Hover(c.position);
+    EXPECT_EQ(Edit->Hint(), c.hint);
+    EXPECT_EQ(Edit->Cursor(), c.cursor) << c.position;
+  }
+  const std::vector<std::wstring> boxes = Click(52, IDNO);
+  ASSERT_EQ(boxes.size(), 1u) << "a share on another machine is asked about";
+  EXPECT_TRUE(Contains(boxes[0], L"file://198.51.100.7/s/a.txt"));
+  EXPECT_TRUE(gShellCalls.empty());
+}
+
+// Switched off, the link hint goes at once and no other comes; links still open.
+TEST_F(RichEditTest, WithoutLinkHintsNoHintShowsAndLinksStillOpen) {
+  Edit->SetText(L"Visit http://example.com/page today.");
+  Edit->SetHint(L"own");
+  Hover(10);
+  ASSERT_TRUE(Edit->HintWindow().Showing());
+  Edit->SetShowLinkHint(false);
+  EXPECT_FALSE(Edit->HintWindow().Showing());
+  EXPECT_EQ(Edit->Hint(), L"own");
+  Hover(14);  // waits a while for a hint that must not come
+  EXPECT_FALSE(Edit->HintWindow().Showing());
+  EXPECT_EQ(Edit->Hint(), L"own");
+  EXPECT_EQ(Click(18, IDYES).size(), 1u);
+  ASSERT_EQ(gShellCalls.size(), 1u);
+  EXPECT_EQ(gShellCalls[0].file, L"http://example.com/page");
+}
+
+// Without the control's own address detection the rebuilt window keeps its text, and an
+// address in it is no link.
+TEST_F(RichEditTest, WithoutAddressDetectionAnAddressIsNoLink) {
+  const std::wstring text = L"Visit http://example.com/page today.";
+  Edit->SetText(text);
+  Edit->SetAutoUrlDetect(false);
+  EXPECT_EQ(Edit->Text(), text);
+  Hover(10);
+  EXPECT_FALSE(Edit->HintWindow().Showing());
+  EXPECT_TRUE(Click(14, IDYES).empty()) << "no question: nothing opens";
+  EXPECT_TRUE(gShellCalls.empty());
+}
+
+// Leaving the control right after a link was reported keeps the hint for the hold, then
+// hides it without any further move.
+TEST_F(RichEditTest, LeavingTheControlHidesTheHintAfterTheHold) {
+  Edit->SetText(L"Visit http://example.com/page today.");
+  Edit->SetHint(L"own");
+  Hover(10);
+  ASSERT_TRUE(Edit->HintWindow().Showing());
+  POINT outside{2, 2};  // the form, beside the edit
+  ClientToScreen(FForm->Handle(), &outside);
+  hvtest::MovePointerTo(outside);
+  if (GetTickCount() - Edit->VarBlock().LastLinkTime < 80) {
+    EXPECT_TRUE(Edit->HintWindow().Showing()) << "within the hold";
+  }
+  for (int i = 0; i < 30 && Edit->HintWindow().Showing(); ++i) {
+    Sleep(20);
+    hvtest::Pump();
+  }
+  EXPECT_FALSE(Edit->HintWindow().Showing());
+  EXPECT_EQ(Edit->Hint(), L"own");
+}
+
+// Giving the whole text the default look keeps an automatic colour automatic, through the
+// object model and through the selection alike, so the text follows the system's colours.
+TEST_F(RichEditTest, TheDefaultLookKeepsAnAutomaticColourAutomatic) {
+  Edit->SetText(L"Mail joe@example.org now.");
+  TRichEditLinks& links = *Edit->FLinkHelper;
+  links.AddEmailHotSpots(clRed, fsBold);
+  auto refuseObjectModel = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) -> LRESULT {
+    if (msg == EM_GETOLEINTERFACE) return 0;
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+  };
+  for (bool objectModel : {true, false}) {
+    SCOPED_TRACE(objectModel ? "object model" : "selection");
+    if (!objectModel) {
+      ASSERT_TRUE(SetWindowSubclass(Edit->Handle(), refuseObjectModel, 7, 0));
+    }
+    links.ApplyOriginalStyleToAllLinks();
+    ASSERT_EQ(FormatAt(6).crTextColor, RGB(255, 0, 0));
+    links.ApplyDefaultFontToAll();
+    const CHARFORMAT2W mail = FormatAt(6);
+    EXPECT_TRUE(mail.dwEffects & CFE_AUTOCOLOR);
+    EXPECT_FALSE(mail.dwEffects & CFE_BOLD);
+    EXPECT_EQ(links.AttemptOle(), objectModel);
+  }
+  RemoveWindowSubclass(Edit->Handle(), refuseObjectModel, 7);
+}
+
 TEST_F(RichEditTest, StyledLinksAsTheUserSeesThem) {
   Edit->SetText(L"Write to joe@example.org or call  (555) 123-4567  today.\r\n"
                 L"Our pages: https://example.com/start and www.example.org.\r\n"
@@ -262,7 +391,29 @@ TEST_F(RichEditTest, StyledLinksAsTheUserSeesThem) {
   links.AddLiteralHotSpot(L"release notes", L"", L"https://example.com/notes", L"", clBlue, fsUnderline, false);
   // Without the system link effect: Wine paints text that has it in its own link colour.
   links.ApplyOriginalStyleToAllLinks();
-  EXPECT_EQ(links.Links.size(), 3u);
+  ASSERT_EQ(links.Links.size(), 3u);
+  // Each link in its own colour and style, the text between them as it was.
+  struct Look {
+    const wchar_t* text;
+    COLORREF color;
+    DWORD effects;
+  } looks[] = {{L"joe@example.org", RGB(255, 0, 0), CFE_BOLD | CFE_UNDERLINE},
+               {L"(555) 123-4567", RGB(0, 128, 0), CFE_ITALIC},
+               {L"release notes", RGB(0, 0, 255), CFE_UNDERLINE}};
+  const std::wstring text = Edit->TextWithLineFeeds();
+  const DWORD styles = CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT;
+  for (const Look& look : looks) {
+    const std::size_t at = text.find(look.text);
+    ASSERT_NE(at, std::wstring::npos) << look.text;
+    for (std::size_t i : {at, at + std::wcslen(look.text) - 1}) {
+      const CHARFORMAT2W format = FormatAt(static_cast<int>(i));
+      EXPECT_EQ(format.crTextColor, look.color) << look.text << " at " << i;
+      EXPECT_EQ(format.dwEffects & styles, look.effects) << look.text << " at " << i;
+    }
+  }
+  const CHARFORMAT2W plain = FormatAt(static_cast<int>(text.find(L"Write")));
+  EXPECT_EQ(plain.dwEffects & styles, 0u);
+  EXPECT_TRUE(plain.dwEffects & CFE_AUTOCOLOR);
   for (int i = 0; i < 10; ++i) {
     Sleep(20);
     hvtest::Pump();
@@ -311,6 +462,9 @@ TEST(RichTextToPlainText, RichTextComesBackAsLinesAndOtherTextUnchanged) {
       {L"{\\rtf1\\ansi " + std::wstring(1500, L'x') + L"}", std::wstring(1500, L'x') + L"\r\n"},  // no wrap
       {L"plain {\\rtf1 text", L"plain {\\rtf1 text"},
       {L"", L""},
+      {L"{\\rtf1\\ansi }", L""},  // no text, no line
+      {L"{\\rtf1\\ansi Last line ends\\par }", L"Last line ends\r\n"},
+      {L"{\\rtf1\\ansi One\\par\\par Three}", L"One\r\n\r\nThree\r\n"},  // an empty line inside stays
   };
   for (std::size_t i = 0; i < std::size(cases); ++i)
     EXPECT_EQ(RichTextToPlainText(cases[i].text), cases[i].expected) << "case " << i;
