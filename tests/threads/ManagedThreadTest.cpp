@@ -74,8 +74,16 @@ class TSelfDeletingThread : public _TCoreManagedThread {
   std::atomic<bool>& FDeleted;
 };
 
+// Waits for `condition`, at most 10 seconds; answers whether it came.
+template <class Condition>
+bool Eventually(Condition condition) {
+  for (const DWORD start = GetTickCount(); !condition(); Sleep(1))
+    if (GetTickCount() - start > 10000) return false;
+  return true;
+}
+
 void WaitUntilRunning(const TPollingThread& thread) {
-  while (thread.rounds < 3) Sleep(1);
+  ASSERT_TRUE(Eventually([&] { return thread.rounds >= 3; })) << "the thread never ran";
 }
 
 }  // namespace
@@ -132,5 +140,5 @@ TEST(ManagedThread, QuietnessFatalExceptionsAndSelfDeletion) {
   auto* self = new TSelfDeletingThread(deleted);
   self->SetFreeOnTerminate(true);
   self->Start();
-  while (!deleted) Sleep(1);
+  EXPECT_TRUE(Eventually([&] { return deleted.load(); })) << "the thread never deleted itself";
 }
