@@ -212,6 +212,37 @@ TEST_F(Reports, AReportThatCannotBeWrittenLeavesTheRaisedExceptionAsItWas) {
   EXPECT_EQ(left - ExceptionReportsLeft(), 3);
 }
 
+TEST_F(Reports, AddExceptionReportPutsRulesOfAHundredLessTheIndentAroundTheHeaderAndTheStack) {
+  EHvGeneralError caught(L"x");
+  try {
+    RaiseEngineFailure(L"broken");
+  } catch (const EHvGeneralError& e) {
+    caught = e;
+  }
+  const std::wstring header = L"EHvGeneralError: broken\r\n" + kRule;
+  struct Case {
+    bool top, bottom;
+    int indent;
+    size_t ruleLength;
+  } cases[] = {{true, true, 8, 92}, {false, true, 0, 100}, {true, false, 4, 96}, {false, false, 0, 100}, {true, true, 130, 0}};
+  for (const Case& c : cases) {
+    THvStringList lines;
+    lines.Add(L"before");
+    AddExceptionReport(caught, lines, c.top, c.bottom, c.indent, nullptr);
+    std::vector<std::wstring> expected{L"before"};
+    const std::wstring rule(c.ruleLength, L'-');
+    if (c.top) expected.push_back(rule);
+    expected.push_back(header);
+    expected.push_back(rule);
+    expected.push_back(caught.StackTrace());
+    if (c.bottom) expected.push_back(rule);
+    std::vector<std::wstring> got;
+    for (int i = 0; i < lines.Count(); ++i) got.push_back(lines[i]);
+    EXPECT_EQ(got, expected) << "top " << c.top << " bottom " << c.bottom << " indent " << c.indent;
+  }
+  EXPECT_EQ(caught.StackTrace().rfind(L"Stack list, generated ", 0), 0u);
+}
+
 TEST(StackListLines, TheRaisingMachineryIsCutAndAnUnseenRaiseAddressIsMarked) {
   auto at = [](int (*routine)(int)) { return reinterpret_cast<void*>(reinterpret_cast<char*>(routine) + 1); };
   void* const a = at(&FirstRoutine);

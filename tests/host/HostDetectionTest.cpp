@@ -107,14 +107,18 @@ TEST(UseWineTricks, ManyThreadsAskingAtOnceGetTheirAnswers) {
   // Worker threads ask too (an internet error asks whether a Wine workaround applies).
   ScopedWineValue setting(HKEY_LOCAL_MACHINE, L"HalvernWineTricks", L"5.0");
   hv::ScopedFreshHostDetection fresh;
-  std::atomic<int> wrong{0};
+  std::atomic<int> wrong{0}, ready{0};
   std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t)
-    threads.emplace_back([t, &wrong] {
-      for (int i = 0; i < 3000; ++i) {
+  constexpr int kThreads = 8;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([t, &wrong, &ready] {
+      // All start together, so the answers are found and kept at the same moments.
+      ++ready;
+      while (ready < kThreads) std::this_thread::yield();
+      for (int i = 0; i < 20000; ++i) {
         // Half the texts every thread asks, half its own.
-        const int minor = i % 2 ? i : i * 4 + t;
-        const std::wstring text = std::to_wstring(4 + minor % 3) + L"." + std::to_wstring(minor);
+        const int minor = i % 2 ? i : i * kThreads + t;
+        const std::wstring text = std::to_wstring(4 + minor % 3) + L"." + std::to_wstring(minor % 60000);
         const bool expected = ParseVersion(L"5.0").LessThan(ParseVersion(text));
         if (hv::UseWineTricks(text) != expected || !hv::IsWine()) ++wrong;
       }

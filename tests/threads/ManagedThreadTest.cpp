@@ -122,6 +122,41 @@ TEST(ManagedThread, OtherThreadsAreAskedTheirTerminatedFlag) {
   other.join();
 }
 
+namespace {
+std::atomic<bool> gSlowStopperDone{false};
+
+// Takes 300 ms to stop once asked, then deletes itself.
+class TSlowStopper : public _TCoreManagedThread {
+ public:
+  std::atomic<bool> running{false};
+
+ protected:
+  void Execute() override {
+    running = true;
+    while (!Terminated()) Sleep(1);
+    Sleep(300);
+    gSlowStopperDone = true;
+  }
+};
+}  // namespace
+
+TEST(ManagedThread, AShutdownWaitsOnlyAsLongAsItsThreadsNeed) {
+  DWORD start = GetTickCount();
+  TerminateManagedThreads();
+  EXPECT_LT(GetTickCount() - start, 1000u) << "a shutdown without threads waited";
+
+  auto* slow = new TSlowStopper;
+  slow->SetFreeOnTerminate(true);
+  slow->Start();
+  ASSERT_TRUE(Eventually([&] { return slow->running.load(); }));
+  start = GetTickCount();
+  TerminateManagedThreads();
+  const DWORD elapsed = GetTickCount() - start;
+  EXPECT_TRUE(gSlowStopperDone) << "the thread was not waited for to its end";
+  EXPECT_GE(elapsed, 250u);
+  EXPECT_LT(elapsed, 5000u) << "the shutdown waited on after the thread had ended";
+}
+
 TEST(ManagedThread, QuietnessFatalExceptionsAndSelfDeletion) {
   TPollingThread quiet(false, true), loud;
   quiet.Start();
