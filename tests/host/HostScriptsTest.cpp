@@ -197,6 +197,43 @@ TEST(WineRunScript, CrcOfTheScriptIsZlibs) {
   EXPECT_EQ(hv::TextCrc32(L"abc"), 0xAD957AB0u);
 }
 
+TEST(HostPaths, TheHostFoldersFromTheEnvironmentWithWinesDefaultsAndNeverOnChromeOS) {
+  // The variable as it was, set again when the test ends.
+  struct ScopedVariable {
+    explicit ScopedVariable(const wchar_t* name, const wchar_t* value) : FName(name) {
+      FOld = hv::GetEnvironmentValue(name);
+      FHad = GetEnvironmentVariableW(name, nullptr, 0) > 0;
+      SetEnvironmentVariableW(name, value);
+    }
+    ~ScopedVariable() { SetEnvironmentVariableW(FName, FHad ? FOld.c_str() : nullptr); }
+    const wchar_t* FName;
+    std::wstring FOld;
+    bool FHad = false;
+  };
+  EXPECT_EQ(hv::Wine_GetNativeHomeDir(), L"~");
+  {
+    ScopedVariable prefix(L"WINEPREFIX", nullptr), tmp(L"TMPDIR", nullptr);
+    EXPECT_EQ(hv::Wine_GetNativeWinePrefixDir(), hv::GetHostHomeFolder() + L"/.wine");
+    EXPECT_EQ(hv::Wine_GetNativeTmpDir(), L"/tmp/");
+  }
+  {
+    ScopedVariable prefix(L"WINEPREFIX", L"/srv/prefix a"), tmp(L"TMPDIR", L"/var/tmp/x");
+    EXPECT_EQ(hv::Wine_GetNativeWinePrefixDir(), L"/srv/prefix a");
+    EXPECT_EQ(hv::Wine_GetNativeTmpDir(), L"/var/tmp/x");
+  }
+  hv::ScopedHostPins chromeOS({.wine = true, .chromeOS = true});
+  for (auto [call, name] : {std::pair{&hv::Wine_GetNativeHomeDir, L"Wine_GetNativeHomeDir"},
+                            std::pair{&hv::Wine_GetNativeWinePrefixDir, L"Wine_GetNativeWinePrefixDir"},
+                            std::pair{&hv::Wine_GetNativeTmpDir, L"Wine_GetNativeTmpDir"}}) {
+    try {
+      call();
+      ADD_FAILURE() << name << " answered on Chrome OS";
+    } catch (const hv::Exception& e) {
+      EXPECT_EQ(e.Message(), std::wstring(L"Internal Error: ") + name + L"() cannot be called on Chrome OS.");
+    }
+  }
+}
+
 TEST(HostPaths, HostPathsBecomeDrivePaths) {
   std::wstring home = hv::GetHostHomeFolder();
   // Wine names the host home folder in WINEHOMEDIR as "\\??\\Z:\\...".
