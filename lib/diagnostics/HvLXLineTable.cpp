@@ -1,8 +1,8 @@
 #include "HvLXLineTable.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -112,11 +112,11 @@ LineTable ParseTable(std::string_view text) {
 
 // How long a lookup waits for another thread's load of the table; past that it answers without
 // names (the loading thread may be the one whose fault is being reported, waiting for us).
-constexpr auto kLoadWait = std::chrono::seconds(5);
+constexpr DWORD kLoadWaitMs = 5000;
 
 struct ProgramTableState {
-  std::timed_mutex lock;
-  bool loaded = false;
+  std::mutex lock;
+  std::atomic<bool> loaded{false};  // once set, the table no longer changes
   LineTable table;
   std::function<void()> duringLoad;  // test seam
 };
@@ -139,9 +139,12 @@ const LineTable& ProgramTable() {
   static const LineTable none;
   if (LoadingHere) return none;
   ProgramTableState& state = TableState();
-  if (GaveUpWaiting ? !state.lock.try_lock() : !state.lock.try_lock_for(kLoadWait)) {
-    GaveUpWaiting = true;
-    return none;
+  if (state.loaded) return state.table;
+  for (const DWORD start = GetTickCount(); !state.lock.try_lock(); Sleep(5)) {
+    if (GaveUpWaiting || GetTickCount() - start >= kLoadWaitMs) {
+      GaveUpWaiting = true;
+      return none;
+    }
   }
   std::lock_guard guard(state.lock, std::adopt_lock);
   if (!state.loaded) {
