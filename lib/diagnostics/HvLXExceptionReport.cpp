@@ -82,9 +82,78 @@ void FreeStackInfo(void* info) { delete static_cast<TStackInfoList*>(info); }
 
 std::wstring StackInfoText(void* info) { return StackInfoToString(static_cast<const TStackInfoList*>(info)); }
 
+// The stack and the reports of what was being handled: what a report needs from the raising
+// thread. A failing walk leaves fewer details, never an exception.
+__attribute__((noinline)) std::unique_ptr<TStackInfoList> TakeStackInfo(const EXCEPTION_RECORD& rec,
+                                                                      const Exception* e) {
+  auto info = std::make_unique<TStackInfoList>();
+  try {
+    // A copy of an exception raised before carries its stack information: its first report
+    // goes under the new one.
+    if (e && e->StackInfo()) info->AddToInnerExceptStackTrace(e);
+    info->stackTrace = std::make_unique<TStackTrace>();
+    CaptureStack(*info->stackTrace, 2);  // this frame and its caller's
+    // A fault is raised by the system's dispatcher, which called the vectored handler: its
+    // frames end at the faulting instruction.
+    auto& frames = info->stackTrace->frames;
+    if (!e) {
+      auto fault = std::find(frames.begin(), frames.end(), rec.ExceptionAddress);
+      if (fault != frames.end()) frames.erase(frames.begin(), fault);
+    }
+    info->ExceptRec = rec;
+    info->ExceptRec.ExceptionRecord = nullptr;  // the chain is not ours to keep
+
+    // An exception raised while another is handled carries the handled one's report, unless
+    // it names its inner exception itself, or it is that same exception raised again.
+    const Exception* handled = ExceptObject();
+    if (handled && (!e || (!e->InnerException() && !(e->StackInfo() && e->StackInfo() == handled->StackInfo()))))
+      info->AddToInnerExceptStackTrace(handled);
+  } catch (...) {
+    // The report says what could be found.
+  }
+  return info;
+}
+
+void WriteReport(const std::wstring& report) {
+  try {
+    ReportErrorEventLX(report);
+  } catch (...) {
+    // An event log that cannot take the report (its folder cannot be made, say) must not
+    // replace the exception being raised with its own.
+  }
+}
+
 // A system exception (an access violation, say) in the program's own code. The vectored
 // handler sees it before any handler of the program; it only reports and lets it go on.
 thread_local bool InSystemExceptionHandler = false;
+
+// How long the faulting thread waits for its report to be written.
+constexpr DWORD kFaultReportWaitMs = 10000;
+
+DWORD WINAPI WriteFaultReport(void* parameter) {
+  const std::unique_ptr<TStackInfoList> info(static_cast<TStackInfoList*>(parameter));
+  InSystemExceptionHandler = true;  // a fault of the report itself is not reported again
+  std::wstring report;
+  try {
+    report = ReportText(nullptr, *info);
+  } catch (...) {
+    // The lookups failed: the report goes out as far as it got.
+  }
+  WriteReport(report);
+  return 0;
+}
+
+// The faulting thread may hold what writing a report takes (a lock of the heap, the files, the
+// line table being read, the loader's): it only takes its stack, and the report is made and
+// written on a thread of its own, which it waits for a bounded time.
+void ReportFault(const EXCEPTION_RECORD& rec) {
+  std::unique_ptr<TStackInfoList> info = TakeStackInfo(rec, nullptr);
+  const HANDLE writer = CreateThread(nullptr, 0, &WriteFaultReport, info.get(), 0, nullptr);
+  if (!writer) return;
+  info.release();  // the writer's from here on, also when this wait gives up
+  WaitForSingleObject(writer, kFaultReportWaitMs);
+  CloseHandle(writer);
+}
 
 LONG CALLBACK SystemExceptionHandler(EXCEPTION_POINTERS* pointers) {
   const EXCEPTION_RECORD* rec = pointers->ExceptionRecord;
@@ -95,7 +164,7 @@ LONG CALLBACK SystemExceptionHandler(EXCEPTION_POINTERS* pointers) {
     return EXCEPTION_CONTINUE_SEARCH;
   InSystemExceptionHandler = true;
   try {
-    CaptureStackInfo(rec, nullptr);
+    if (TakeReport()) ReportFault(*rec);
   } catch (...) {
     // Nothing may leave a vectored handler.
   }
@@ -175,46 +244,18 @@ std::unique_ptr<TStackInfoList> CaptureStackInfo(const EXCEPTION_RECORD* rec, co
   if (!rec || rec->ExceptionCode == kThreadNameExceptionCode) return nullptr;
   if (rec->ExceptionCode != kRuntimeExceptionCode) e = nullptr;
 
-  auto info = std::make_unique<TStackInfoList>();
+  std::unique_ptr<TStackInfoList> info = TakeStackInfo(*rec, e);
   std::wstring report;
   bool reporting = false;
   try {
-    // A copy of an exception raised before carries its stack information: its first report
-    // goes under the new one.
-    if (e && e->StackInfo()) info->AddToInnerExceptStackTrace(e);
-    info->stackTrace = std::make_unique<TStackTrace>();
-    CaptureStack(*info->stackTrace, 1);
-    // A fault is raised by the system's dispatcher, which called the vectored handler: its
-    // frames end at the faulting instruction.
-    auto& frames = info->stackTrace->frames;
-    if (!e) {
-      auto fault = std::find(frames.begin(), frames.end(), rec->ExceptionAddress);
-      if (fault != frames.end()) frames.erase(frames.begin(), fault);
-    }
-    info->ExceptRec = *rec;
-    info->ExceptRec.ExceptionRecord = nullptr;  // the chain is not ours to keep
-
-    // An exception raised while another is handled carries the handled one's report, unless
-    // it names its inner exception itself, or it is that same exception raised again.
-    const Exception* handled = ExceptObject();
-    if (handled && (!e || (!e->InnerException() && !(e->StackInfo() && e->StackInfo() == handled->StackInfo()))))
-      info->AddToInnerExceptStackTrace(handled);
-
     if (!IsAbort(e) && TakeReport()) {
       reporting = true;
       report = ReportText(e, *info);
     }
   } catch (...) {
-    // A failing walk or lookup leaves a report with fewer details, never a second exception.
+    // A failing lookup leaves a report with fewer details, never a second exception.
   }
-  if (reporting) {
-    try {
-      ReportErrorEventLX(report);
-    } catch (...) {
-      // An event log that cannot take the report (its folder cannot be made, say) must not
-      // replace the exception being raised with its own.
-    }
-  }
+  if (reporting) WriteReport(report);
   return info;
 }
 

@@ -2,7 +2,9 @@
 // first 1000 of a process (silent aborts excepted) are written as full reports to the event
 // log (HvLXEventLog.h): class and message, extra information, the stack without the frames of
 // the raising machinery, and the reports of the exceptions that were being handled. The hooks
-// are installed when the program starts.
+// are installed when the program starts. A system exception in the program's code (a fault) is
+// reported too: the faulting thread only takes its stack, and the report is written by a thread
+// of its own, which the faulting thread waits for up to 10 seconds.
 #pragma once
 
 #include <memory>

@@ -1,8 +1,10 @@
 #include "HvLXLineTable.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string_view>
 #include <vector>
@@ -108,17 +110,55 @@ LineTable ParseTable(std::string_view text) {
   return table;
 }
 
+// How long a lookup waits for another thread's load of the table; past that it answers without
+// names (the loading thread may be the one whose fault is being reported, waiting for us).
+constexpr DWORD kLoadWaitMs = 5000;
+
+struct ProgramTableState {
+  std::mutex lock;
+  std::atomic<bool> loaded{false};  // once set, the table no longer changes
+  LineTable table;
+  std::function<void()> duringLoad;  // test seam
+};
+
+ProgramTableState& TableState() {
+  static ProgramTableState* state = new ProgramTableState;  // never freed: reports run until the very end
+  return *state;
+}
+
+// True on the thread that is loading the table.
+thread_local bool LoadingHere = false;
+// True on a thread that waited for another's load in vain: it waits no more (a report looks up
+// every frame, and each would wait again).
+thread_local bool GaveUpWaiting = false;
+
+// Read on first use. A raise or a fault while it is read is reported too, and its report
+// looks names up again on this same thread: that report goes without names, where it would
+// otherwise wait for a load that waits for it. Another thread waits for the load, a while.
 const LineTable& ProgramTable() {
-  static LineTable table;
-  static std::once_flag loaded;
-  std::call_once(loaded, [] {
-    try {
-      table = ParseTable(ReadLineTableText(GetExeFileName()));
-    } catch (...) {
-      table = {};  // no names, only addresses
+  static const LineTable none;
+  if (LoadingHere) return none;
+  ProgramTableState& state = TableState();
+  if (state.loaded) return state.table;
+  for (const DWORD start = GetTickCount(); !state.lock.try_lock(); Sleep(5)) {
+    if (GaveUpWaiting || GetTickCount() - start >= kLoadWaitMs) {
+      GaveUpWaiting = true;
+      return none;
     }
-  });
-  return table;
+  }
+  std::lock_guard guard(state.lock, std::adopt_lock);
+  if (!state.loaded) {
+    LoadingHere = true;
+    try {
+      if (state.duringLoad) state.duringLoad();
+      state.table = ParseTable(ReadLineTableText(GetExeFileName()));
+    } catch (...) {
+      state.table = {};  // no names, only addresses
+    }
+    LoadingHere = false;
+    state.loaded = true;
+  }
+  return state.table;
 }
 
 std::wstring Wide(std::string_view text) { return MultiByteToWideLX(text, CP_UTF8); }
@@ -129,6 +169,22 @@ std::wstring BaseNameOf(const std::string& fileName) {
 }
 
 }  // namespace
+
+ScopedFreshLineTable::ScopedFreshLineTable(std::function<void()> duringLoad) {
+  ProgramTableState& state = TableState();
+  std::lock_guard guard(state.lock);
+  state.loaded = false;
+  state.table = {};
+  state.duringLoad = std::move(duringLoad);
+}
+
+ScopedFreshLineTable::~ScopedFreshLineTable() {
+  ProgramTableState& state = TableState();
+  std::lock_guard guard(state.lock);
+  state.loaded = false;
+  state.table = {};
+  state.duringLoad = nullptr;
+}
 
 std::string ReadLineTableText(const std::wstring& programFile) {
   UniqueFileHandle file(CreateFileW(programFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,

@@ -3,6 +3,7 @@
 // this works on any Windows without debug information, symbol servers or a network.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace hv {
@@ -16,11 +17,24 @@ struct TCodeLocation {
 
 // Where `address`, a code address of the program file, lies. Returns false (and leaves
 // `location` empty) when the program carries no table, or the address is not in its code. The
-// table is read on the first call. Never raises.
+// table is read on the first call; a call made while the table is being read on the same
+// thread (a report of a raise or fault during the read), or read by another thread for more
+// than 5 seconds (after which the thread no longer waits for it), answers false. Never raises.
 bool LookUpCodeLocation(const void* address, TCodeLocation& location) noexcept;
 
 // The table as text, for the program file named (the format the build appends); empty when
 // the file has none. Exposed for tests.
 std::string ReadLineTableText(const std::wstring& programFile);
+
+// Test seam: within the scope the table is read afresh on its next use, running `duringLoad`
+// first, inside the load; afterwards it is read afresh again. Not for use while other threads
+// look names up.
+class ScopedFreshLineTable {
+ public:
+  explicit ScopedFreshLineTable(std::function<void()> duringLoad);
+  ~ScopedFreshLineTable();
+  ScopedFreshLineTable(const ScopedFreshLineTable&) = delete;
+  ScopedFreshLineTable& operator=(const ScopedFreshLineTable&) = delete;
+};
 
 }  // namespace hv

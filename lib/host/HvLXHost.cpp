@@ -1,6 +1,7 @@
 #include "HvLXHost.h"
 
 #include <map>
+#include <mutex>
 
 #include "HvExceptions.h"
 #include "HvFormat.h"
@@ -9,6 +10,7 @@
 #include "HvLXRegistry.h"
 #include "HvLXStrings.h"
 #include "HvLXSystemText.h"
+#include "HvScopeExit.h"
 
 namespace hv {
 namespace {
@@ -17,18 +19,43 @@ const wchar_t kWineKey[] = L"Software\\Wine";
 
 enum class TTricksMode { On, Off, Version };
 
-// Filled on first use (in practice on the main thread, by the start-up check) and kept.
+struct TMacHost {
+  std::wstring text = L"n/a";
+  TVersionNumber version;
+};
+
+struct TTricksSetting {
+  TTricksMode mode = TTricksMode::Version;
+  TVersionNumber version;
+};
+
+// Filled on first use and kept. Worker threads ask too (an internet error asks UseWineTricks),
+// so every read and change goes through gDetectionLock, which is never held while an answer is
+// found: finding one may run a host script, whose runner asks these predicates again.
 struct THostDetection {
   std::optional<bool> wine, chromeOS;
-  std::optional<std::wstring> macText;
-  TVersionNumber macVersion;
-  std::optional<TTricksMode> tricksMode;
-  TVersionNumber tricksVersion;
+  std::optional<TMacHost> mac;
+  std::optional<TTricksSetting> tricks;
   std::map<std::wstring, bool> tricksAnswers;
 };
 
 HostPins gPins;
 THostDetection gDetection;
+std::mutex gDetectionLock;
+
+// The kept answer of `field`, found with `find` when there is none yet. Two threads asking at
+// once may both find it; the first one kept is the answer of both.
+template <class T, class Find>
+T Remembered(std::optional<T> THostDetection::*field, Find find) {
+  {
+    std::lock_guard guard(gDetectionLock);
+    if (gDetection.*field) return *(gDetection.*field);
+  }
+  T found = find();
+  std::lock_guard guard(gDetectionLock);
+  if (!(gDetection.*field)) gDetection.*field = std::move(found);
+  return *(gDetection.*field);
+}
 
 bool DetectWine() {
   const std::wstring setting = TrimLX(RegReadStringDefLX(HKEY_CURRENT_USER, kWineKey, L"HalvernIsWine", L""));
@@ -48,9 +75,9 @@ std::optional<std::wstring> SwVersValue(const std::vector<std::wstring>& lines, 
   return std::nullopt;
 }
 
-void DetectMac(THostDetection& d) {
-  d.macText = L"n/a";
-  if (!IsWine() || IsChromeOS()) return;
+TMacHost DetectMac() {
+  TMacHost d;
+  if (!IsWine() || IsChromeOS()) return d;
   const std::wstring output = Wine_RunScript(L"GetMacVersion", L"sw_vers", L"");
   const std::vector<std::wstring> lines = SplitLX(output, L"\n");
   std::wstring text;
@@ -65,30 +92,45 @@ void DetectMac(THostDetection& d) {
       if (!trimmed.empty()) text += (text.empty() ? L"" : L",") + trimmed;
     }
   }
-  if (!ContainsTextLX(text, L"Mac OS X") && !ContainsTextLX(text, L"macOS")) return;
-  d.macText = text;
+  if (!ContainsTextLX(text, L"Mac OS X") && !ContainsTextLX(text, L"macOS")) return d;
+  d.text = text;
+  // The version is the ProductVersion line wherever it is; without the build line the text
+  // has two parts, and a modern Mac read as version 0 would get the hints for one before 10.14.
+  if (const std::optional<std::wstring> version = SwVersValue(lines, L"ProductVersion")) {
+    d.version = ParseVersion(*version);
+    return d;
+  }
   const std::vector<std::wstring> parts = SplitLX(text, L",");
-  if (parts.size() == 3) d.macVersion = ParseVersion(parts[1]);
+  if (parts.size() >= 2) d.version = ParseVersion(parts[1]);
+  return d;
 }
 
-TTricksMode TricksMode() {
-  if (!gDetection.tricksMode) {
-    const std::wstring setting =
-        TrimLX(RegReadStringDefLX(HKEY_LOCAL_MACHINE, kWineKey, L"HalvernWineTricks", L""));
-    if (SameTextLX(setting, L"False")) {
-      gDetection.tricksMode = TTricksMode::Off;
-    } else if (SameTextLX(setting, L"True")) {
-      gDetection.tricksMode = TTricksMode::On;
-    } else {
-      gDetection.tricksVersion = ParseVersion(setting);
-      gDetection.tricksMode = TTricksMode::Version;
-    }
+TMacHost MacHost() {
+  // The detection's script may show a progress window, which asks whether this is a Mac: while
+  // it runs, the answer on its thread is "no".
+  thread_local bool detecting = false;
+  if (detecting) return {};
+  detecting = true;
+  ScopeExit done([] { detecting = false; });
+  return Remembered(&THostDetection::mac, &DetectMac);
+}
+
+TTricksSetting ReadTricksSetting() {
+  const std::wstring setting = TrimLX(RegReadStringDefLX(HKEY_LOCAL_MACHINE, kWineKey, L"HalvernWineTricks", L""));
+  TTricksSetting tricks;
+  if (SameTextLX(setting, L"False")) {
+    tricks.mode = TTricksMode::Off;
+  } else if (SameTextLX(setting, L"True")) {
+    tricks.mode = TTricksMode::On;
+  } else {
+    tricks.version = ParseVersion(setting);
   }
-  return *gDetection.tricksMode;
+  return tricks;
 }
 
 bool AnswerWineTricks(const std::wstring& versionText) {
-  const TTricksMode mode = TricksMode();
+  const TTricksSetting tricks = Remembered(&THostDetection::tricks, &ReadTricksSetting);
+  const TTricksMode mode = tricks.mode;
   if (mode == TTricksMode::On) return true;
   if (mode == TTricksMode::Off && versionText != L"always") return false;
   if (!IsWine()) return false;
@@ -96,7 +138,7 @@ bool AnswerWineTricks(const std::wstring& versionText) {
   if (versionText == L"unknown" || versionText == L"max" || versionText == L"always") return true;
   if (!iswdigit(versionText.front()))
     throw Exception(Fmt(L"Internal Error: Unexpected Wine Version: \"%s\"", versionText));
-  return gDetection.tricksVersion.LessThan(ParseVersion(versionText));
+  return tricks.version.LessThan(ParseVersion(versionText));
 }
 
 // A part of a version text: blanks at the right do not count; what is no decimal number is 0.
@@ -123,27 +165,19 @@ std::uint16_t TakeVersionPart(std::wstring& text, std::size_t separator) {
 
 bool IsWine() {
   if (gPins.wine) return *gPins.wine;
-  if (!gDetection.wine) gDetection.wine = DetectWine();
-  return *gDetection.wine;
+  return Remembered(&THostDetection::wine, &DetectWine);
 }
 
 bool IsChromeOS() {
   if (gPins.chromeOS) return *gPins.chromeOS;
-  if (!gDetection.chromeOS)
-    gDetection.chromeOS =
-        IsWine() && !GetEnvironmentValue(L"ANDROID_STORAGE").empty() && !GetEnvironmentValue(L"ANDROID_ROOT").empty();
-  return *gDetection.chromeOS;
+  return Remembered(&THostDetection::chromeOS, [] {
+    return IsWine() && !GetEnvironmentValue(L"ANDROID_STORAGE").empty() && !GetEnvironmentValue(L"ANDROID_ROOT").empty();
+  });
 }
 
-std::wstring GetMacVersionText() {
-  if (!gDetection.macText) DetectMac(gDetection);
-  return *gDetection.macText;
-}
+std::wstring GetMacVersionText() { return MacHost().text; }
 
-TVersionNumber GetMacVersion() {
-  if (!gDetection.macText) DetectMac(gDetection);
-  return gDetection.macVersion;
-}
+TVersionNumber GetMacVersion() { return MacHost().version; }
 
 bool IsMac() {
   if (gPins.mac) return *gPins.mac;
@@ -179,11 +213,14 @@ bool UseWineTricks(const std::wstring& versionText) {
   if (gPins.wineTricks) return *gPins.wineTricks;
   // The stored answers are this host's; a pinned host answers afresh.
   if (gPins.wine) return AnswerWineTricks(versionText);
-  if (auto known = gDetection.tricksAnswers.find(versionText); known != gDetection.tricksAnswers.end())
-    return known->second;
+  {
+    std::lock_guard guard(gDetectionLock);
+    if (auto known = gDetection.tricksAnswers.find(versionText); known != gDetection.tricksAnswers.end())
+      return known->second;
+  }
   const bool answer = AnswerWineTricks(versionText);
-  gDetection.tricksAnswers[versionText] = answer;
-  return answer;
+  std::lock_guard guard(gDetectionLock);
+  return gDetection.tricksAnswers.emplace(versionText, answer).first->second;
 }
 
 ScopedHostPins::ScopedHostPins(const HostPins& pins) : FSaved(gPins) { gPins = pins; }
@@ -193,9 +230,15 @@ struct ScopedFreshHostDetection::TSaved {
   THostDetection detection;
 };
 
-ScopedFreshHostDetection::ScopedFreshHostDetection() : FSaved(new TSaved{gDetection}) { gDetection = {}; }
+ScopedFreshHostDetection::ScopedFreshHostDetection() : FSaved(new TSaved) {
+  std::lock_guard guard(gDetectionLock);
+  FSaved->detection = std::exchange(gDetection, {});
+}
 ScopedFreshHostDetection::~ScopedFreshHostDetection() {
-  gDetection = FSaved->detection;
+  {
+    std::lock_guard guard(gDetectionLock);
+    gDetection = FSaved->detection;
+  }
   delete FSaved;
 }
 

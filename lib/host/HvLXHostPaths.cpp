@@ -1,6 +1,7 @@
 #include "HvLXHostPaths.h"
 
 #include <map>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -16,7 +17,9 @@
 namespace hv {
 namespace {
 
-// Paths of the host do not move while the program runs: each is resolved once.
+// Paths of the host do not move while the program runs: each is resolved once. Worker threads
+// convert paths too, so the caches are read and changed under gCachesLock only, which is never
+// held while a path is resolved (that runs host scripts, whose runner converts paths itself).
 struct THostPathCaches {
   std::wstring absHome;
   std::optional<std::wstring> home;
@@ -25,6 +28,20 @@ struct THostPathCaches {
   std::map<std::size_t, std::wstring> specialHosts;
 };
 THostPathCaches gCaches;
+std::mutex gCachesLock;
+
+// The kept value for `key` in `cache`, resolved with `resolve` when there is none yet.
+template <class Key, class Resolve>
+std::wstring Cached(std::map<Key, std::wstring> THostPathCaches::*cache, const Key& key, Resolve resolve) {
+  {
+    std::lock_guard guard(gCachesLock);
+    auto found = (gCaches.*cache).find(key);
+    if (found != (gCaches.*cache).end()) return found->second;
+  }
+  std::wstring value = resolve();
+  std::lock_guard guard(gCachesLock);
+  return (gCaches.*cache).emplace(key, std::move(value)).first->second;
+}
 
 void CheckWineNotChromeOS(const wchar_t* function) {
   HV_ASSERT(IsWine());
@@ -55,11 +72,8 @@ std::wstring ParentHostFolder(const std::wstring& folder) {
 std::wstring HostFolderOfDrive(wchar_t letter) {
   if (letter == L'Z') return L"";
   const wchar_t lower = static_cast<wchar_t>(towlower(letter));
-  auto cached = gCaches.drives.find(lower);
-  if (cached != gCaches.drives.end()) return cached->second;
-  std::wstring folder = ResolveHostLink(Wine_GetNativeWinePrefixDir() + L"/dosdevices/" + lower + L":");
-  gCaches.drives[lower] = folder;
-  return folder;
+  return Cached(&THostPathCaches::drives, lower,
+                [&] { return ResolveHostLink(Wine_GetNativeWinePrefixDir() + L"/dosdevices/" + lower + L":"); });
 }
 
 std::wstring PlainHostPath(const std::wstring& drivePath) {
@@ -71,15 +85,18 @@ std::wstring PlainHostPath(const std::wstring& drivePath) {
 }
 
 // Desktop, documents, pictures, videos and music: Wine links each into the host home folder.
-const std::vector<std::wstring>& SpecialFolders() {
-  if (!gCaches.specials) {
-    std::vector<std::wstring> folders;
-    for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_MYPICTURES, CSIDL_MYVIDEO, CSIDL_MYMUSIC}) {
-      wchar_t buffer[MAX_PATH + 1] = {};
-      folders.push_back(SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE) ? buffer : L"");
-    }
-    gCaches.specials = std::move(folders);
+std::vector<std::wstring> SpecialFolders() {
+  {
+    std::lock_guard guard(gCachesLock);
+    if (gCaches.specials) return *gCaches.specials;
   }
+  std::vector<std::wstring> folders;
+  for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_MYPICTURES, CSIDL_MYVIDEO, CSIDL_MYMUSIC}) {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    folders.push_back(SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE) ? buffer : L"");
+  }
+  std::lock_guard guard(gCachesLock);
+  if (!gCaches.specials) gCaches.specials = std::move(folders);
   return *gCaches.specials;
 }
 
@@ -116,19 +133,26 @@ std::wstring GetAbsHomePath() {
     const std::wstring script = L"cd ~" + (rest.empty() ? L"" : HostShellWord(rest)) + L"\npwd -P";
     if (std::optional<std::wstring> line = SingleLine(Wine_RunScript(L"GetAbsHomePath", script))) home = *line;
   }
+  std::lock_guard guard(gCachesLock);
   gCaches.absHome = home;
   return home;
 }
 
-std::wstring RememberedAbsHomePath() { return gCaches.absHome; }
+std::wstring RememberedAbsHomePath() {
+  std::lock_guard guard(gCachesLock);
+  return gCaches.absHome;
+}
 
 std::wstring GetHostHomeFolder() {
-  if (!gCaches.home) {
-    std::wstring home = GetAbsHomePath();
-    if (!home.starts_with(L"/")) home = L"/Users/" + GetUserNameLX();
-    if (home.ends_with(L"/")) home.pop_back();
-    gCaches.home = home;
+  {
+    std::lock_guard guard(gCachesLock);
+    if (gCaches.home) return *gCaches.home;
   }
+  std::wstring home = GetAbsHomePath();
+  if (!home.starts_with(L"/")) home = L"/Users/" + GetUserNameLX();
+  if (home.ends_with(L"/")) home.pop_back();
+  std::lock_guard guard(gCachesLock);
+  if (!gCaches.home) gCaches.home = home;
   return *gCaches.home;
 }
 
@@ -158,16 +182,15 @@ std::wstring Wine_ConvertDosPathToNative(const std::wstring& drivePath, bool esc
                                    ? drivePath.substr(4)
                                    : drivePath;
   std::wstring path;
-  const std::vector<std::wstring>& specials = SpecialFolders();
+  const std::vector<std::wstring> specials = SpecialFolders();
   std::size_t index = 0;
   while (index < specials.size() && !IsInFolder(dosPath, specials[index])) ++index;
   if (index == specials.size()) {
     path = PlainHostPath(dosPath);
   } else {
-    auto cached = gCaches.specialHosts.find(index);
-    if (cached == gCaches.specialHosts.end())
-      cached = gCaches.specialHosts.emplace(index, ResolveHostLink(PlainHostPath(specials[index]))).first;
-    path = Replace(cached->second + dosPath.substr(specials[index].size()), L'\\', L'/');
+    const std::wstring host = Cached(&THostPathCaches::specialHosts, index,
+                                     [&] { return ResolveHostLink(PlainHostPath(specials[index])); });
+    path = Replace(host + dosPath.substr(specials[index].size()), L'\\', L'/');
   }
   if (!escapeQuotes) return path;
   std::wstring escaped;

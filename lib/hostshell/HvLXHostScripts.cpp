@@ -5,6 +5,7 @@
 #include "HvEncoding.h"
 #include "HvExceptions.h"
 #include "HvFormat.h"
+#include "HvHandles.h"
 #include "HvLXClock.h"
 #include "HvLXExistenceChecks.h"
 #include "HvLXFiles.h"
@@ -26,6 +27,16 @@ namespace {
 
 const wchar_t kHalvernError[] = L"Halvern Error";
 constexpr std::uint64_t kQuietWaitMs = 275;
+// A script whose shell has not written its process id by then did not start. Wine starts a
+// host program in a few milliseconds; a machine under heavy load may take seconds.
+constexpr std::uint32_t kScriptStartLimitMs = 30000;
+// No script of the program runs this long (the longest, a removal of a large tree, takes
+// minutes); one still running then hangs, and the program must not hang with it.
+constexpr std::uint32_t kScriptRunLimitMs = 30 * 60 * 1000;
+constexpr std::uint32_t kShellCheckIntervalMs = 200;
+
+std::uint32_t gScriptStartLimitMs = kScriptStartLimitMs;
+std::uint32_t gScriptRunLimitMs = kScriptRunLimitMs;
 
 bool gShellTested = false;
 bool gShellTestRunning = false;
@@ -130,6 +141,83 @@ std::wstring CommandLineWord(const std::wstring& text) {
 
 bool BothExist(const std::wstring& a, const std::wstring& b) { return FileExistsLX(a, false) && FileExistsLX(b, false); }
 
+// The host's process list as Wine shows it: Z:\proc on Linux; a Mac has none.
+bool HostHasProcessList() {
+  static const bool has = GetFileAttributesW(L"Z:\\proc\\1\\stat") != INVALID_FILE_ATTRIBUTES;
+  return has;
+}
+
+// Whether host process `pid` has ended: no entry in the process list, or only the entry of a
+// process nobody has collected yet (state Z or X after the name in parentheses).
+bool HostProcessEnded(unsigned long pid) {
+  const std::wstring stat = Fmt(L"Z:\\proc\\%u\\stat", static_cast<unsigned>(pid));
+  const UniqueFileHandle file(CreateFileW(stat.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+  if (!file) return GetFileAttributesW(stat.c_str()) == INVALID_FILE_ATTRIBUTES;
+  char buffer[512];
+  DWORD read = 0;
+  if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return false;
+  const std::string text(buffer, read);
+  const std::size_t close = text.rfind(')');
+  if (close == std::string::npos || close + 2 >= text.size()) return false;
+  return text[close + 2] == 'Z' || text[close + 2] == 'X';
+}
+
+// Watches a running script for the ways it can stop without writing its completion file:
+// its shell never starts, the shell ends early (an "exit" in the script, a kill), or it runs
+// past any real script's time. Each raises, naming the script and what it printed so far.
+class TScriptWatch {
+ public:
+  TScriptWatch(const std::wstring& title, const std::wstring& pidFile, const std::wstring& outputFile,
+               std::uint32_t startTick)
+      : FTitle(title), FPidFile(pidFile), FOutputFile(outputFile), FStartTick(startTick) {}
+
+  // `finished` answers whether the completion file is there now; asked again before a gone
+  // shell counts, since the script may have ended the moment after the last look.
+  template <class Finished>
+  void Check(Finished finished) {
+    const std::uint32_t elapsed = MillisecondsSince(FStartTick);
+    if (elapsed - FLastCheck < kShellCheckIntervalMs && elapsed < gScriptRunLimitMs) return;
+    FLastCheck = elapsed;
+    if (!FPid) FPid = ReadPid();
+    if (!FPid && elapsed >= gScriptStartLimitMs && !finished())
+      Fail(Fmt(L"The host script \"%s\" did not start within %d seconds.", FTitle,
+               static_cast<int>(gScriptStartLimitMs / 1000)));
+    if (FPid && HostHasProcessList() && HostProcessEnded(FPid) && !finished())
+      Fail(Fmt(L"The host script \"%s\" ended before it was done.", FTitle));
+    if (elapsed >= gScriptRunLimitMs && !finished())
+      Fail(Fmt(L"The host script \"%s\" did not finish within %d seconds.", FTitle,
+               static_cast<int>(gScriptRunLimitMs / 1000)));
+  }
+
+ private:
+  unsigned long ReadPid() const {
+    try {
+      if (!FileExistsLX(FPidFile, false)) return 0;
+      const std::wstring text = TrimLX(ReadUtf8File(FPidFile));
+      if (text.empty() || text.size() > 9 || text.find_first_not_of(L"0123456789") != std::wstring::npos) return 0;
+      return std::stoul(text);
+    } catch (const Exception&) {
+      return 0;  // being written: read again next time
+    }
+  }
+
+  [[noreturn]] void Fail(const std::wstring& message) const {
+    std::wstring output;
+    try {
+      if (FileExistsLX(FOutputFile, false)) output = ReadUtf8File(FOutputFile);
+    } catch (const Exception&) {
+      // The message says what matters; the output only helps.
+    }
+    throw EExtraInfoException(message, output);
+  }
+
+  std::wstring FTitle, FPidFile, FOutputFile;
+  std::uint32_t FStartTick;
+  std::uint32_t FLastCheck = 0;
+  unsigned long FPid = 0;
+};
+
 }  // namespace
 
 std::uint32_t TextCrc32(const std::wstring& text) {
@@ -168,8 +256,11 @@ std::wstring RunScriptInHost(const std::wstring& title, const std::wstring& scri
   const std::wstring folder = CreateNewWorkFolder(title, scriptText);
   const std::wstring outputFile = folder + L"\\output.txt";
   const std::wstring finalFile = folder + L"\\final.txt";
+  const std::wstring pidFile = folder + L"\\pid.txt";
+  // The shell's process id tells the wait below whether the shell is still there.
+  const std::wstring watchedText = L"echo $$ > " + HostShellWord(Wine_ConvertDosPathToNative(pidFile)) + L"\n" + scriptText;
   const std::wstring scriptFile =
-      WriteScriptFile(folder + L"\\script.sh", ScriptFileText(scriptText, outputFile, finalFile));
+      WriteScriptFile(folder + L"\\script.sh", ScriptFileText(watchedText, outputFile, finalFile));
   const std::wstring commandLine = GetShellPath() + L" " + CommandLineWord(Wine_ConvertDosPathToNative(scriptFile));
   DeleteFileIfExistsLX(outputFile);
   DeleteFileIfExistsLX(finalFile);
@@ -181,7 +272,9 @@ std::wstring RunScriptInHost(const std::wstring& title, const std::wstring& scri
   RunProcessChecked(start);
   Sleep(1);
   IFlash flash;
-  while (!BothExist(finalFile, outputFile)) {
+  TScriptWatch watch(title, pidFile, outputFile, startTick);
+  const auto finished = [&] { return BothExist(finalFile, outputFile); };
+  while (!finished()) {
     Sleep(10);
     if (MillisecondsSince(startTick) > kQuietWaitMs) {
       if (!flash)
@@ -192,6 +285,7 @@ std::wstring RunScriptInHost(const std::wstring& title, const std::wstring& scri
       Sleep(75);
     }
     if (flash) flash->CheckCancel();
+    watch.Check(finished);
   }
 
   CheckFileExists(finalFile, fmInternal);
@@ -200,6 +294,7 @@ std::wstring RunScriptInHost(const std::wstring& title, const std::wstring& scri
   DeleteFileLX(scriptFile);
   DeleteFileLX(outputFile);
   DeleteFileLX(finalFile);
+  DeleteFileIfExistsLX(pidFile);
   RemoveDirLX(folder);
   RemoveTempFolder(folder);  // unlists it
   return output;
@@ -226,6 +321,16 @@ bool ShellExists() {
   if (!IsWine()) throw Exception(L"Internal Error: This function should only be reachable on WINE.");
   if (IsChromeOS()) throw EHvInternalError(L"Internal Error: There is no host shell on Chrome OS.");
   return FileExistsLX(L"Z:\\bin\\bash", true) || FileExistsLX(L"Z:\\bin\\sh", true);
+}
+
+ScopedHostScriptLimits::ScopedHostScriptLimits(std::uint32_t startMs, std::uint32_t runMs)
+    : FSavedStart(gScriptStartLimitMs), FSavedRun(gScriptRunLimitMs) {
+  gScriptStartLimitMs = startMs;
+  gScriptRunLimitMs = runMs;
+}
+ScopedHostScriptLimits::~ScopedHostScriptLimits() {
+  gScriptStartLimitMs = FSavedStart;
+  gScriptRunLimitMs = FSavedRun;
 }
 
 ScopedUntestedShell::ScopedUntestedShell() : FSaved(gShellTested) { gShellTested = false; }

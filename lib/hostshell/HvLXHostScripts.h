@@ -13,9 +13,12 @@ void InstallHostScriptRunner();
 
 // Runs `scriptText` in the host shell and answers what it printed (output and errors, read as
 // UTF-8). The first script of the process tests the shell with "echo abc" and ends the
-// process with a message when that fails. Waits without a time limit; after 275 ms a
-// cancellable progress window (with `progressMessage`, or "Running script ...") can end the
-// wait with EAbort. Raises an internal error outside Wine and on Chrome OS.
+// process with a message when that fails. After 275 ms a cancellable progress window (with
+// `progressMessage`, or "Running script ...") can end the wait with EAbort. A script that
+// cannot finish raises EExtraInfoException (with what it printed so far as extra information):
+// its shell did not start within 30 seconds, ended without finishing (an "exit" in the script,
+// a kill; seen where the host shows its processes under Z:\proc), or it ran for 30 minutes.
+// Raises an internal error outside Wine and on Chrome OS.
 std::wstring RunScriptInHost(const std::wstring& title, const std::wstring& scriptText,
                              const std::wstring& progressMessage);
 
@@ -26,6 +29,18 @@ bool ShellExists();
 
 // The CRC-32 (as zlib computes it) of the UTF-16LE bytes of `text`.
 std::uint32_t TextCrc32(const std::wstring& text);
+
+// Test seam: other limits for a script's start and run, in milliseconds, within the scope.
+class ScopedHostScriptLimits {
+ public:
+  ScopedHostScriptLimits(std::uint32_t startMs, std::uint32_t runMs);
+  ~ScopedHostScriptLimits();
+  ScopedHostScriptLimits(const ScopedHostScriptLimits&) = delete;
+  ScopedHostScriptLimits& operator=(const ScopedHostScriptLimits&) = delete;
+
+ private:
+  std::uint32_t FSavedStart, FSavedRun;
+};
 
 // Test seam: within the scope the shell counts as untested, so the next script tests it.
 class ScopedUntestedShell {

@@ -1,14 +1,18 @@
 #include "HvLXMacOpen.h"
 
+#include <cwctype>
+
 #include "HvExceptions.h"
 #include "HvFormat.h"
 #include "HvLXFiles.h"
 #include "HvLXHost.h"
 #include "HvLXHostPaths.h"
 #include "HvLXHostScript.h"
+#include "HvLXPaths.h"
 #include "HvLXRegistry.h"
 #include "HvLXSpecialFolders.h"
 #include "HvLXStrings.h"
+#include "HvScopeExit.h"
 #include "HvStringList.h"
 
 namespace hv {
@@ -22,6 +26,14 @@ bool EndsWithOneOf(const std::wstring& text, std::initializer_list<const wchar_t
   for (const wchar_t* ending : endings)
     if (EndsTextLX(ending, text)) return true;
   return false;
+}
+
+// A file of this machine named by its drive path ("C:\\..." or "\\\\?\\C:\\..."): what "open" can take.
+// Web and file links, shares and relative names are not.
+bool IsLocalDrivePath(const std::wstring& path) {
+  const std::wstring_view drive = StartsTextLX(L"\\\\?\\", path) ? std::wstring_view(path).substr(4) : path;
+  return drive.size() >= 3 && iswalpha(drive[0]) && drive[0] < 128 && drive[1] == L':' &&
+         (drive[2] == L'\\' || drive[2] == L'/');
 }
 
 bool IsFinderExtension(const std::wstring& path) {
@@ -69,8 +81,9 @@ bool IsMacFileUrl(const std::wstring& text) {
 bool UseMacOpenCommand(const std::wstring& path) {
   if (IsMacOpenableFile(path) && EndsWithOneOf(path, {L".txt", L".htm", L".html", L".jpg", L".jpeg", L".png", L".gif"}))
     return true;
-  // Only a Mac has the "open" command these extensions are meant for.
-  return IsMac() && path.find(L'"') == std::wstring::npos && IsFinderExtension(path);
+  // Only a Mac has the "open" command these extensions are meant for, and it takes files:
+  // a link that names such a file goes to the Finder as a link.
+  return IsMac() && path.find(L'"') == std::wstring::npos && IsLocalDrivePath(path) && IsFinderExtension(path);
 }
 
 void MacOpenFile(const std::wstring& path, const std::wstring& /*noAppMessage*/) {
@@ -113,11 +126,11 @@ void RunAppleScript(const std::wstring& title, const std::wstring& scriptText, c
   lines.SetText(scriptText);
   // osascript reads a script file as UTF-8; the list's own UTF-16 would reach it as noise.
   lines.SetWriteBOM(false);
+  ScopeExit removeScript([&] { DeleteFileW(LongFileName(scriptFile).c_str()); });
   lines.SaveToFile(scriptFile, TEncoding::UTF8());
   const std::wstring output = Wine_RunScript(
       title, L"osascript -s o " + HostShellWord(Wine_ConvertDosPathToNative(scriptFile, false)), progressMessage);
   if (!ExtractAppleScriptResult(output, result)) result = output;
-  DeleteFileLX(scriptFile);
 }
 
 void RunAppleScriptChecked(const std::wstring& title, const std::wstring& scriptText,

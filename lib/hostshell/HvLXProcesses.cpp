@@ -16,6 +16,8 @@ constexpr DWORD kErrorElevationRequired = 740;
 constexpr DWORD kLogonNetCredentialsOnly = 2;
 
 TCreateProcess gCreateProcess = &CreateProcessW;
+TCreatePipe gCreatePipe = &CreatePipe;
+TCreateProcessWithLogon gCreateProcessWithLogon = &CreateProcessWithLogonW;
 
 struct TFreeEnvironmentStrings {
   using Type = wchar_t*;
@@ -31,15 +33,15 @@ struct TInputPipe {
 
 TInputPipe CreateInputPipe(const std::wstring& text) {
   const std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   TInputPipe pipe;
   HANDLE read = nullptr, write = nullptr;
-  if (!CreatePipe(&read, &write, &inheritable, static_cast<DWORD>(bytes.size() * 2))) RaiseLastOSError();
+  // Both ends are born private and only the read end is then handed to children: a write end
+  // that was inheritable for a moment could go along with another thread's child started just
+  // then, and our child would never see the end of its input and wait for it for ever.
+  if (!gCreatePipe(&read, &write, nullptr, static_cast<DWORD>(bytes.size() * 2))) RaiseLastOSError();
   pipe.read.reset(read);
   pipe.write.reset(write);
-  // Only the read end goes to the child: a child holding the write end too would never see the
-  // end of its input and wait for it for ever.
-  if (!SetHandleInformation(write, HANDLE_FLAG_INHERIT, 0)) RaiseLastOSError();
+  if (!SetHandleInformation(read, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)) RaiseLastOSError();
   DWORD written = 0;
   if (!WriteFile(pipe.write.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
     RaiseLastOSError();
@@ -94,7 +96,7 @@ void StartProcessLX(const TProcessStart& start, PROCESS_INFORMATION& info) {
     const std::wstring domain = backslash == std::wstring::npos ? L"" : start.userName.substr(0, backslash);
     const std::wstring name = backslash == std::wstring::npos ? start.userName : start.userName.substr(backslash + 1);
     std::wstring commandLine = start.commandLine;
-    if (!CreateProcessWithLogonW(name.c_str(), domain.c_str(), start.password.c_str(), kLogonNetCredentialsOnly,
+    if (!gCreateProcessWithLogon(name.c_str(), domain.c_str(), start.password.c_str(), kLogonNetCredentialsOnly,
                                  nullptr, commandLine.data(), flags,
                                  environmentBlock.empty() ? nullptr : environmentBlock.data(),
                                  start.directory.empty() ? nullptr : start.directory.c_str(), &startup, &info))
@@ -160,5 +162,14 @@ ScopedCreateProcess::ScopedCreateProcess(TCreateProcess replacement) : FSaved(gC
   gCreateProcess = replacement;
 }
 ScopedCreateProcess::~ScopedCreateProcess() { gCreateProcess = FSaved; }
+
+ScopedCreateProcessWithLogon::ScopedCreateProcessWithLogon(TCreateProcessWithLogon replacement)
+    : FSaved(gCreateProcessWithLogon) {
+  gCreateProcessWithLogon = replacement;
+}
+ScopedCreateProcessWithLogon::~ScopedCreateProcessWithLogon() { gCreateProcessWithLogon = FSaved; }
+
+ScopedCreatePipe::ScopedCreatePipe(TCreatePipe replacement) : FSaved(gCreatePipe) { gCreatePipe = replacement; }
+ScopedCreatePipe::~ScopedCreatePipe() { gCreatePipe = FSaved; }
 
 }  // namespace hv

@@ -53,4 +53,32 @@ class ScopedCreateProcess {
   TCreateProcess FSaved;
 };
 
+// Test seam: CreateProcessWithLogonW for starts as another user. Wine has no logon and refuses
+// every such start, so only a replacement shows what the start asks for.
+using TCreateProcessWithLogon = decltype(&CreateProcessWithLogonW);
+class ScopedCreateProcessWithLogon {
+ public:
+  explicit ScopedCreateProcessWithLogon(TCreateProcessWithLogon replacement);
+  ~ScopedCreateProcessWithLogon();
+  ScopedCreateProcessWithLogon(const ScopedCreateProcessWithLogon&) = delete;
+  ScopedCreateProcessWithLogon& operator=(const ScopedCreateProcessWithLogon&) = delete;
+
+ private:
+  TCreateProcessWithLogon FSaved;
+};
+
+// Test seam: CreatePipe for the input pipe. A moment in which a pipe end is inheritable cannot
+// be caught from outside; a test that wraps the call sees the ends as they are born.
+using TCreatePipe = decltype(&CreatePipe);
+class ScopedCreatePipe {
+ public:
+  explicit ScopedCreatePipe(TCreatePipe replacement);
+  ~ScopedCreatePipe();
+  ScopedCreatePipe(const ScopedCreatePipe&) = delete;
+  ScopedCreatePipe& operator=(const ScopedCreatePipe&) = delete;
+
+ private:
+  TCreatePipe FSaved;
+};
+
 }  // namespace hv

@@ -84,6 +84,8 @@ void ShellExecuteLX(HWND owner, const std::wstring& verbGiven, const std::wstrin
   if (UseWineTricks(L"4.12") && result == SE_ERR_DDEBUSY &&
       (StartsTextLX(L"http:", file) || StartsTextLX(L"https:", file)))
     return;
+  // Success is any answer above 32; in the 64-bit build one may not fit an int.
+  if (result > 32) return;
   RaiseShellExecuteError(static_cast<int>(result), verb, file);
 }
 

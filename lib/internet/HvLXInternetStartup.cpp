@@ -15,8 +15,9 @@
 namespace hv {
 namespace {
 
-// Before the event log files are trimmed and the temporary files go.
-constexpr int kExitOrderUrlCache = 50;
+// After the managed threads have stopped (order 50: a worker still downloading would fill the
+// cache again), before the event log files are trimmed and the temporary files go.
+constexpr int kExitOrderUrlCache = 60;
 
 void ClearUrlCacheUnderWine() {
   // Wine keeps the cache in the prefix, where nothing else would ever empty it. Asking for its

@@ -19,6 +19,10 @@ THvIndexedTempFileStream::THvIndexedTempFileStream()
 
 THvIndexedTempFileStream::~THvIndexedTempFileStream() = default;
 
+void THvIndexedTempFileStream::CheckLength(std::int64_t bufferLen) {
+  CheckTrueFmt(bufferLen >= 0, L"Internal Error: BufferLen (%d) was negative.", bufferLen);
+}
+
 void THvIndexedTempFileStream::CheckIndex(int index) const {
   CheckTrueFmt(index >= 0, L"Internal Error: Index (%d) is less than zero.", index);
   CheckTrueFmt(index < GetCount(), L"Internal Error: Index (%d) is not less than count (%d).", index, GetCount());
@@ -95,6 +99,7 @@ void THvIndexedTempFileStream::ShiftPositionsFrom(int index, std::int64_t by) {
 }
 
 int THvIndexedTempFileStream::Add(const void* buffer, std::int64_t bufferLen) {
+  CheckLength(bufferLen);
   const std::int64_t position = DataSize();
   if (bufferLen > 0) {
     if (static_cast<std::int64_t>(FPending.size()) + bufferLen > kPendingLimit) Flush();
@@ -109,6 +114,7 @@ int THvIndexedTempFileStream::Add(const void* buffer, std::int64_t bufferLen) {
 }
 
 void THvIndexedTempFileStream::Insert(int index, const void* buffer, std::int64_t bufferLen) {
+  CheckLength(bufferLen);
   if (index == GetCount()) {
     Add(buffer, bufferLen);
     return;
@@ -127,6 +133,7 @@ void THvIndexedTempFileStream::Insert(int index, const void* buffer, std::int64_
 
 void THvIndexedTempFileStream::Put(int index, const void* buffer, std::int64_t bufferLen) {
   CheckIndex(index);
+  CheckLength(bufferLen);
   PrepareFileChange();
   const std::int64_t p = FPositions[index];
   const std::int64_t diff = bufferLen - GetBufferLen(index);

@@ -38,6 +38,8 @@ class THvIndexedTempFileStream {
   // `bufferSize` is smaller than the buffer.
   void Get(int index, void* buffer, std::int64_t bufferSize) const;
 
+  // Add, Insert and Put raise "Internal Error: BufferLen (%d) was negative." for a negative
+  // length and change nothing.
   // Answers the new buffer's index.
   int Add(const void* buffer, std::int64_t bufferLen);
   int AddEmptyBuffer() { return Add(nullptr, 0); }
@@ -51,6 +53,7 @@ class THvIndexedTempFileStream {
   void Clear();
 
  private:
+  static void CheckLength(std::int64_t bufferLen);
   void CheckIndex(int index) const;
   // Writes what Add kept in memory to the file; on failure it stays in memory.
   void Flush();

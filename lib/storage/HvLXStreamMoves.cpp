@@ -61,10 +61,21 @@ void StreamInsertGap(TStream& stream, std::int64_t position, std::int64_t dataLe
   // Real bytes, not a size set past the end: a hole in a sparse file could still find the
   // disk full half-way through the move below.
   const std::string zeros(static_cast<size_t>(std::min(dataLen, kStreamMoveChunk)), '\0');
-  for (std::int64_t grown = 0; grown < dataLen;) {
-    const std::int64_t n = std::min<std::int64_t>(dataLen - grown, zeros.size());
-    AppendOrCutBack(stream, size + grown, zeros.data(), n);
-    grown += n;
+  {
+    // A chunk that does not fit takes back the chunks before it too: the stream is as it was.
+    ScopeExit cutBack([&] {
+      try {
+        stream.SetSize(size);
+      } catch (...) {
+        // The write's error is the one to report.
+      }
+    });
+    for (std::int64_t grown = 0; grown < dataLen;) {
+      const std::int64_t n = std::min<std::int64_t>(dataLen - grown, zeros.size());
+      AppendOrCutBack(stream, size + grown, zeros.data(), n);
+      grown += n;
+    }
+    cutBack.Dismiss();
   }
   // From the end backwards, so no range is overwritten before it has moved.
   std::string chunk;

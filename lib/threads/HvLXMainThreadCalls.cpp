@@ -6,17 +6,27 @@
 
 #include "HvExceptions.h"
 #include "HvHandles.h"
+#include "HvLXLocks.h"
 #include "HvLXThreadCheck.h"
+#include "HvScopeExit.h"
 
 namespace hv {
 namespace {
 
 constexpr UINT kRunRequestsMessage = WM_APP + 0x4856;  // posted to the main thread's request window
 
+// Lives on the waiting thread's stack.
 struct Request {
   const std::function<void()>* proc;
   std::exception_ptr failure;
   UniqueKernelHandle done;
+};
+
+// A queued request and the thread that waits for it. The request of a thread ended by force
+// lies on a stack that is gone: its entry then holds null and is never followed.
+struct QueuedRequest {
+  Request* request;
+  DWORD thread;
 };
 
 class MainThreadRequests {
@@ -33,8 +43,12 @@ class MainThreadRequests {
 
   void Queue(Request& request) {
     {
+      // Counted as a held lock: a forced end waits until the thread is out of here.
+      std::atomic<int>& held = CurrentThreadHeldLocks();
+      ++held;
+      ScopeExit leave([&] { --held; });
       std::lock_guard lock(FMutex);
-      FQueue.push_back(&request);
+      FQueue.push_back({&request, GetCurrentThreadId()});
       SetEvent(FPending.get());
     }
     if (FWindow) PostMessageW(FWindow, kRunRequestsMessage, 0, 0);
@@ -50,9 +64,10 @@ class MainThreadRequests {
           ResetEvent(FPending.get());
           return ran;
         }
-        request = FQueue.front();
+        request = FQueue.front().request;
         FQueue.pop_front();
       }
+      if (!request) continue;
       try {
         (*request->proc)();
       } catch (...) {
@@ -65,11 +80,18 @@ class MainThreadRequests {
 
   HANDLE PendingEvent() const { return FPending.get(); }
 
+  // Touches only the queue's own entries, never the requests: they may be gone already.
+  void Abandon(DWORD thread) {
+    std::lock_guard lock(FMutex);
+    for (QueuedRequest& entry : FQueue)
+      if (entry.thread == thread) entry.request = nullptr;
+  }
+
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
 
   std::mutex FMutex;
-  std::deque<Request*> FQueue;
+  std::deque<QueuedRequest> FQueue;
   UniqueKernelHandle FPending;  // set while the queue holds requests
   HWND FWindow = nullptr;
 };
@@ -97,6 +119,8 @@ void RunInMainThread(const std::function<void()>& proc) {
   WaitForSingleObject(request.done.get(), INFINITE);
   if (request.failure) std::rethrow_exception(request.failure);
 }
+
+void AbandonMainThreadCallsOf(DWORD threadId) { gRequests.Abandon(threadId); }
 
 bool CheckSynchronize() { return IsMainThread() && gRequests.RunPending(); }
 

@@ -14,6 +14,11 @@ namespace hv {
 // once. An exception that `proc` raises comes out here, on the calling thread.
 void RunInMainThread(const std::function<void()>& proc);
 
+// For the forced end of a thread: its queued requests are never run (they lie on its stack,
+// which goes with it). Takes no memory and frees none, so it may run while the thread is
+// suspended or dying; nothing of the thread's is read.
+void AbandonMainThreadCallsOf(DWORD threadId);
+
 // On the main thread: runs the pending requests; answers whether there were any. Elsewhere
 // it does nothing.
 bool CheckSynchronize();

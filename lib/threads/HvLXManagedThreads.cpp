@@ -33,8 +33,13 @@ constexpr DWORD kEndSettleMs = 5000;
 // How long a forced end waits for a thread to leave the library's locks.
 constexpr DWORD kLockLeaveWaitMs = 2000;
 // A thread ended by force may have held a lock that nobody can tell (the heap's): should the
-// rest of the program's end hang on it, the process is ended after this long.
+// program's end then hang on it, the process is ended once the ending thread has not run at all
+// for this long. A clean-up that works, however long, uses the processor and is never cut.
 constexpr DWORD kExitWatchdogMs = 60000;
+constexpr DWORD kWatchdogPollMs = 250;
+
+std::atomic<DWORD> gExitWatchdogMs{kExitWatchdogMs};
+std::atomic<bool> gForcedEndHappened{false};
 
 struct ManagedThreadList {
   THvMonitor lock;
@@ -49,9 +54,18 @@ ManagedThreadList& List() {
 
 TTerminateThreadCall gTerminateThread;  // empty: TerminateThread itself
 
+void ArmExitWatchdog();
+
+// The shutdown as one of the program's exit clean-ups: only there may a forced end (of this
+// call's or of an earlier one) lead to the watchdog.
+void ShutDownAtExit() {
+  TerminateManagedThreads();
+  if (gForcedEndHappened) ArmExitWatchdog();
+}
+
 void Register(_TCoreManagedThread* thread) {
   static std::once_flag cleanup;
-  std::call_once(cleanup, [] { AddExitCleanup(kExitOrderManagedThreads, &TerminateManagedThreads); });
+  std::call_once(cleanup, [] { AddExitCleanup(kExitOrderManagedThreads, &ShutDownAtExit); });
   ManagedThreadList& list = List();
   THvLockGuard guard(list.lock, INFINITE);
   list.threads.push_back(thread);
@@ -80,17 +94,46 @@ void WaitForAll(const std::vector<UniqueKernelHandle>& handles, DWORD timeoutMs)
   }
 }
 
-DWORD WINAPI EndProcessAfterDelay(void*) {
-  Sleep(kExitWatchdogMs);
-  TerminateProcess(GetCurrentProcess(), ERROR_TIMEOUT);
+std::uint64_t ThreadRunTime(HANDLE thread) {
+  FILETIME created, exited, kernel, user;
+  if (!GetThreadTimes(thread, &created, &exited, &kernel, &user)) return 0;
+  auto value = [](const FILETIME& t) { return (std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+  return value(kernel) + value(user);
+}
+
+// Watches the thread that runs the program's end (its handle is the parameter, owned here) and
+// ends the process once that thread has not run for the delay: it is waiting for something that
+// will never come. A thread that is gone has nothing left to hang.
+DWORD WINAPI EndProcessWhenExitHangs(void* exitingThread) {
+  const HANDLE thread = exitingThread;
+  std::uint64_t seen = ThreadRunTime(thread);
+  DWORD still = GetTickCount();
+  while (WaitForSingleObject(thread, kWatchdogPollMs) == WAIT_TIMEOUT) {
+    const std::uint64_t now = ThreadRunTime(thread);
+    if (now != seen) {
+      seen = now;
+      still = GetTickCount();
+    } else if (GetTickCount() - still >= gExitWatchdogMs) {
+      TerminateProcess(GetCurrentProcess(), ERROR_TIMEOUT);
+    }
+  }
+  CloseHandle(thread);
   return 0;
 }
 
+// Armed on the thread that runs the exit clean-ups, after the threads' shutdown.
 void ArmExitWatchdog() {
   static std::once_flag armed;
   std::call_once(armed, [] {
+    HANDLE exiting = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &exiting,
+                         SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0))
+      return;
     // CreateThread, not the runtime's: the watchdog must need nothing a dead thread may hold.
-    if (HANDLE h = CreateThread(nullptr, 64 * 1024, &EndProcessAfterDelay, nullptr, 0, nullptr)) CloseHandle(h);
+    if (HANDLE h = CreateThread(nullptr, 64 * 1024, &EndProcessWhenExitHangs, exiting, 0, nullptr))
+      CloseHandle(h);
+    else
+      CloseHandle(exiting);
   });
 }
 
@@ -109,6 +152,8 @@ TForcedEnd TryEndByForce(_TCoreManagedThread& thread) {
     const std::atomic<int>* held = ManagedThreadShutdown::HeldLocks(thread);
     if (!held || held->load() == 0) {
       const BOOL ended = gTerminateThread ? gTerminateThread(h, 0) : TerminateThread(h, 0);
+      // Its waits for the main thread end with it: their requests lie on its stack.
+      if (ended) AbandonMainThreadCallsOf(thread.ThreadID());
       ResumeThread(h);  // lets a thread that was not ended go on; nothing for one that was
       return ended ? TForcedEnd::Ended : TForcedEnd::Failed;
     }
@@ -117,6 +162,7 @@ TForcedEnd TryEndByForce(_TCoreManagedThread& thread) {
     Sleep(10);
   }
   const BOOL ended = gTerminateThread ? gTerminateThread(h, 0) : TerminateThread(h, 0);
+  if (ended) AbandonMainThreadCallsOf(thread.ThreadID());
   return ended ? TForcedEnd::Ended : TForcedEnd::Failed;
 }
 
@@ -124,10 +170,10 @@ TForcedEnd TryEndByForce(_TCoreManagedThread& thread) {
 bool EndByForce(_TCoreManagedThread& thread) {
   static const wchar_t* const kTries[] = {L"first", L"second", L"third"};
   const std::wstring className = ClassNameOf(typeid(thread));
-  ArmExitWatchdog();
   for (int attempt = 0; attempt < kForcedEndAttempts; ++attempt) {
     switch (TryEndByForce(thread)) {
       case TForcedEnd::Ended:
+        gForcedEndHappened = true;
         WaitForSingleObject(thread.Handle(), kEndSettleMs);  // TerminateThread only starts the end
         ReportEvent(Fmt(L"A thread of class %s did not stop within %d seconds and was terminated.", className,
                         static_cast<int>(kManagedThreadsGraceMs / 1000)));
@@ -246,6 +292,9 @@ void TerminateManagedThreads() {
     if (t->FreeOnTerminate()) delete t;  // it never reached its own delete; nobody else owns it
   }
 }
+
+ScopedExitWatchdogDelay::ScopedExitWatchdogDelay(DWORD delayMs) : FSaved(gExitWatchdogMs.exchange(delayMs)) {}
+ScopedExitWatchdogDelay::~ScopedExitWatchdogDelay() { gExitWatchdogMs = FSaved; }
 
 ScopedTerminateThreadCall::ScopedTerminateThreadCall(TTerminateThreadCall call) : FSaved(std::move(gTerminateThread)) {
   gTerminateThread = std::move(call);

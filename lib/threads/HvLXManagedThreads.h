@@ -77,8 +77,23 @@ bool IsQuietThread(DWORD threadId);
 // the first managed thread registers); may be called earlier. Asks every registered thread
 // to stop, waits for them up to kManagedThreadsGraceMs in all (serving their calls to the
 // main thread meanwhile), then ends the rest by force, each one while it holds no library
-// lock, and writes an event-log entry for each.
+// lock, and writes an event-log entry for each. Where a forced end happened, the program's end
+// (after this shutdown among the exit clean-ups) is watched: should the thread running it not
+// run at all for 60 seconds, hanging on a lock the ended thread held, the process is ended with
+// exit code 1460. An early call arms no watch by itself.
 void TerminateManagedThreads();
+
+// Test seam: another delay for the exit watch, in milliseconds, within the scope.
+class ScopedExitWatchdogDelay {
+ public:
+  explicit ScopedExitWatchdogDelay(DWORD delayMs);
+  ~ScopedExitWatchdogDelay();
+  ScopedExitWatchdogDelay(const ScopedExitWatchdogDelay&) = delete;
+  ScopedExitWatchdogDelay& operator=(const ScopedExitWatchdogDelay&) = delete;
+
+ private:
+  DWORD FSaved;
+};
 
 // The forced end, as TerminateThread. Wine ends any thread it is asked to, so a test replaces
 // it to see what a failed forced end writes. Not thread-safe; tests only.

@@ -212,6 +212,37 @@ TEST_F(Reports, AReportThatCannotBeWrittenLeavesTheRaisedExceptionAsItWas) {
   EXPECT_EQ(left - ExceptionReportsLeft(), 3);
 }
 
+TEST_F(Reports, AddExceptionReportPutsRulesOfAHundredLessTheIndentAroundTheHeaderAndTheStack) {
+  EHvGeneralError caught(L"x");
+  try {
+    RaiseEngineFailure(L"broken");
+  } catch (const EHvGeneralError& e) {
+    caught = e;
+  }
+  const std::wstring header = L"EHvGeneralError: broken\r\n" + kRule;
+  struct Case {
+    bool top, bottom;
+    int indent;
+    size_t ruleLength;
+  } cases[] = {{true, true, 8, 92}, {false, true, 0, 100}, {true, false, 4, 96}, {false, false, 0, 100}, {true, true, 130, 0}};
+  for (const Case& c : cases) {
+    THvStringList lines;
+    lines.Add(L"before");
+    AddExceptionReport(caught, lines, c.top, c.bottom, c.indent, nullptr);
+    std::vector<std::wstring> expected{L"before"};
+    const std::wstring rule(c.ruleLength, L'-');
+    if (c.top) expected.push_back(rule);
+    expected.push_back(header);
+    expected.push_back(rule);
+    expected.push_back(caught.StackTrace());
+    if (c.bottom) expected.push_back(rule);
+    std::vector<std::wstring> got;
+    for (int i = 0; i < lines.Count(); ++i) got.push_back(lines[i]);
+    EXPECT_EQ(got, expected) << "top " << c.top << " bottom " << c.bottom << " indent " << c.indent;
+  }
+  EXPECT_EQ(caught.StackTrace().rfind(L"Stack list, generated ", 0), 0u);
+}
+
 TEST(StackListLines, TheRaisingMachineryIsCutAndAnUnseenRaiseAddressIsMarked) {
   auto at = [](int (*routine)(int)) { return reinterpret_cast<void*>(reinterpret_cast<char*>(routine) + 1); };
   void* const a = at(&FirstRoutine);
@@ -299,11 +330,35 @@ TEST(ReportChild, DISABLED_WritesThroughNull) {
   WriteThroughNull(nullptr);
 }
 
+TEST(ReportChild, DISABLED_Raises250TimesAndIsKilled) {
+  if (ChildDataFolder().empty()) GTEST_SKIP();
+  static ScopedHostPins wine({.wine = true});
+  static ScopedUserDataFolder data(ChildDataFolder());
+  for (int i = 1; i <= 250; ++i) {
+    try {
+      RaiseEngineFailure(L"raise " + std::to_wstring(i));
+    } catch (const Exception&) {
+    }
+  }
+  TerminateProcess(GetCurrentProcess(), 0);  // no prune as it ends
+}
+
+TEST(ReportChild, DISABLED_FaultsWhileTheLineTableIsRead) {
+  if (ChildDataFolder().empty()) GTEST_SKIP();
+  static ScopedHostPins wine({.wine = true});
+  static ScopedUserDataFolder data(ChildDataFolder());
+  AddVectoredExceptionHandler(0, &EndChildOnAccessViolation);
+  // The first lookup of a name reads the table; it faults half-way, holding the table.
+  static ScopedFreshLineTable fresh([] { WriteThroughNull(nullptr); });
+  TCodeLocation location;
+  LookUpCodeLocation(reinterpret_cast<const void*>(&FirstRoutine), location);
+}
+
 class ReportsOfAChild : public Reports {
  protected:
   long RunChild(const std::wstring& test) {
     return hvtest::RunProgram(L"\"" + GetExeFileName() + L"\" --gtest_also_run_disabled_tests --gtest_filter=ReportChild." + test,
-                              {{kChildFolderVariable, FData.Path()}});
+                              {{kChildFolderVariable, FData.Path()}}, 120000);
   }
 };
 
@@ -315,6 +370,27 @@ TEST_F(ReportsOfAChild, AThousandAndOneRaisesWriteAThousandReports) {
   ASSERT_EQ(reports.size(), 100u);
   EXPECT_EQ(reports.front()[0], L"EHvGeneralError: raise 901");
   EXPECT_EQ(reports.back()[0], L"EHvGeneralError: raise 1000");
+}
+
+TEST_F(ReportsOfAChild, ThePruneAfterEveryHundredthFileKeepsTheFolderSmallWithoutTheOneAtTheEnd) {
+  ASSERT_EQ(RunChild(L"DISABLED_Raises250TimesAndIsKilled"), 0);
+  // Pruned to the newest 100 after the 99th file (raises 1 to 99 stay) and after the 199th
+  // (raises 100 to 199 stay); raises 200 to 250 came after it.
+  const auto reports = Written();
+  ASSERT_EQ(reports.size(), 151u);
+  EXPECT_EQ(reports.front()[0], L"EHvGeneralError: raise 100");
+  EXPECT_EQ(reports.back()[0], L"EHvGeneralError: raise 250");
+}
+
+TEST_F(ReportsOfAChild, AFaultWhileTheLineTableIsReadIsReportedWithoutWaitingForIt) {
+  const DWORD start = GetTickCount();
+  ASSERT_EQ(RunChild(L"DISABLED_FaultsWhileTheLineTableIsRead"), 7) << "the fault's report waited for ever";
+  EXPECT_LT(GetTickCount() - start, 60000u);
+  const auto reports = Written();
+  ASSERT_EQ(reports.size(), 1u);
+  ASSERT_GE(reports[0].size(), 4u);
+  EXPECT_EQ(reports[0][0], L"External Exception: C0000005");
+  EXPECT_EQ(reports[0][3].rfind(L"Stack list, generated ", 0), 0u);
 }
 
 TEST_F(ReportsOfAChild, AnAccessViolationInTheProgramIsReportedAsAnExternalException) {

@@ -3,33 +3,18 @@
 #include "HvExceptions.h"
 #include "HvLXHost.h"
 #include "HvLXRegistry.h"
+#include "HostTestFiles.h"
+
+#include <atomic>
+#include <thread>
+#include <vector>
 
 namespace {
 
 using hv::ParseVersion;
 using hv::TVersionNumber;
 
-// Sets (or with nullptr removes) a value of "Software\Wine" for one test, as it was before afterwards.
-class ScopedWineValue {
- public:
-  ScopedWineValue(HKEY root, const wchar_t* name, const wchar_t* value) : FRoot(root), FName(name) {
-    FHad = hv::RegValueExistsLX(root, L"Software\\Wine", name);
-    if (FHad) FOld = hv::RegReadStringLX(root, L"Software\\Wine", name);
-    Set(value);
-  }
-  ~ScopedWineValue() { Set(FHad ? FOld.c_str() : nullptr); }
-
- private:
-  void Set(const wchar_t* value) {
-    if (value)
-      hv::RegWriteStringLX(FRoot, L"Software\\Wine", FName, value);
-    else if (hv::RegValueExistsLX(FRoot, L"Software\\Wine", FName))
-      hv::RegDeleteValueLX(FRoot, L"Software\\Wine", FName);
-  }
-  HKEY FRoot;
-  std::wstring FName, FOld;
-  bool FHad = false;
-};
+using hosttest::ScopedWineValue;
 
 TEST(HostDetection, WineIsFoundByItsExportAndTheSettingOverridesIt) {
   struct Case {
@@ -105,6 +90,41 @@ TEST(UseWineTricks, FollowsTheSettingAndTheWineVersion) {
   }
   EXPECT_THROW(hv::UseWineTricks(L"letters"), hv::Exception) << "no answer was stored";
   EXPECT_THROW(hv::UseWineTricks(L""), hv::EHvInternalError);
+}
+
+TEST(UseWineTricks, AnswersAreKeptForTheProcess) {
+  ScopedWineValue older(HKEY_LOCAL_MACHINE, L"HalvernWineTricks", L"4.11");
+  hv::ScopedFreshHostDetection fresh;
+  EXPECT_TRUE(hv::UseWineTricks(L"4.12"));
+  // The setting is read once: a change later in the run changes no answer, given or new.
+  ScopedWineValue newer(HKEY_LOCAL_MACHINE, L"HalvernWineTricks", L"False");
+  EXPECT_TRUE(hv::UseWineTricks(L"4.12"));
+  EXPECT_TRUE(hv::UseWineTricks(L"5.0"));
+  EXPECT_FALSE(hv::UseWineTricks(L"4.11"));
+}
+
+TEST(UseWineTricks, ManyThreadsAskingAtOnceGetTheirAnswers) {
+  // Worker threads ask too (an internet error asks whether a Wine workaround applies).
+  ScopedWineValue setting(HKEY_LOCAL_MACHINE, L"HalvernWineTricks", L"5.0");
+  hv::ScopedFreshHostDetection fresh;
+  std::atomic<int> wrong{0}, ready{0};
+  std::vector<std::thread> threads;
+  constexpr int kThreads = 8;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([t, &wrong, &ready] {
+      // All start together, so the answers are found and kept at the same moments.
+      ++ready;
+      while (ready < kThreads) std::this_thread::yield();
+      for (int i = 0; i < 20000; ++i) {
+        // Half the texts every thread asks, half its own.
+        const int minor = i % 2 ? i : i * kThreads + t;
+        const std::wstring text = std::to_wstring(4 + minor % 3) + L"." + std::to_wstring(minor % 60000);
+        const bool expected = ParseVersion(L"5.0").LessThan(ParseVersion(text));
+        if (hv::UseWineTricks(text) != expected || !hv::IsWine()) ++wrong;
+      }
+    });
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(wrong.load(), 0);
 }
 
 }  // namespace

@@ -17,6 +17,10 @@
 #include "HvLXSystemText.h"
 #include "HvStringList.h"
 #include "HvLXFileSearch.h"
+#include "HvLXFlash.h"
+
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -67,7 +71,107 @@ TEST(WineRunScript, ReturnsOutputAndErrorsAsUtf8AndLeavesNoWorkFiles) {
         << left[i];
 }
 
+// What a call raised, or nothing when it did not return within `limitMs`. A call that does not
+// return is left waiting on its own thread: a wait without end is the fault looked for here.
+struct TBoundedCall {
+  std::function<void()> call;
+  std::shared_ptr<const hv::Exception> raised;
+  bool returned = false;
+};
+
+DWORD WINAPI RunBoundedCall(void* state) {
+  auto* bounded = static_cast<TBoundedCall*>(state);
+  try {
+    bounded->call();
+  } catch (...) {
+    bounded->raised = hv::CurrentExceptionCopy();
+  }
+  return 0;
+}
+
+std::optional<std::shared_ptr<const hv::Exception>> RaisedWithin(DWORD limitMs, std::function<void()> call) {
+  auto* bounded = new TBoundedCall;
+  bounded->call = std::move(call);
+  const HANDLE thread = CreateThread(nullptr, 0, &RunBoundedCall, bounded, 0, nullptr);
+  if (!thread) return std::nullopt;
+  const bool returned = WaitForSingleObject(thread, limitMs) == WAIT_OBJECT_0;
+  CloseHandle(thread);
+  if (!returned) return std::nullopt;  // `bounded` stays with the thread that still uses it
+  std::shared_ptr<const hv::Exception> raised = bounded->raised;
+  delete bounded;
+  return raised;
+}
+
+TEST(WineRunScript, AScriptThatCannotFinishEndsTheWaitWithItsOutput) {
+  hv::Wine_RunScript(L"Warm", L"true");  // the one-time shell test, done before any time is taken
+  struct Case {
+    const wchar_t* title;
+    const wchar_t* script;
+    std::wstring message, output;
+  } cases[] = {
+      {L"Quits", L"echo partial\nexit 3\necho never", L"The host script \"Quits\" ended before it was done.",
+       L"partial\n"},
+      {L"Killed", L"echo before\nkill -9 $$", L"The host script \"Killed\" ended before it was done.", L"before\n"},
+      {L"Hangs", L"echo waiting\nsleep 60", L"The host script \"Hangs\" did not finish within 3 seconds.",
+       L"waiting\n"},
+  };
+  hv::ScopedHostScriptLimits limits(60000, 3000);
+  for (const Case& c : cases) {
+    const DWORD start = GetTickCount();
+    const auto raised = RaisedWithin(30000, [&] { hv::Wine_RunScript(c.title, c.script); });
+    ASSERT_TRUE(raised.has_value()) << c.title << ": the wait did not end";
+    ASSERT_TRUE(*raised) << c.title << ": nothing raised";
+    EXPECT_EQ((*raised)->Message(), c.message) << c.title;
+    const auto* extra = dynamic_cast<const hv::EExtraInfoException*>(raised->get());
+    ASSERT_NE(extra, nullptr) << c.title;
+    EXPECT_EQ(extra->ExtraInfo(), c.output) << c.title;
+    EXPECT_LT(GetTickCount() - start, 15000u) << c.title;
+  }
+  // A script that ends in time is not cut by the limits, and its own exit status is its own.
+  EXPECT_EQ(hv::Wine_RunScript(L"InTime", L"sleep 1; false; echo done"), L"done\n");
+}
+
+// A progress window whose Cancel is pressed at its second look.
+class TCancellingDisplay : public hv::IFlashExtender {
+ public:
+  void SetPicture(hv::TPicture*) override {}
+  void SetMessage(const std::wstring& message, int) override { messages.push_back(message); }
+  void SetProgress(int, int, int) override {}
+  void CheckCancel() override {
+    if (++looks >= 2) throw hv::EAbort(L"Operation aborted");
+  }
+  bool SupportsCancel() override { return true; }
+  static inline int looks = 0;
+  static inline std::vector<std::wstring> messages;
+};
+
+TEST(WineRunScript, CancelInTheProgressWindowEndsTheWait) {
+  hv::Wine_RunScript(L"Warm", L"true");
+  TCancellingDisplay::looks = 0;
+  TCancellingDisplay::messages.clear();
+  const DWORD start = GetTickCount();
+  const auto raised = RaisedWithin(30000, [] {
+    hv::SetFlashExtenderFactory([](void*, bool) -> std::shared_ptr<hv::IFlashExtender> {
+      return std::make_shared<TCancellingDisplay>();
+    });
+    struct Reset {
+      ~Reset() { hv::SetFlashExtenderFactory(nullptr); }
+    } reset;
+    hv::Wine_RunScript(L"Patient", L"sleep 60", L"Waiting for the host...");
+  });
+  ASSERT_TRUE(raised.has_value()) << "the wait did not end";
+  ASSERT_TRUE(*raised) << "nothing raised";
+  EXPECT_NE(dynamic_cast<const hv::EAbort*>(raised->get()), nullptr) << (*raised)->Message();
+  EXPECT_LT(GetTickCount() - start, 10000u);
+  EXPECT_NE(std::find(TCancellingDisplay::messages.begin(), TCancellingDisplay::messages.end(),
+                      L"Waiting for the host..."),
+            TCancellingDisplay::messages.end());
+}
+
 TEST(WineRunScript, RefusesOutsideWineAndOnChromeOS) {
+  // The shell is tested first, as it is in the program: an untested shell on Chrome OS ends
+  // the process with a box, whatever test ran before.
+  hv::Wine_RunScript(L"Warm", L"true");
   {
     hv::ScopedHostPins windows({.wine = false});
     try {
@@ -91,6 +195,43 @@ TEST(WineRunScript, CrcOfTheScriptIsZlibs) {
   // zlib.crc32("a\0".encode()) and of "abc" as UTF-16LE.
   EXPECT_EQ(hv::TextCrc32(L"a"), 0x3D3F4819u);
   EXPECT_EQ(hv::TextCrc32(L"abc"), 0xAD957AB0u);
+}
+
+TEST(HostPaths, TheHostFoldersFromTheEnvironmentWithWinesDefaultsAndNeverOnChromeOS) {
+  // The variable as it was, set again when the test ends.
+  struct ScopedVariable {
+    explicit ScopedVariable(const wchar_t* name, const wchar_t* value) : FName(name) {
+      FOld = hv::GetEnvironmentValue(name);
+      FHad = GetEnvironmentVariableW(name, nullptr, 0) > 0;
+      SetEnvironmentVariableW(name, value);
+    }
+    ~ScopedVariable() { SetEnvironmentVariableW(FName, FHad ? FOld.c_str() : nullptr); }
+    const wchar_t* FName;
+    std::wstring FOld;
+    bool FHad = false;
+  };
+  EXPECT_EQ(hv::Wine_GetNativeHomeDir(), L"~");
+  {
+    ScopedVariable prefix(L"WINEPREFIX", nullptr), tmp(L"TMPDIR", nullptr);
+    EXPECT_EQ(hv::Wine_GetNativeWinePrefixDir(), hv::GetHostHomeFolder() + L"/.wine");
+    EXPECT_EQ(hv::Wine_GetNativeTmpDir(), L"/tmp/");
+  }
+  {
+    ScopedVariable prefix(L"WINEPREFIX", L"/srv/prefix a"), tmp(L"TMPDIR", L"/var/tmp/x");
+    EXPECT_EQ(hv::Wine_GetNativeWinePrefixDir(), L"/srv/prefix a");
+    EXPECT_EQ(hv::Wine_GetNativeTmpDir(), L"/var/tmp/x");
+  }
+  hv::ScopedHostPins chromeOS({.wine = true, .chromeOS = true});
+  for (auto [call, name] : {std::pair{&hv::Wine_GetNativeHomeDir, L"Wine_GetNativeHomeDir"},
+                            std::pair{&hv::Wine_GetNativeWinePrefixDir, L"Wine_GetNativeWinePrefixDir"},
+                            std::pair{&hv::Wine_GetNativeTmpDir, L"Wine_GetNativeTmpDir"}}) {
+    try {
+      call();
+      ADD_FAILURE() << name << " answered on Chrome OS";
+    } catch (const hv::Exception& e) {
+      EXPECT_EQ(e.Message(), std::wstring(L"Internal Error: ") + name + L"() cannot be called on Chrome OS.");
+    }
+  }
 }
 
 TEST(HostPaths, HostPathsBecomeDrivePaths) {

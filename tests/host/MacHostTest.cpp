@@ -13,6 +13,7 @@
 #include "HvLXMacOpen.h"
 #include "HvLXShellOpen.h"
 #include "HvLXSpecialFolders.h"
+#include "HvLXHostScript.h"
 #include "HvShellNames.h"
 #include "HvTestSupport.h"
 
@@ -50,9 +51,78 @@ TEST_F(MacHost, IsFoundThroughSwVersWithoutAPin) {
   EXPECT_FALSE(hv::GetMacVersion().AtLeast(hv::TVersionNumber{14, 2, 2, 0}));
 }
 
+TEST_F(MacHost, EveryFormOfSwVersGivesTheVersionAndTheHintForIt) {
+  const std::wstring form = FFolder + L"\\sw_vers.out";
+  struct Case {
+    const char* output;
+    std::wstring text;
+    hv::TVersionNumber version;
+  } cases[] = {
+      // Without its build line a modern Mac is still one.
+      {"ProductName:\tmacOS\nProductVersion:\t14.2.1\n", L"macOS, 14.2.1", {14, 2, 1, 0}},
+      {"ProductName:\t\tMac OS X\nProductVersion:\t\t10.13.6\nBuildVersion:\t\t17G65\n", L"Mac OS X, 10.13.6, 17G65",
+       {10, 13, 6, 0}},
+      {"ProductName: macOS\nBuildVersion: 23C71\nProductVersion: 10.14\n", L"macOS, 10.14, 23C71", {10, 14, 0, 0}},
+      // Lines without names: the whole output as one comma list.
+      {"Mac OS X\n10.6.8\n10K549\n", L"Mac OS X,10.6.8,10K549", {10, 6, 8, 0}},
+      {"macOS\n14.1\n", L"macOS,14.1", {14, 1, 0, 0}},
+      {"Linux\n6.1\n", L"n/a", {}},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(hvtest::WriteTextFile(form, c.output));
+    hv::ScopedFreshHostDetection fresh;
+    EXPECT_EQ(hv::GetMacVersionText(), c.text) << c.output;
+    EXPECT_EQ(hv::GetMacVersion(), c.version) << c.output;
+    if (c.text == L"n/a") continue;
+    std::wstring hint;
+    hv::GetAppleScriptPermissionHint(L"Not authorized to send Apple events to Finder.", hint);
+    const bool automation = c.version.AtLeast(hv::TVersionNumber{10, 14, 0, 0});
+    EXPECT_NE(hint.find(automation ? L"in \"Automation\", grant Corvista the ability to control \"Finder\"."
+                                   : L"in \"Accessibility\", grant Corvista the ability to control your computer."),
+              std::wstring::npos)
+        << c.output << hint;
+  }
+  DeleteFileW(form.c_str());
+}
+
+TEST_F(MacHost, FinderExtensionsOpenFilesAndLinksToSuchFilesStillGoToTheFinder) {
+  hosttest::ScopedWineValue extensions(HKEY_CURRENT_USER, L"MacFinderExts", L".pdf,.numbers");
+  const std::wstring document = FFolder + L"\\report.pdf";
+  ASSERT_TRUE(hvtest::WriteTextFile(document, "%PDF"));
+  hv::ShellOpenLX(document);
+  EXPECT_TRUE(Called(L"open[" + hv::Wine_ConvertDosPathToNative(document) + L"]\n")) << Calls();
+
+  // Wine has no program for a web link on a Mac: the shell answers "no association" (31) or
+  // "bad format" (11), and the link goes to the Finder.
+  for (const INT_PTR answer : {INT_PTR{31}, INT_PTR{11}}) {
+    static INT_PTR shellAnswer;
+    shellAnswer = answer;
+    hv::ScopedShellExecute noProgram(
+        [](HWND, const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&, int) {
+          return shellAnswer;
+        });
+    for (const std::wstring url : {L"https://example.com/report.pdf", L"http://example.com/sheet.numbers?x=1",
+                                   L"file:///Users/me/report.pdf"}) {
+      EXPECT_NO_THROW(hv::ShellOpenLX(url)) << url;
+      EXPECT_TRUE(Called(L"open location \"" + url + L"\"")) << url << Calls();
+      EXPECT_FALSE(Called(L"open[" + url)) << url << Calls();
+    }
+  }
+}
+
 TEST_F(MacHost, DocumentsGoToOpenAsOneArgumentWhateverTheirNames) {
   const std::wstring docs = FFolder + L"\\docs";
   CreateDirectoryW(docs.c_str(), nullptr);
+  // Host scripts run in the program's current folder: a name that ran a command leaves its
+  // CANARY in docs.
+  wchar_t previous[MAX_PATH * 2] = {};
+  GetCurrentDirectoryW(MAX_PATH * 2, previous);
+  ASSERT_TRUE(SetCurrentDirectoryW(docs.c_str()));
+  struct Restore {
+    const wchar_t* folder;
+    ~Restore() { SetCurrentDirectoryW(folder); }
+  } restore{previous};
+  ASSERT_EQ(hv::Wine_RunScript(L"Where", L"pwd -P"), hv::Wine_ConvertDosPathToNative(docs) + L"\n");
   for (const std::wstring& name : hvtest::ShellHostileWindowsNames()) {
     const std::wstring path = docs + L"\\" + name + L".png";
     ASSERT_TRUE(hvtest::WriteTextFile(path, "png"));

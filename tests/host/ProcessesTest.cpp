@@ -56,7 +56,38 @@ TEST(Processes, TheChildGetsItsOwnEnvironmentAndFolderAndItsInput) {
   fed.inputText = text;
   EXPECT_EQ(hv::RunProcessWait(fed), 0u);
   const std::string bytes = ReadBytes(dir / L"input.bin");
-  EXPECT_EQ(bytes, std::string(reinterpret_cast<const char*>(text.data()), 4096));  // ReadBytes reads 4096 at most
+  EXPECT_EQ(bytes, std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+}
+
+// Whether each end of the input pipe could be inherited the moment it was made.
+struct TPipeBirth {
+  bool readInheritable = false, writeInheritable = false;
+  int pipes = 0;
+} gPipeBirth;
+
+BOOL WINAPI RecordingCreatePipe(PHANDLE read, PHANDLE write, LPSECURITY_ATTRIBUTES attributes, DWORD size) {
+  if (!CreatePipe(read, write, attributes, size)) return FALSE;
+  DWORD flags = 0;
+  gPipeBirth.readInheritable = GetHandleInformation(*read, &flags) && (flags & HANDLE_FLAG_INHERIT);
+  gPipeBirth.writeInheritable = GetHandleInformation(*write, &flags) && (flags & HANDLE_FLAG_INHERIT);
+  ++gPipeBirth.pipes;
+  return TRUE;
+}
+
+TEST(Processes, TheInputPipesWriteEndIsNeverInheritableNotEvenForAMoment) {
+  // Another thread starting a child with inherited handles at that moment would hand it the
+  // write end, and our child would wait for the end of its input for ever.
+  hvtest::ScratchDir dir;
+  hv::ScopedCreatePipe seam(&RecordingCreatePipe);
+  gPipeBirth = {};
+  hv::TProcessStart fed = Command(L"\"" + hvtest::ExeFolder() + L"\\hv_stdin_copy.exe\" input.bin");
+  fed.directory = dir.Path();
+  fed.inputText = L"abc";
+  EXPECT_EQ(hv::RunProcessWait(fed), 0u);
+  EXPECT_EQ(gPipeBirth.pipes, 1);
+  EXPECT_FALSE(gPipeBirth.writeInheritable);
+  EXPECT_FALSE(gPipeBirth.readInheritable) << "made inheritable afterwards, on its own";
+  EXPECT_EQ(ReadBytes(dir / L"input.bin"), std::string("a\0b\0c\0", 6));
 }
 
 // The seam's answers: error 740 for the first start, the system's own start afterwards.
@@ -106,6 +137,49 @@ TEST(Processes, AnotherUsersStartNeverRunsAsTheCurrentUser) {
   start.environment = &environment;
   EXPECT_THROW(hv::RunProcessWait(start), hv::EOSError);
   EXPECT_FALSE(hvtest::PathExists(dir / L"who.txt"));
+}
+
+// What a start as another user asked the system for.
+struct TLogonStart {
+  std::wstring user, domain, password, commandLine;
+  DWORD logonFlags = 0;
+  bool environmentGiven = false;
+} gLogon;
+
+BOOL WINAPI RecordingLogonStart(LPCWSTR user, LPCWSTR domain, LPCWSTR password, DWORD logonFlags, LPCWSTR,
+                                LPWSTR commandLine, DWORD, LPVOID environment, LPCWSTR, LPSTARTUPINFOW,
+                                LPPROCESS_INFORMATION info) {
+  gLogon = {user ? user : L"", domain ? domain : L"", password ? password : L"", commandLine ? commandLine : L"",
+            logonFlags, environment != nullptr};
+  *info = {};
+  SetLastError(ERROR_LOGON_FAILURE);
+  return FALSE;
+}
+
+TEST(Processes, AnotherUsersStartSplitsTheDomainAndUsesNetworkCredentialsOnly) {
+  hv::ScopedCreateProcessWithLogon seam(&RecordingLogonStart);
+  struct Case {
+    std::wstring userName, user, domain;
+  } cases[] = {{L"WORKGROUP\\someone", L"someone", L"WORKGROUP"}, {L"someone", L"someone", L""},
+               {L"A\\B\\c", L"B\\c", L"A"}};
+  for (const Case& c : cases) {
+    gLogon = {};
+    hv::TProcessStart start = Command(L"cmd.exe /c exit 0");
+    start.userName = c.userName;
+    start.password = L"se cret";
+    try {
+      hv::RunProcessWait(start);
+      ADD_FAILURE() << "a refused start raised nothing";
+    } catch (const hv::EOSError& e) {
+      EXPECT_EQ(e.ErrorCode(), static_cast<unsigned>(ERROR_LOGON_FAILURE)) << c.userName;
+    }
+    EXPECT_EQ(gLogon.user, c.user) << c.userName;
+    EXPECT_EQ(gLogon.domain, c.domain) << c.userName;
+    EXPECT_EQ(gLogon.password, L"se cret") << c.userName;
+    EXPECT_EQ(gLogon.commandLine, L"cmd.exe /c exit 0") << c.userName;
+    EXPECT_EQ(gLogon.logonFlags, static_cast<DWORD>(LOGON_NETCREDENTIALS_ONLY)) << c.userName;
+    EXPECT_FALSE(gLogon.environmentGiven) << c.userName;
+  }
 }
 
 TEST(Processes, InputCannotGoToAnotherUsersProcess) {

@@ -8,8 +8,18 @@
 #include "HvStringList.h"
 #include "HvStringListOps.h"
 #include "HvTestSupport.h"
+#include "HvWindows.h"
 
 using namespace hv;
+
+namespace {
+// The size of the file on disk, read without opening it (the data file is private to its stream).
+std::int64_t SizeOnDisk(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+}  // namespace
 
 TEST(FileStrings, EveryUtf16CodeUnitSurvivesAnyChange) {
   std::wstring all(0x10000, L'\0');
@@ -29,6 +39,27 @@ TEST(FileStrings, EveryUtf16CodeUnitSurvivesAnyChange) {
   list.Delete(1);
   EXPECT_EQ(list[1], high);
   EXPECT_EQ(list.Storage().DataSize(), static_cast<std::int64_t>(2 * (lone.size() + high.size() + 0x3000)));
+  // A change in the middle leaves everything in the data file: the code units alone, with
+  // nothing between the strings.
+  EXPECT_EQ(SizeOnDisk(list.Storage().FileName()), list.Storage().DataSize());
+}
+
+TEST(FileStrings, TheDataFileIsATemporaryFileThatGoesWithTheList) {
+  std::wstring fileName;
+  {
+    THvFileStrings list;
+    list.Add(L"one");
+    list.Insert(0, L"zero");
+    fileName = list.Storage().FileName();
+    EXPECT_EQ(SizeOnDisk(fileName), 14);
+    // Nobody else may open it while the list lives.
+    const HANDLE other = CreateFileW(fileName.c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                     nullptr);
+    EXPECT_EQ(other, INVALID_HANDLE_VALUE);
+    if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+  }
+  EXPECT_FALSE(hvtest::PathExists(fileName)) << "the data file stayed";
 }
 
 TEST(FileStrings, EmptyStringsTakeNoBytes) {

@@ -165,6 +165,15 @@ TEST(IndexedTempFile, WrongIndexesRaiseAndChangeNothing) {
   EXPECT_EQ(MessageOf([&] { file.GetBufferLen(1); }), L"Internal Error: Index (1) is not less than count (1).");
   EXPECT_EQ(MessageOf([&] { file.Get(0, buffer, 1); }), L"Internal Error: Insufficient buffer.");
   ExpectHolds(file, {"ab"}, "after the refused calls");
+
+  // A negative length is a caller's mistake, not a request to take bytes of the next buffers.
+  file.Add("cd", 2);
+  const std::wstring negative = L"Internal Error: BufferLen (-1) was negative.";
+  EXPECT_EQ(MessageOf([&] { file.Put(0, "x", -1); }), negative);
+  EXPECT_EQ(MessageOf([&] { file.Add("x", -1); }), negative);
+  EXPECT_EQ(MessageOf([&] { file.Insert(1, "x", -1); }), negative);
+  EXPECT_EQ(MessageOf([&] { file.Insert(2, "x", -1); }), negative);
+  ExpectHolds(file, {"ab", "cd"}, "after the negative lengths");
 }
 
 TEST(IndexedTempFile, AFullDiskLeavesTheBuffersAsTheyWere) {
@@ -186,6 +195,12 @@ TEST(IndexedTempFile, AFullDiskLeavesTheBuffersAsTheyWere) {
       {"insert in the middle, partly fitting", 2, insert(20, "0123456789")},
       {"insert of a large buffer", 1000, insert(1, large)},
       {"put of a longer buffer", 5, [&](THvIndexedTempFileStream& f, Model& m) {
+         f.Put(3, large.data(), static_cast<std::int64_t>(large.size()));
+         m[3] = large;
+       }},
+      // The gap grows a chunk at a time: the chunks that fitted go again with the one that did not.
+      {"large insert, first chunk fits", kStreamMoveChunk + 5, insert(1, large)},
+      {"large put, first chunk fits", kStreamMoveChunk + 5, [&](THvIndexedTempFileStream& f, Model& m) {
          f.Put(3, large.data(), static_cast<std::int64_t>(large.size()));
          m[3] = large;
        }},

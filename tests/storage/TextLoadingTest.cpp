@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "HvLXTempFileStream.h"
 #include "HvLXTextLoading.h"
 #include "HvTestSupport.h"
 
@@ -38,6 +39,21 @@ TEST(TextLoading, StreamsAtAndPastTheMemoryLimitGiveTheSameText) {
     std::wstring text;
     LoadTextFromStream(stream, nullptr, text);
     EXPECT_EQ(text, WithCrLf(bytes)) << size;
+  }
+  // Only a stream past the limit goes through a temporary file: on a disk that takes no byte,
+  // the one at the limit still loads.
+  ScopedTempFileWriteCall fullDisk([](HANDLE, const void*, DWORD, DWORD* written) {
+    *written = 0;
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+  });
+  for (std::int64_t size : {kTextInMemoryLimit, kTextInMemoryLimit + 1}) {
+    TMemoryStream stream(Lines(static_cast<size_t>(size)));
+    std::wstring text;
+    if (size <= kTextInMemoryLimit)
+      EXPECT_NO_THROW(LoadTextFromStream(stream, nullptr, text)) << size;
+    else
+      EXPECT_THROW(LoadTextFromStream(stream, nullptr, text), EOSError) << size;
   }
   TMemoryStream empty;
   std::wstring text = L"old";

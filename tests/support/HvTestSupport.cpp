@@ -33,7 +33,8 @@ bool WriteTextFile(const std::wstring& path, const std::string& bytes) {
 
 bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-long RunProgram(std::wstring commandLine, const std::vector<std::pair<std::wstring, std::wstring>>& environment) {
+long RunProgram(std::wstring commandLine, const std::vector<std::pair<std::wstring, std::wstring>>& environment,
+                DWORD timeoutMs) {
   // The child inherits this process's environment as it is at the start: set the extra pairs
   // here for the moment of the start.
   std::vector<std::pair<std::wstring, std::optional<std::wstring>>> saved;
@@ -50,12 +51,16 @@ long RunProgram(std::wstring commandLine, const std::vector<std::pair<std::wstri
   for (const auto& [name, value] : saved)
     SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
   if (!started) return -1;
-  WaitForSingleObject(pi.hProcess, INFINITE);
+  const bool ended = WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0;
+  if (!ended) {
+    TerminateProcess(pi.hProcess, 1);
+    WaitForSingleObject(pi.hProcess, 10000);
+  }
   DWORD code = 0;
   GetExitCodeProcess(pi.hProcess, &code);
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
-  return static_cast<long>(code);
+  return ended ? static_cast<long>(code) : -2;
 }
 
 }  // namespace hvtest

@@ -30,7 +30,8 @@ bool PathExists(const std::wstring& path);
 
 // Runs `commandLine` (the program first, quoted as needed), waits for it and answers its exit
 // code; with `environment` set, the child's environment gains NAME=value pairs of it. -1 when it
-// cannot start.
-long RunProgram(std::wstring commandLine, const std::vector<std::pair<std::wstring, std::wstring>>& environment = {});
+// cannot start; -2 when it has not ended after `timeoutMs` (it is then ended).
+long RunProgram(std::wstring commandLine, const std::vector<std::pair<std::wstring, std::wstring>>& environment = {},
+                DWORD timeoutMs = INFINITE);
 
 }  // namespace hvtest

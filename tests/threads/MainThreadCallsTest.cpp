@@ -86,3 +86,35 @@ TEST(MainThreadCalls, TheShutdownServesTheCallsOfTheThreadsItWaitsFor) {
   EXPECT_EQ(thread->ranOn, GetCurrentThreadId());
   delete thread;
 }
+
+namespace {
+
+std::atomic<bool> gAbandonedCallRan{false};
+
+// Hands a call to the main thread and waits for it; the main thread never serves it.
+class TWaitsForTheMainThread : public _TCoreManagedThread {
+ public:
+  std::atomic<bool> asking{false};
+
+ protected:
+  void Execute() override {
+    asking = true;
+    RunInMainThread([] { gAbandonedCallRan = true; });
+  }
+};
+
+}  // namespace
+
+TEST(MainThreadCalls, TheCallOfAThreadEndedByForceNeverRuns) {
+  // Its request lies on its stack, which goes with it: run later, it would read freed memory.
+  auto* waiting = new TWaitsForTheMainThread;
+  waiting->SetFreeOnTerminate(true);
+  waiting->Start();
+  for (const DWORD start = GetTickCount(); !waiting->asking && GetTickCount() - start < 10000;) Sleep(1);
+  Sleep(200);  // inside its wait
+  // A shutdown on another thread serves no calls: the thread does not end, and is ended by force.
+  std::thread shutdown([] { TerminateManagedThreads(); });
+  shutdown.join();
+  EXPECT_FALSE(CheckSynchronize()) << "a call of the ended thread was still queued";
+  EXPECT_FALSE(gAbandonedCallRan);
+}

@@ -74,8 +74,16 @@ class TSelfDeletingThread : public _TCoreManagedThread {
   std::atomic<bool>& FDeleted;
 };
 
+// Waits for `condition`, at most 10 seconds; answers whether it came.
+template <class Condition>
+bool Eventually(Condition condition) {
+  for (const DWORD start = GetTickCount(); !condition(); Sleep(1))
+    if (GetTickCount() - start > 10000) return false;
+  return true;
+}
+
 void WaitUntilRunning(const TPollingThread& thread) {
-  while (thread.rounds < 3) Sleep(1);
+  ASSERT_TRUE(Eventually([&] { return thread.rounds >= 3; })) << "the thread never ran";
 }
 
 }  // namespace
@@ -114,6 +122,41 @@ TEST(ManagedThread, OtherThreadsAreAskedTheirTerminatedFlag) {
   other.join();
 }
 
+namespace {
+std::atomic<bool> gSlowStopperDone{false};
+
+// Takes 300 ms to stop once asked, then deletes itself.
+class TSlowStopper : public _TCoreManagedThread {
+ public:
+  std::atomic<bool> running{false};
+
+ protected:
+  void Execute() override {
+    running = true;
+    while (!Terminated()) Sleep(1);
+    Sleep(300);
+    gSlowStopperDone = true;
+  }
+};
+}  // namespace
+
+TEST(ManagedThread, AShutdownWaitsOnlyAsLongAsItsThreadsNeed) {
+  DWORD start = GetTickCount();
+  TerminateManagedThreads();
+  EXPECT_LT(GetTickCount() - start, 1000u) << "a shutdown without threads waited";
+
+  auto* slow = new TSlowStopper;
+  slow->SetFreeOnTerminate(true);
+  slow->Start();
+  ASSERT_TRUE(Eventually([&] { return slow->running.load(); }));
+  start = GetTickCount();
+  TerminateManagedThreads();
+  const DWORD elapsed = GetTickCount() - start;
+  EXPECT_TRUE(gSlowStopperDone) << "the thread was not waited for to its end";
+  EXPECT_GE(elapsed, 250u);
+  EXPECT_LT(elapsed, 5000u) << "the shutdown waited on after the thread had ended";
+}
+
 TEST(ManagedThread, QuietnessFatalExceptionsAndSelfDeletion) {
   TPollingThread quiet(false, true), loud;
   quiet.Start();
@@ -132,5 +175,5 @@ TEST(ManagedThread, QuietnessFatalExceptionsAndSelfDeletion) {
   auto* self = new TSelfDeletingThread(deleted);
   self->SetFreeOnTerminate(true);
   self->Start();
-  while (!deleted) Sleep(1);
+  EXPECT_TRUE(Eventually([&] { return deleted.load(); })) << "the thread never deleted itself";
 }
