@@ -10,7 +10,6 @@
 
 #include "HvExceptions.h"
 #include "HvFormat.h"
-#include "HvLXHost.h"
 #include "HvLXPaths.h"
 
 namespace hv {
@@ -219,6 +218,12 @@ FileSecurityOps& InstalledSecurityOps() {
   return ops;
 }
 
+// Whether Wine runs the process, whatever the host settings say: the disk is then Wine's.
+bool RunsOnWineDisk() {
+  static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
 // The running account, which under Wine stands for every program of the host user.
 std::vector<BYTE> RunningAccountSid() {
   std::vector<BYTE> sid;
@@ -275,7 +280,7 @@ bool IsAdminOnly(HANDLE handle) {
   std::vector<BYTE> sd = ops.Get(handle);
   if (sd.empty()) return false;
   if (IsAdminOnlySecurity(sd.data())) return true;
-  if (ops.KeepsAccessLists.value_or(!IsWine())) return false;
+  if (ops.KeepsAccessLists.value_or(!RunsOnWineDisk())) return false;
   std::vector<BYTE> account = RunningAccountSid();
   return !account.empty() && IsAdminOnlySecurity(sd.data(), account.data());
 }

@@ -59,7 +59,8 @@ struct FileSecurityOps {
   std::function<std::vector<BYTE>(HANDLE handle)> Get;
   // Sets the owner (when `sd` names one) and the access list, protected from inheritance.
   std::function<bool(HANDLE handle, PSECURITY_DESCRIPTOR sd)> Set;
-  // Whether the disk keeps access lists; unset: everywhere but under Wine.
+  // Whether the disk keeps access lists; unset: everywhere but under Wine (its loader, whatever
+  // the host settings pin).
   std::optional<bool> KeepsAccessLists;
 };
 const FileSecurityOps& CurrentFileSecurityOps();

@@ -44,7 +44,7 @@ grep -q "Corvista" "$work/out.txt" && fail "the program went on to its work: $(c
 
 echo "== the same under /quiet: no box, the reason on the console, 1603"
 forget
-out=$(HOME="$work/home" timeout 120 wine "$build/tools/exit_code.exe" "$app_win" \
+out=$(HOME="$work/home" timeout 120 "$HV_WINE" "$build/tools/exit_code.exe" "$app_win" \
   /uninstall /quiet /notemp | tr -d '\r') || fail "the quiet run did not end by itself (a box waits?): $out"
 grep -q '^exit code: 1603' <<<"$out" || fail "the quiet run did not end with 1603: $out"
 grep -q '^Startup Error: EHvGeneralError: Could not create' <<<"$out" || fail "the quiet run printed no reason: $out"
