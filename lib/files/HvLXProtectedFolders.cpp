@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "HvExceptions.h"
@@ -141,10 +142,15 @@ struct TProtectedSet {
     for (const std::wstring& key : Keys(path)) {
       folders.push_back({key, what});
       if (const std::optional<TFileId> id = FileIdOf(key)) folderIds.push_back({*id, what});
-      for (std::wstring parent = ParentKey(key); !parent.empty(); parent = ParentKey(parent))
+      for (std::wstring parent = ParentKey(key); !parent.empty(); parent = ParentKey(parent)) {
+        // Most folders share their ancestors: each is opened once, and said to hold the first
+        // folder found below it (what a refusal names).
+        if (!holderKeys.insert(parent).second) continue;
         if (const std::optional<TFileId> id = FileIdOf(parent)) holderIds.push_back({*id, what});
+      }
     }
   }
+  std::set<std::wstring> holderKeys;
   void AddTree(const std::wstring& path, std::vector<std::wstring>& keys, std::vector<TFileId>& ids) {
     if (path.empty()) return;
     for (const std::wstring& key : Keys(path)) {
@@ -238,6 +244,9 @@ TProtectedSet BuildProtectedSet() {
   // Every profile's own folders, not only the running account's: the program may run as
   // another administrator or as the system.
   for (const std::wstring& profile : ListedProfileFolders()) {
+    // Profiles in a Users folder are covered by the rules for what lies there.
+    const std::wstring parent = ParentKey(Upper(StripLongPrefix(ExpandFileNameLX(profile))));
+    if (std::find(set.userRoots.begin(), set.userRoots.end(), parent) != set.userRoots.end()) continue;
     set.Add(profile, L"a user profile folder");
     for (const wchar_t* folder : kProfileFolders) set.Add(profile + L"\\" + folder, L"a user's own folder");
   }
