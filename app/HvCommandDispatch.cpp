@@ -23,4 +23,12 @@ int RunCommandLine(const TCommandLineParse& parsed) {
   return kExitBadCommandLine;
 }
 
+int ReportStartupFailure(const TCommandLineParse& parsed, const std::wstring& text) {
+  const bool window = parsed.Command && parsed.Command->Kind == TCommandKind::Window;
+  if (!window) WriteStdOutLine(L"Startup Error: " + text);
+  if (!parsed.Command || parsed.Command->Level != TUserInterfaceLevel::Quiet)
+    MessageBoxW(nullptr, text.c_str(), L"Startup Error", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+  return kExitFailed;
+}
+
 }  // namespace hv

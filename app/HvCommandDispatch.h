@@ -9,4 +9,8 @@ namespace hv {
 // /uninstall run. Answers the process exit code.
 int RunCommandLine(const TCommandLineParse& parsed);
 
+// A start-up check that failed: its text on the console in the command modes, in a "Startup
+// Error" box unless /quiet forbids windows. Answers the exit code: failed (1603), never success.
+int ReportStartupFailure(const TCommandLineParse& parsed, const std::wstring& text);
+
 }  // namespace hv

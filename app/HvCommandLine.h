@@ -21,7 +21,7 @@ struct TCommandLine {
   bool KeepFolders = false;           // the cleared "Delete Installation Folder" box
   bool NoTemp = false;                // the cleared "Clean Out Temporary Folder" box
   TUserInterfaceLevel Level = TUserInterfaceLevel::Full;
-  std::wstring LogPath;  // empty: a dated file in the library's temporary folder
+  std::wstring LogPath;  // empty: a new dated file in the administrators' log folder (RemovalLogFolder)
 };
 
 struct TCommandLineParse {

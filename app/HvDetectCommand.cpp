@@ -5,6 +5,7 @@
 #include "HvCommandLine.h"
 #include "HvExceptions.h"
 #include "HvLXConsole.h"
+#include "HvLogText.h"
 #include "HvRemovalEngine.h"
 
 namespace hv {
@@ -15,7 +16,7 @@ class TTraceCollector : public ITraceObserver {
   std::vector<std::wstring> Lines;
   void TraceFound(const TTrace& trace) override { Lines.push_back(L"  " + DescribeTrace(trace)); }
   void TraceSkipped(const TTrace& trace, const std::wstring& reason) override {
-    Lines.push_back(L"  " + DescribeTrace(trace) + L" - left in place: " + reason);
+    Lines.push_back(L"  " + DescribeTrace(trace) + L" - left in place: " + EscapeControlCharacters(reason));
   }
 };
 
@@ -47,7 +48,7 @@ int RunDetectCommand() {
     for (const auto& line : DetectReport(true, &anyDetected)) WriteStdOutLine(line);
     return anyDetected ? kExitDetected : kExitSuccess;
   } catch (const Exception& e) {
-    WriteStdOutLine(e.ClassName() + L": " + e.Message());
+    WriteStdOutLine(EscapeControlCharacters(e.ClassName() + L": " + e.Message()));
     return kExitFailed;
   }
 }

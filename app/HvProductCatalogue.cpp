@@ -3,7 +3,8 @@
 namespace hv {
 
 const wchar_t* const kUninstallKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const wchar_t* const kInstallerProductsKey = L"Installer\\Products";
+const wchar_t* const kMachineInstallerProductsKey = L"SOFTWARE\\Classes\\Installer\\Products";
+const wchar_t* const kUserInstallerProductsKey = L"Software\\Classes\\Installer\\Products";
 const wchar_t* const kIdentCacheKey = L"SOFTWARE\\MimarSinan\\InstallAware\\Ident.Cache\\";
 
 const std::vector<TProductDescription>& ProductCatalogue() {

@@ -27,7 +27,11 @@ const std::vector<TProductDescription>& ProductCatalogue();
 enum TProductIndex : std::size_t { kCorvista, kSendaro };
 
 extern const wchar_t* const kUninstallKey;       // HKLM: Add/Remove Programs entries
-extern const wchar_t* const kInstallerProductsKey;  // HKCR: Windows Installer registrations
+// Windows Installer registrations, each read and deleted in the hive that holds it: the merged
+// HKEY_CLASSES_ROOT shows the user's own classes over the machine's, so a name read there may
+// belong to a key of the other hive.
+extern const wchar_t* const kMachineInstallerProductsKey;  // HKLM
+extern const wchar_t* const kUserInstallerProductsKey;     // HKCU: the running user's own
 extern const wchar_t* const kIdentCacheKey;      // HKLM: the setup tool's identification cache
 
 }  // namespace hv

@@ -4,6 +4,7 @@
 
 #include "HvFormat.h"
 #include "HvHandles.h"
+#include "HvLXAdminFolders.h"
 #include "HvLXFiles.h"
 #include "HvLXStrings.h"
 #include "HvWindows.h"
@@ -13,7 +14,7 @@ namespace {
 
 // Under Wine, creating a name costs a scan of the whole folder that receives it (names are
 // compared without case there); small buckets, themselves grouped, keep each scan short.
-constexpr int kBucketSize = 32;
+constexpr std::size_t kBucketSize = 32;
 
 std::wstring NameOf(const std::wstring& path) {
   const std::wstring trimmed = ExcludeTrailingBackslashLX(path);
@@ -51,49 +52,53 @@ std::wstring NumberedName(const std::wstring& name, int attempt) {
   return Fmt(L"%s (%d)%s", hasExt ? name.substr(0, dot) : name, attempt + 1, hasExt ? name.substr(dot) : L"");
 }
 
-// Full paths of what `folder` lists directly (nothing for a folder that cannot be listed).
-std::vector<std::wstring> EntriesOf(const std::wstring& folder) {
-  std::vector<std::wstring> entries;
-  WIN32_FIND_DATAW data;
-  UniqueFindHandle find(FindFirstFileW(LongFileName(folder + L"\\*").c_str(), &data));
-  if (!find) return entries;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name != L"." && name != L"..") entries.push_back(folder + L"\\" + name);
-  } while (FindNextFileW(find.get(), &data));
-  return entries;
-}
-
 }  // namespace
 
 TRecycleStaging::TRecycleStaging(std::wstring folder) : FFolder(IncludeTrailingBackslashLX(folder)) {}
 
 TRecycleStaging::~TRecycleStaging() { Recycle(); }
 
-std::wstring TRecycleStaging::NextBucket() {
-  if (FStaging.empty()) {
+bool TRecycleStaging::OpenFolder() {
+  if (!FFolderHandle)
+    FFolderHandle.reset(CreateFileW(LongFileName(FFolder).c_str(), kFolderHandleAccess & ~DELETE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return FFolderHandle.valid();
+}
+
+HANDLE TRecycleStaging::NextBucket() {
+  if (FForeign) return nullptr;
+  if (!FStagingHandle) {
+    if (!OpenFolder()) return nullptr;
     // Created new: a folder of that name that appeared meanwhile is someone else's.
-    for (int attempt = 0; attempt < kNameAttempts && FStaging.empty(); ++attempt) {
-      const std::wstring staging = ExpandFileNameLX(FFolder + StagingName(attempt));
-      if (CreateDirectoryW(LongFileName(staging).c_str(), nullptr))
-        FStaging = staging;
-      else if (GetLastError() != ERROR_ALREADY_EXISTS)
-        return {};
+    for (int attempt = 0; attempt < kNameAttempts && !FStagingHandle; ++attempt) {
+      const std::wstring name = StagingName(attempt);
+      FStagingHandle = CreateFolderBelow(FFolderHandle.get(), name, true);
+      if (FStagingHandle) {
+        FStaging = ExcludeTrailingBackslashLX(ExpandFileNameLX(FFolder + name));
+      } else if (const DWORD error = GetLastError(); error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+        return nullptr;
+      }
     }
-    if (FStaging.empty()) return {};
-    FBucketFill = kBucketSize;
+    if (!FStagingHandle) return nullptr;
   }
-  if (FBucketFill == kBucketSize) {
-    FBucket.clear();
-    const int index = FBuckets++;
-    const std::wstring group = Fmt(L"%s\\%.3d", FStaging, index / kBucketSize);
-    if (index % kBucketSize == 0 && !CreateDirectoryW(LongFileName(group).c_str(), nullptr)) return {};
-    const std::wstring bucket = Fmt(L"%s\\%.3d", group, index % kBucketSize);
-    if (!CreateDirectoryW(LongFileName(bucket).c_str(), nullptr)) return {};
-    FBucket = bucket;
-    FBucketFill = 0;
+  if (FBuckets.empty() || FBuckets.back().Entries.size() == kBucketSize) {
+    const std::size_t index = FBuckets.size();
+    TBucket bucket{Fmt(L"%.3d", static_cast<int>(index / kBucketSize)), Fmt(L"%.3d", static_cast<int>(index % kBucketSize)), {}};
+    FBucketHandle.reset();
+    // Each made new below the handle of its parent, with the same access list (not every system
+    // makes a new folder inherit it): a name someone else made first (only an
+    // administrator can, but never trust it) ends the moves instead of being used.
+    if (index % kBucketSize == 0) FGroupHandle = CreateFolderBelow(FStagingHandle.get(), bucket.Group, true);
+    if (FGroupHandle) FBucketHandle = CreateFolderBelow(FGroupHandle.get(), bucket.Name, true);
+    if (!FBucketHandle) {
+      FForeign = true;
+      FGroupHandle.reset();
+      return nullptr;
+    }
+    FBuckets.push_back(std::move(bucket));
   }
-  return FBucket;
+  return FBucketHandle.get();
 }
 
 bool TRecycleStaging::MayMove(HANDLE entry, const std::wstring& path) {
@@ -106,12 +111,9 @@ bool TRecycleStaging::MayMove(HANDLE entry, const std::wstring& path) {
   // Other links were opened as what they lead to, which then lies elsewhere.
   if (!FFolderKnown) {
     FFolderKnown = true;
-    UniqueFileHandle folder(CreateFileW(LongFileName(FFolder).c_str(), 0,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (folder) {
-      FFolderFinalPath = RealIdentityOfHandle(folder.get());
-      FFolderIdentity = VolumeIdentityOfHandle(folder.get());
+    if (OpenFolder()) {
+      FFolderFinalPath = RealIdentityOfHandle(FFolderHandle.get());
+      FFolderIdentity = VolumeIdentityOfHandle(FFolderHandle.get());
     }
   }
   const std::wstring name = NameOf(path);
@@ -139,50 +141,78 @@ TRecycleStaging::TMoveResult TRecycleStaging::MoveAside(const std::wstring& entr
   if (!file) return TMoveResult::Failed;
   if (!MayMove(file.get(), path)) return TMoveResult::RefusedLink;
 
-  const std::wstring bucket = NextBucket();
-  if (bucket.empty()) return TMoveResult::Failed;
-  if (!RenameByHandle(file.get(), bucket + L"\\" + NameOf(path))) return TMoveResult::Failed;
-  ++FBucketFill;
+  const HANDLE bucket = NextBucket();
+  if (!bucket) return TMoveResult::Failed;
+  const std::wstring name = NameOf(path);
+  if (!RenameInto(file.get(), bucket, name)) return TMoveResult::Failed;
+  FBuckets.back().Entries.push_back(name);
   return TMoveResult::Moved;
 }
 
-bool TRecycleStaging::ReturnToFolder(const std::wstring& staged) noexcept {
-  const std::wstring name = NameOf(staged);
-  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    // Never replacing: an entry of that name that appeared meanwhile is someone else's.
-    if (MoveFileExW(LongFileName(staged).c_str(), LongFileName(FFolder + NumberedName(name, attempt)).c_str(), 0))
-      return true;
-    const DWORD error = GetLastError();
-    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
+bool TRecycleStaging::ReturnToFolder(HANDLE bucket, const std::wstring& name) noexcept {
+  try {
+    const UniqueFileHandle staged = OpenBelow(bucket, name, DELETE | FILE_READ_ATTRIBUTES);
+    if (!staged || !FFolderHandle) return false;
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+      // Never replacing: an entry of that name that appeared meanwhile is someone else's.
+      if (RenameInto(staged.get(), FFolderHandle.get(), NumberedName(name, attempt))) return true;
+      const DWORD error = GetLastError();
+      if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
+    }
+  } catch (...) {
+    // Out of memory: the entry stays in the staging folder.
   }
   return false;
 }
 
+void TRecycleStaging::RecycleEntryByEntry() noexcept {
+  // The Recycle Bin would not take the batch whole (an entry in use, a bin too small for it),
+  // or someone else put something into the staging folder: each entry this object moved goes
+  // on its own, and what still cannot go returns to where the user had it, as if its own
+  // deletion had failed. The walk opens only the folders it made, each below the handle of its
+  // parent and never through a link; only folders emptied this way are removed, so an entry
+  // that cannot even return keeps its folders, and nothing is lost.
+  try {
+    UniqueFileHandle group;
+    std::wstring groupName;
+    for (const TBucket& record : FBuckets) {
+      if (record.Group != groupName) {
+        if (group) DeleteWhenClosed(group.get());
+        groupName = record.Group;
+        group = OpenBelow(FStagingHandle.get(), groupName, kFolderHandleAccess);
+        if (group && !IsPlainFolder(group.get())) group.reset();
+      }
+      if (!group) continue;
+      const UniqueFileHandle bucket = OpenBelow(group.get(), record.Name, kFolderHandleAccess);
+      if (!bucket || !IsPlainFolder(bucket.get())) continue;
+      const std::wstring folder = FStaging + L"\\" + record.Group + L"\\" + record.Name + L"\\";
+      for (const std::wstring& name : record.Entries) {
+        if (!OpenBelow(bucket.get(), name, FILE_READ_ATTRIBUTES)) continue;  // gone meanwhile
+        if (!RecycleOrKeep(folder + name)) ReturnToFolder(bucket.get(), name);
+      }
+      DeleteWhenClosed(bucket.get());
+    }
+    if (group) DeleteWhenClosed(group.get());
+  } catch (...) {
+    // Out of memory: what is left stays in the staging folder.
+  }
+  DeleteWhenClosed(FStagingHandle.get());
+}
+
 void TRecycleStaging::Recycle() noexcept {
   if (FStaging.empty()) return;
-  if (!RecycleOrKeep(FStaging)) {
-    // The Recycle Bin would not take the batch whole (an entry in use, a bin too small for
-    // it): each entry goes on its own, and what still cannot go returns to where the user
-    // had it, as if its own deletion had failed. Only folders emptied this way are removed,
-    // so an entry that cannot even return keeps the staging folder, and nothing is lost.
-    try {
-      for (const std::wstring& group : EntriesOf(FStaging)) {
-        for (const std::wstring& bucket : EntriesOf(group)) {
-          for (const std::wstring& staged : EntriesOf(bucket))
-            if (!RecycleOrKeep(staged)) ReturnToFolder(staged);
-          RemoveDirectoryW(LongFileName(bucket).c_str());
-        }
-        RemoveDirectoryW(LongFileName(group).c_str());
-      }
-    } catch (...) {
-      // Out of memory while listing: what is left stays in the staging folder.
-    }
-    RemoveDirectoryW(LongFileName(FStaging).c_str());
-  }
+  // A folder with open handles below it cannot be moved as a whole.
+  FBucketHandle.reset();
+  FGroupHandle.reset();
+  if (FForeign || !RecycleOrKeep(FStaging)) RecycleEntryByEntry();
+  Reset();
+}
+
+void TRecycleStaging::Reset() noexcept {
+  FStagingHandle.reset();
   FStaging.clear();
-  FBucket.clear();
-  FBucketFill = 0;
-  FBuckets = 0;
+  FBuckets.clear();
+  FForeign = false;
 }
 
 }  // namespace hv

@@ -2,13 +2,21 @@
 // Recycle Bin in one step where the bin takes it whole. Moving an entry is a rename within the
 // folder; sending each entry to the Recycle Bin on its own costs a search through everything
 // already in the bin.
+//
+// The folder may be one every user can write to (the system's temporary folder of the local
+// system account) and the staging names can be guessed: the staging folder is made new with
+// an access list for administrators and the system alone, every folder below it is made new
+// through the handle of its parent, entries are renamed into folders by handle, and a folder
+// this object did not make is never used.
 #pragma once
 
 #include "HvLXLinks.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "HvHandles.h"
 #include "HvWindows.h"
 
 namespace hv {
@@ -32,23 +40,38 @@ class TRecycleStaging {
   // Sends what was moved aside to the Recycle Bin, silently, never deleting anything for
   // good: in one step when the Recycle Bin takes it whole, else entry by entry, and what it
   // will not take returns to the folder under its own name (the next free "name (2)" when
-  // that name was taken meanwhile). Later moves start a new staging folder.
+  // that name was taken meanwhile). Later moves start a new staging folder. The entry-by-entry
+  // walk goes by what this object moved, through folders it made, never by listing a path.
   void Recycle() noexcept;
 
+  // The staging folder of the moves so far (empty before the first one).
+  const std::wstring& StagingFolder() const { return FStaging; }
+
  private:
-  // The folder that receives the next entry (absolute), or empty when it cannot be made.
-  std::wstring NextBucket();
+  struct TBucket {
+    std::wstring Group, Name;
+    std::vector<std::wstring> Entries;  // names moved in, in order
+  };
+
+  // The folder that receives the next entry, or nullptr when it cannot be made.
+  HANDLE NextBucket();
+  bool OpenFolder();
   bool MayMove(HANDLE entry, const std::wstring& path);
-  bool ReturnToFolder(const std::wstring& staged) noexcept;
+  void RecycleEntryByEntry() noexcept;
+  bool ReturnToFolder(HANDLE bucket, const std::wstring& name) noexcept;
+  void Reset() noexcept;
 
   std::wstring FFolder;
+  UniqueFileHandle FFolderHandle;
   bool FFolderKnown = false;
   std::optional<std::wstring> FFolderFinalPath;
   std::optional<TVolumeIdentity> FFolderIdentity;
   std::wstring FStaging;
-  std::wstring FBucket;
-  int FBucketFill = 0;
-  int FBuckets = 0;
+  UniqueFileHandle FStagingHandle, FGroupHandle, FBucketHandle;
+  std::vector<TBucket> FBuckets;
+  // Something in the staging folder that this object did not make: no more moves, and no
+  // recycling of the folder as a whole.
+  bool FForeign = false;
 };
 
 }  // namespace hv

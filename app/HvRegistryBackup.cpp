@@ -5,6 +5,7 @@
 
 #include "HvExceptions.h"
 #include "HvFormat.h"
+#include "HvLXAdminFolders.h"
 #include "HvLXFiles.h"
 #include "HvLXPaths.h"
 #include "HvLXRegistryBase.h"
@@ -94,9 +95,10 @@ void ExportTree(HKEY key, const std::wstring& realPath, REGSAM view, std::wstrin
   std::vector<std::uint8_t> data;
   for (DWORD i = 0; ReadValue(key, i, name, type, data, realPath); ++i) text += RegFileValueLine(name, type, data);
   for (const std::wstring& child : SubKeyNames(key, realPath)) {
-    const std::wstring childPath = realPath + L"\\" + child;
-    UniqueHKey opened = OpenForBackup(key, child, childPath, view);
-    if (opened) ExportTree(opened.get(), childPath, view, text);
+    UniqueHKey opened = OpenForBackup(key, child, realPath + L"\\" + child, view);
+    // Each key under the place it really lives: below a merged key a child may come from the
+    // other hive, and must be restored there.
+    if (opened) ExportTree(opened.get(), RegistryKeyRealPath(opened.get()), view, text);
   }
 }
 
@@ -108,12 +110,10 @@ std::wstring Timestamp() {
 
 }  // namespace
 
-std::wstring RegistryBackupFolder() {
-  return IncludeTrailingBackslashLX(GetUserDataFolder()) + L"Halvern\\" + GetExeBaseName() + L"\\Backups\\";
-}
+std::wstring RegistryBackupFolder() { return AdminOnlyDataFolder(L"HalvernUninstaller\\Backups"); }
 
 TRegistryBackup::TRegistryBackup(std::wstring folder)
-    : FFolder(folder.empty() ? RegistryBackupFolder() : IncludeTrailingBackslashLX(folder)) {}
+    : FFolder(folder.empty() ? std::wstring() : IncludeTrailingBackslashLX(folder)) {}
 
 void TRegistryBackup::BackupKey(HKEY root, const std::wstring& key) {
   const REGSAM view = ProgramRegistryViewFor(root, key);
@@ -136,12 +136,17 @@ void TRegistryBackup::BackupValue(HKEY root, const std::wstring& key, const std:
 
 void TRegistryBackup::Append(const std::wstring& text) {
   if (!FFile) {
-    ForceDirectoriesLX(FFolder);
+    // Made (or checked) when the first entry comes: a removal that deletes nothing needs none.
+    if (FFolder.empty())
+      FFolder = RegistryBackupFolder();
+    else
+      ForceDirectoriesLX(FFolder);
     const std::wstring stem = FFolder + L"Registry backup " + Timestamp();
     // A new file each time: a backup never goes into, or over, another one.
     for (int n = 1; !FFile; ++n) {
       const std::wstring path = stem + (n == 1 ? std::wstring() : Fmt(L" (%d)", n)) + L".reg";
-      FFile.reset(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+      FFile.reset(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
       const DWORD error = GetLastError();
       if (!FFile && (error != ERROR_FILE_EXISTS || n > 100))
         throw EOSError(Fmt(L"Could not create the registry backup %s: %s", path, SysErrorMessage(error)), error);

@@ -1,7 +1,8 @@
 // A registry export of everything a removal deletes, written before each deletion, so that
 // importing the file with any registry editor puts back what was removed. One file per removal,
-// created with its first entry in the user data folder's Halvern\<program>\Backups\ and named
-// by date and time.
+// created new with its first entry and named by date and time, in ProgramData's
+// HalvernUninstaller\Backups\, a folder only administrators can change: an administrator may
+// import the file later, so no other user's program may edit it meanwhile.
 #pragma once
 
 #include <string>
@@ -13,7 +14,7 @@ namespace hv {
 
 class TRegistryBackup {
  public:
-  // `folder` (created when needed) holds the file; empty: the user data folder's Backups folder.
+  // `folder` (created when needed) holds the file; empty: RegistryBackupFolder().
   explicit TRegistryBackup(std::wstring folder = {});
 
   // Appends the key with its values and every sub-key below it, and flushes the file, when the
@@ -33,7 +34,8 @@ class TRegistryBackup {
   UniqueFileHandle FFile;
 };
 
-// The user data folder's Halvern\<program>\Backups\ folder.
+// ProgramData's HalvernUninstaller\Backups\, made for administrators alone (see
+// AdminOnlyDataFolder); raises when it is there but not theirs alone.
 std::wstring RegistryBackupFolder();
 
 }  // namespace hv

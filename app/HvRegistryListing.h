@@ -17,6 +17,7 @@ class TRegistryListing {
  public:
   TRegistryListing(HKEY root, std::wstring key, std::wstring valueName);
 
+  HKEY Root() const { return FRoot; }
   size_t Count() const { return FEntries.size(); }
   std::wstring Name(size_t i) const { return FNames.Get(static_cast<int>(i)); }
   std::wstring KeyPath(size_t i) const { return FKey + L"\\" + Name(i); }

@@ -1,5 +1,7 @@
 #include "HvRemovalEngine.h"
 
+#include <tuple>
+
 #include "HvExceptions.h"
 #include "HvLXFiles.h"
 #include "HvLXRegistry.h"
@@ -17,7 +19,7 @@ constexpr std::uint16_t kEngineDeleteFlags = 0x0050;
 constexpr std::uint16_t kSilentDeleteFlags = kEngineDeleteFlags | 0x0004 | 0x0400;
 
 const std::wstring kHKLM = L"HKEY_LOCAL_MACHINE\\";
-const std::wstring kHKCR = L"HKEY_CLASSES_ROOT\\";
+const std::wstring kHKCU = L"HKEY_CURRENT_USER\\";
 
 }  // namespace
 
@@ -29,7 +31,8 @@ TRemovalEngine::DetectionPass::DetectionPass(TRemovalEngine& engine) : FEngine(e
 TRemovalEngine::DetectionPass::~DetectionPass() {
   if (--FEngine.FPassDepth == 0) {
     FEngine.FPassUninstall.reset();
-    FEngine.FPassInstaller.reset();
+    FEngine.FPassMachineInstaller.reset();
+    FEngine.FPassUserInstaller.reset();
   }
 }
 
@@ -74,11 +77,12 @@ bool TRemovalEngine::ProcessProduct(bool RemoveTraces, const TStringVec& Folders
 
   found |= ProcessUninstallLinks(RemoveTraces, KeyNames);
 
-  {
+  for (auto [root, key, pass] : {std::tuple{HKEY_LOCAL_MACHINE, kMachineInstallerProductsKey, &FPassMachineInstaller},
+                                  std::tuple{HKEY_CURRENT_USER, kUserInstallerProductsKey, &FPassUserInstaller}}) {
     std::unique_ptr<TRegistryListing> own;
-    if (shared && !FPassInstaller) FPassInstaller = std::make_unique<TRegistryListing>(HKEY_CLASSES_ROOT, kInstallerProductsKey, L"ProductName");
-    if (!shared) own = std::make_unique<TRegistryListing>(HKEY_CLASSES_ROOT, kInstallerProductsKey, L"ProductName");
-    found |= ProcessInstallerRegistrations(RemoveTraces, shared ? *FPassInstaller : *own, KeyNames);
+    if (shared && !*pass) *pass = std::make_unique<TRegistryListing>(root, key, L"ProductName");
+    if (!shared) own = std::make_unique<TRegistryListing>(root, key, L"ProductName");
+    found |= ProcessInstallerRegistrations(RemoveTraces, shared ? **pass : *own, KeyNames);
   }
 
   found |= ProcessIdentCache(RemoveTraces, ProductCodes);
@@ -152,9 +156,11 @@ bool TRemovalEngine::ProcessInstallerRegistrations(bool RemoveTraces, const TReg
     for (const std::wstring& keyName : KeyNames) {
       if (!SameTextLocale(productName, keyName)) continue;
       found = true;
+      // Found, read and deleted in one hive: the name never leads to a key of the other one.
+      const std::wstring& hive = registrations.Root() == HKEY_CURRENT_USER ? kHKCU : kHKLM;
       const TTrace trace =
-          Found(TTraceKind::InstallerRegistration, kHKCR + registrations.KeyPath(i), L"ProductName = " + productName);
-      if (RemoveTraces) DeleteKey(HKEY_CLASSES_ROOT, registrations.KeyPath(i), trace);
+          Found(TTraceKind::InstallerRegistration, hive + registrations.KeyPath(i), L"ProductName = " + productName);
+      if (RemoveTraces) DeleteKey(registrations.Root(), registrations.KeyPath(i), trace);
       break;
     }
   }
@@ -170,10 +176,11 @@ bool TRemovalEngine::ProcessIdentCache(bool RemoveTraces, const TStringVec& Prod
     const std::wstring folder = RegReadStringDefLX(HKEY_LOCAL_MACHINE, key, L"", L"");
     const TTrace entry = Found(TTraceKind::IdentCacheEntry, kHKLM + key, folder.empty() ? L"" : L"folder = " + folder);
     if (!folder.empty() && DirExistsLX(folder, true)) {
-      // The folder comes from a registry value and may name anything: never a folder whose
-      // loss would harm the machine, and never the target of a link.
-      std::wstring why;
-      if (IsProtectedFolder(folder, &why)) {
+      // The folder comes from a registry value and may name anything: only a folder of a local
+      // fixed drive under its own letter, never one whose loss would harm the machine, and
+      // never the target of a link.
+      std::wstring why = WhyNotLocalFixedFolder(folder);
+      if (!why.empty() || IsProtectedFolder(folder, &why)) {
         Skipped(TTraceKind::IdentCacheFolder, folder, why);
       } else if (IsLinkPath(folder)) {
         Skipped(TTraceKind::IdentCacheFolder, folder, L"it is a link; its target is not the product's");

@@ -73,7 +73,7 @@ class TRemovalEngine {
   void Skipped(TTraceKind kind, const std::wstring& location, const std::wstring& reason);
 
   TRemovalOptions FOptions;
-  std::unique_ptr<TRegistryListing> FPassUninstall, FPassInstaller;
+  std::unique_ptr<TRegistryListing> FPassUninstall, FPassMachineInstaller, FPassUserInstaller;
   int FPassDepth = 0;
 };
 

@@ -4,8 +4,13 @@
 
 #include "HvEncoding.h"
 #include "HvFormat.h"
+#include "HvLXAdminFolders.h"
+#include "HvLXLinks.h"
+#include "HvLXPaths.h"
 #include "HvLXShowException.h"
+#include "HvLXStrings.h"
 #include "HvLXSpecialFolders.h"
+#include "HvLogText.h"
 
 namespace hv {
 namespace {
@@ -66,16 +71,68 @@ std::vector<std::wstring> Lines(const std::wstring& prefix, const std::wstring& 
 
 }  // namespace
 
+std::wstring RemovalLogFolder() { return AdminOnlyDataFolder(L"HalvernUninstaller\\Logs"); }
+
 std::wstring DefaultRemovalLogPath() {
-  return GetHalvernTempFolder() + GetExeBaseName() + LocalTimeText(L" %.4d-%.2d-%.2d %.2d-%.2d-%.2d.log");
+  return RemovalLogFolder() + GetExeBaseName() + LocalTimeText(L" %.4d-%.2d-%.2d %.2d-%.2d-%.2d.log");
 }
 
-TRemovalLog::TRemovalLog(std::wstring path) : FPath(std::move(path)) {
-  FFile.reset(CreateFileW(FPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!FFile) {
-    const DWORD error = GetLastError();
-    throw EOSError(Fmt(L"Could not open the log file %s: %s", FPath, SysErrorMessage(error)), error);
+namespace {
+
+[[noreturn]] void CannotOpen(const std::wstring& path, DWORD error) {
+  throw EOSError(Fmt(L"Could not open the log file %s: %s", path, SysErrorMessage(error)), error);
+}
+
+// `path` with " (n)" before its extension from the second attempt on.
+std::wstring NumberedPath(const std::wstring& path, int attempt) {
+  if (attempt == 1) return path;
+  const std::size_t dot = path.find_last_of(L'.');
+  const std::size_t sep = path.find_last_of(L'\\');
+  const bool hasExt = dot != std::wstring::npos && (sep == std::wstring::npos || dot > sep + 1);
+  return Fmt(L"%s (%d)%s", hasExt ? path.substr(0, dot) : path, attempt, hasExt ? path.substr(dot) : L"");
+}
+
+// Whether the open file is the plain file the path names: no link at the final name (Windows
+// marks one as a reparse point, a host link under Wine leads elsewhere), no second name of
+// another file, nothing but a file on a disk.
+bool IsPlainFileAt(HANDLE file, const std::wstring& path) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info)) return false;
+  if ((info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) || info.nNumberOfLinks != 1)
+    return false;
+  const std::wstring full = ExpandFileNameLX(path);
+  const std::size_t sep = full.find_last_of(L'\\');
+  const std::optional<std::wstring> own = RealIdentityOfHandle(file);
+  const std::optional<std::wstring> folder = RealIdentity(full.substr(0, sep + 1));
+  if (own && folder) return SameTextOrdinal(*own, IncludeTrailingBackslashLX(*folder) + full.substr(sep + 1));
+  return true;
+}
+
+}  // namespace
+
+TRemovalLog::TRemovalLog(std::wstring path, TLogOpening opening) : FPath(std::move(path)) {
+  constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  if (opening == TLogOpening::New) {
+    // In a folder only administrators can write to, under a name never used before: nothing
+    // someone else made there, a link least of all, can receive the text.
+    const std::wstring stem = FPath;
+    for (int attempt = 1; !FFile; ++attempt) {
+      FPath = NumberedPath(stem, attempt);
+      FFile.reset(CreateFileW(FPath.c_str(), FILE_APPEND_DATA, kShare, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+      const DWORD error = GetLastError();
+      if (!FFile && (attempt >= 100 || (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)))
+        CannotOpen(FPath, error);
+    }
+  } else {
+    // The administrator's own choice, appended to; still never through a link at its name.
+    FFile.reset(CreateFileW(FPath.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, kShare, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!FFile) CannotOpen(FPath, GetLastError());
+    if (!IsPlainFileAt(FFile.get(), FPath)) {
+      FFile.reset();
+      throw EHvGeneralError(Fmt(L"The log file %s is a link or a second name of another file; nothing was written to it.", FPath));
+    }
   }
   LARGE_INTEGER size{};
   FNewFile = GetFileSizeEx(FFile.get(), &size) && size.QuadPart == 0;
@@ -86,7 +143,8 @@ TRemovalLog::TRemovalLog(std::wstring path) : FPath(std::move(path)) {
 }
 
 void TRemovalLog::Line(const std::wstring& text) {
-  const std::string bytes = TEncoding::UTF8()->GetBytes(text + L"\r\n");
+  // Registry values and folder names reach the log: none may begin a line of its own.
+  const std::string bytes = TEncoding::UTF8()->GetBytes(EscapeControlCharacters(text) + L"\r\n");
   DWORD written = 0;
   // A log that cannot be written must not stop the removal it reports on.
   WriteFile(FFile.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);

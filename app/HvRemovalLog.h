@@ -1,7 +1,7 @@
 // The log of an unattended removal, for the administrator who reads it afterwards: UTF-8 with a
-// byte order mark (on a new file only), CR LF, always appended to. The file stays open without
-// delete sharing for the whole run, so the cleaning of the temporary folder cannot take it
-// when it lies there.
+// byte order mark (on a new file only), CR LF, one line per call with every control character
+// shown escaped. The file stays open without delete sharing for the whole run, so the cleaning
+// of the temporary folder cannot take it when it lies there.
 #pragma once
 
 #include <string>
@@ -12,10 +12,15 @@
 
 namespace hv {
 
+// Append: the file the administrator named, created when missing, else appended to. New: a file
+// created new, `path` itself or "name (2).ext" and so on when taken.
+enum class TLogOpening { Append, New };
+
 class TRemovalLog : public ITraceObserver {
  public:
-  // Opens `path` (created when missing, never truncated). Raises EOSError when it cannot.
-  explicit TRemovalLog(std::wstring path);
+  // Never truncates, never writes through a link or a second name of another file. Raises
+  // EOSError when it cannot open the file, EHvGeneralError when it is such a link.
+  explicit TRemovalLog(std::wstring path, TLogOpening opening = TLogOpening::Append);
 
   const std::wstring& Path() const { return FPath; }
   void Line(const std::wstring& text);
@@ -34,7 +39,10 @@ class TRemovalLog : public ITraceObserver {
   bool FNewFile = false;
 };
 
-// A dated file name in the library's temporary folder.
+// ProgramData's HalvernUninstaller\Logs\, made for administrators alone (see
+// AdminOnlyDataFolder); raises when it is there but not theirs alone.
+std::wstring RemovalLogFolder();
+// A dated file name in that folder, to be opened with TLogOpening::New.
 std::wstring DefaultRemovalLogPath();
 
 }  // namespace hv

@@ -1,5 +1,7 @@
 #include "HvTraceObserver.h"
 
+#include "HvLogText.h"
+
 namespace hv {
 
 std::wstring TraceKindText(TTraceKind kind) {
@@ -16,8 +18,10 @@ std::wstring TraceKindText(TTraceKind kind) {
 }
 
 std::wstring DescribeTrace(const TTrace& trace) {
-  std::wstring text = TraceKindText(trace.Kind) + L": " + trace.Location;
-  if (!trace.Detail.empty()) text += L" (" + trace.Detail + L")";
+  // Locations and details come from registry values: a line break in one must not start a
+  // line of its own wherever the description is shown.
+  std::wstring text = TraceKindText(trace.Kind) + L": " + EscapeControlCharacters(trace.Location);
+  if (!trace.Detail.empty()) text += L" (" + EscapeControlCharacters(trace.Detail) + L")";
   return text;
 }
 

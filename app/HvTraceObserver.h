@@ -23,7 +23,8 @@ struct TTrace {
 };
 
 std::wstring TraceKindText(TTraceKind kind);
-// "Installation folder: C:\...", "Add/Remove Programs entry: HKEY_...\{..} (UninstallString = ...)".
+// "Installation folder: C:\...", "Add/Remove Programs entry: HKEY_...\{..} (UninstallString = ...)",
+// one line: control characters of the location and detail shown escaped.
 std::wstring DescribeTrace(const TTrace& trace);
 
 class ITraceObserver {

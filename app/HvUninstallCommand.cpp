@@ -132,7 +132,8 @@ int UninstallExitCode(const TUninstallOutcome& outcome) {
 int RunUninstallCommand(const TCommandLine& command, const std::wstring& commandLine) {
   std::unique_ptr<TRemovalLog> log;
   try {
-    log = std::make_unique<TRemovalLog>(command.LogPath.empty() ? DefaultRemovalLogPath() : command.LogPath);
+    log = command.LogPath.empty() ? std::make_unique<TRemovalLog>(DefaultRemovalLogPath(), TLogOpening::New)
+                                  : std::make_unique<TRemovalLog>(command.LogPath);
   } catch (const Exception& e) {
     WriteStdOutLine(ExceptionDisplayText(e));
     return kExitLogFailed;

@@ -34,8 +34,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   hv::THvExitCleanupScope cleanupAtEnd;
   // Under Wine the host shell must work before anything asks the host.
   hv::InstallHostScriptRunner();
-  hv::RunHostStartupCheck();
   const hv::TCommandLineParse command = hv::ParseCommandLine(hv::ProcessArguments());
+  if (const std::optional<std::wstring> failure = hv::RunHostStartupCheck())
+    return hv::ReportStartupFailure(command, *failure);
   if (!command.Command || command.Command->Kind != hv::TCommandKind::Window) return hv::RunCommandLine(command);
 
   // Library units start in their order and finish in reverse when the window has closed.

@@ -43,8 +43,9 @@ kill_at=()
 if [ "$bits" = 32 ]; then kill_at=(-k); fi
 (cd "$work" && "$triplet-dlltool" --input-def "$name.def" --output-delaylib "$name.a" "${kill_at[@]}" &&
   "$triplet-ar" x "$name.a" "${name}_a_h.o" "${name}_a_t.o" && rm "$name.a")
-prefix="$([ "$bits" = 32 ] && echo _ || true)"
-tail_merge="${prefix}__tailMerge_${name}_a"
+# i386 symbols carry a leading underscore.
+tail_merge="__tailMerge_${name}_a"
+if [ "$bits" = 32 ]; then tail_merge="_$tail_merge"; fi
 
 # One member per function: the direct-call thunk in .text, which the linker may drop, and the
 # load thunk in a section of its own, which it keeps because the slot refers to it.

@@ -70,9 +70,8 @@ void RegisterPruneAtExit() {
 }
 
 void WriteSystemEvent(const std::wstring& text, std::uint16_t eventType) {
-  const std::wstring name = GetExeBaseName();
-  RegisterEventSourceOnce(name);
-  HANDLE source = RegisterEventSourceW(nullptr, name.c_str());
+  RegisterEventSourceOnce();
+  HANDLE source = RegisterEventSourceW(nullptr, kEventSourceName);
   if (!source) return;
   const wchar_t* strings[] = {text.c_str()};
   ReportEventW(source, eventType, 0, 0, nullptr, 1, 0, strings, nullptr);

@@ -1,7 +1,7 @@
 // Diagnostic texts (exception reports, forced thread ends, rich-edit failures) go to the
-// system's Application event log under the program's name. Under Wine, whose event log keeps
-// nothing, each text is also written as a dated UTF-16 file in the user's data folder, which
-// is kept to the newest 100 files.
+// system's Application event log under the fixed source name kEventSourceName. Under Wine,
+// whose event log keeps nothing, each text is also written as a dated UTF-16 file in the
+// user's data folder, which is kept to the newest 100 files.
 #pragma once
 
 #include <cstdint>

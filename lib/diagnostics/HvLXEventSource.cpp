@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "HvHandles.h"
+#include "HvLXAdminFolders.h"
 #include "HvLXSpecialFolders.h"
 #include "HvWindows.h"
 
@@ -25,44 +26,43 @@ bool RunsElevated() {
 
 bool CarriesMessageTable() { return FindResourceW(nullptr, MAKEINTRESOURCEW(1), RT_MESSAGETABLE) != nullptr; }
 
-std::wstring ReadString(HKEY key, const wchar_t* name) {
-  wchar_t buffer[1024] = {};
-  DWORD size = sizeof buffer - sizeof(wchar_t), type = 0;
-  if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ))
-    return {};
-  return buffer;
-}
-
-DWORD ReadDword(HKEY key, const wchar_t* name) {
-  DWORD value = 0, size = sizeof value, type = 0;
-  if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
-      type != REG_DWORD)
-    return 0;
-  return value;
-}
-
 }  // namespace
 
-void RegisterEventSourceOnce(const std::wstring& source) noexcept {
+bool RegisterEventSourceFor(const std::wstring& source, const std::wstring& programFile) noexcept {
+  try {
+    const std::size_t sep = programFile.find_last_of(L'\\');
+    if (sep == std::wstring::npos || !IsAdminOnlyPath(programFile.substr(0, sep))) return false;
+    {
+      UniqueFileHandle file(CreateFileW(programFile.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+      if (!file || IsReparsePoint(file.get()) || !IsAdminOnly(file.get())) return false;
+    }
+    HKEY raw = nullptr;
+    DWORD disposition = 0;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, (kEventLogSourcesKey + source).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &raw, &disposition) != ERROR_SUCCESS)
+      return false;
+    UniqueHKey key(raw);
+    // Only a key made just now is ours to fill.
+    if (disposition != REG_CREATED_NEW_KEY) return false;
+    const DWORD types = kEventTypesSupported;
+    return RegSetValueExW(raw, L"EventMessageFile", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(programFile.c_str()),
+                          static_cast<DWORD>((programFile.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS &&
+           RegSetValueExW(raw, L"TypesSupported", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&types), sizeof types) ==
+               ERROR_SUCCESS;
+  } catch (...) {
+    // Without the registration Event Viewer shows the text less readably; nothing else changes.
+    return false;
+  }
+}
+
+void RegisterEventSourceOnce() noexcept {
   if (Registered.exchange(true)) return;
   try {
     if (!CarriesMessageTable() || !RunsElevated()) return;
-    const std::wstring program = GetExeFileName();
-    HKEY raw = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, (kEventLogSourcesKey + source).c_str(), 0, nullptr, 0,
-                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &raw, nullptr) != ERROR_SUCCESS)
-      return;
-    UniqueHKey key(raw);
-    if (ReadString(raw, L"EventMessageFile") != program)
-      RegSetValueExW(raw, L"EventMessageFile", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(program.c_str()),
-                     static_cast<DWORD>((program.size() + 1) * sizeof(wchar_t)));
-    if (ReadDword(raw, L"TypesSupported") != kEventTypesSupported) {
-      const DWORD types = kEventTypesSupported;
-      RegSetValueExW(raw, L"TypesSupported", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&types), sizeof types);
-    }
+    RegisterEventSourceFor(kEventSourceName, GetExeFileName());
   } catch (...) {
-    // Without the registration Event Viewer shows the text less readably; nothing else changes.
   }
 }
 

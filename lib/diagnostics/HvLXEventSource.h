@@ -9,10 +9,19 @@ namespace hv {
 
 inline constexpr wchar_t kEventLogSourcesKey[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\";
 inline constexpr unsigned kEventTypesSupported = 7;  // error, warning, information
+// The source the program's events go under: a fixed name, so that a renamed copy of the
+// program never writes its file into another program's source.
+inline constexpr wchar_t kEventSourceName[] = L"HalvernUninstaller";
 
-// Once per process, when the program runs elevated and carries the message table: writes
-// EventMessageFile (the program file) and TypesSupported under kEventLogSourcesKey + `source`,
-// unless they are there already. Any failure leaves the registration out; it never raises.
-void RegisterEventSourceOnce(const std::wstring& source) noexcept;
+// Once per process, when the program runs elevated and carries the message table:
+// RegisterEventSourceFor(kEventSourceName, the program file). It never raises.
+void RegisterEventSourceOnce() noexcept;
+
+// Writes EventMessageFile (`programFile`) and TypesSupported under kEventLogSourcesKey +
+// `source`, but only when that source is not registered at all (another source's message file
+// is never replaced, also not by a second copy of the program), and only when `programFile`
+// and its folder are files only administrators can change: the event viewer of an
+// administrator loads that file. Answers whether it wrote the registration; never raises.
+bool RegisterEventSourceFor(const std::wstring& source, const std::wstring& programFile) noexcept;
 
 }  // namespace hv

@@ -23,6 +23,13 @@ std::wstring ExistingOrEmpty(const std::wstring& folder) {
 }  // namespace
 
 std::wstring GetWindowsTempFolder() {
+  // The local system account gets a temporary folder of its own from the newer call (the plain
+  // one gives it the Windows folder's Temp, which every user can write to); systems without
+  // that call have only the plain one.
+  using GetTempPath2Proc = DWORD(WINAPI*)(DWORD, LPWSTR);
+  static const GetTempPath2Proc getTempPath2 = reinterpret_cast<GetTempPath2Proc>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W")));
+  if (getTempPath2) return ReadSystemText([](wchar_t* buffer, DWORD size) { return getTempPath2(size, buffer); });
   return ReadSystemText([](wchar_t* buffer, DWORD size) { return GetTempPathW(size, buffer); });
 }
 

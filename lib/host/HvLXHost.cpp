@@ -40,6 +40,7 @@ struct THostDetection {
 };
 
 HostPins gPins;
+HostFacts gFacts;
 THostDetection gDetection;
 std::mutex gDetectionLock;
 
@@ -57,13 +58,32 @@ T Remembered(std::optional<T> THostDetection::*field, Find find) {
   return *(gDetection.*field);
 }
 
+bool RunsOnWineLoader() {
+  if (gFacts.wineLoader) return *gFacts.wineLoader;
+  const UniqueModule ntdll(LoadLibraryW(L"ntdll.dll"));
+  return ntdll && GetProcAddress(ntdll.get(), "wine_get_version");
+}
+
+bool RunsElevated() {
+  if (gFacts.elevated) return *gFacts.elevated;
+  HANDLE raw = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return true;  // unknown: the careful answer
+  const UniqueKernelHandle token(raw);
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  if (!GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size)) return true;
+  return elevation.TokenIsElevated != 0;
+}
+
 bool DetectWine() {
+  const bool loader = RunsOnWineLoader();
+  // The value lies in the user's own part of the registry, which every program the user runs
+  // without elevation can write: on Windows it must not steer an elevated program into running
+  // host scripts. Under Wine every program of the host runs as the same host user anyway.
+  if (!loader && RunsElevated()) return false;
   const std::wstring setting = TrimLX(RegReadStringDefLX(HKEY_CURRENT_USER, kWineKey, L"HalvernIsWine", L""));
   if (SameTextLX(setting, L"False")) return false;
-  bool wine = SameTextLX(setting, L"True");
-  const UniqueModule ntdll(LoadLibraryW(L"ntdll.dll"));
-  if (ntdll && GetProcAddress(ntdll.get(), "wine_get_version")) wine = true;
-  return wine;
+  return loader || SameTextLX(setting, L"True");
 }
 
 // The value of one "Name: value" line of sw_vers, trimmed; nothing when the line is absent.
@@ -225,6 +245,9 @@ bool UseWineTricks(const std::wstring& versionText) {
 
 ScopedHostPins::ScopedHostPins(const HostPins& pins) : FSaved(gPins) { gPins = pins; }
 ScopedHostPins::~ScopedHostPins() { gPins = FSaved; }
+
+ScopedHostFacts::ScopedHostFacts(const HostFacts& facts) : FSaved(gFacts) { gFacts = facts; }
+ScopedHostFacts::~ScopedHostFacts() { gFacts = FSaved; }
 
 struct ScopedFreshHostDetection::TSaved {
   THostDetection detection;

@@ -10,7 +10,8 @@
 namespace hv {
 
 // Under Wine when ntdll.dll exports "wine_get_version", unless HKCU "Software\Wine" value
-// "HalvernIsWine" says "True" or "False" (any case, blanks ignored).
+// "HalvernIsWine" says "True" or "False" (any case, blanks ignored). On Windows an elevated
+// process ignores that value: it is false there.
 bool IsWine();
 // Under Wine with both ANDROID_STORAGE and ANDROID_ROOT set.
 bool IsChromeOS();
@@ -54,6 +55,23 @@ class ScopedHostPins {
 
  private:
   HostPins FSaved;
+};
+
+// Test seam: what the detection learns from the process itself, which a test under Wine cannot
+// change (whether Wine's loader runs it, whether it runs elevated), until the scope ends. Use
+// within a ScopedFreshHostDetection so that the detection runs again.
+struct HostFacts {
+  std::optional<bool> wineLoader{}, elevated{};  // unset: asked from the system
+};
+class ScopedHostFacts {
+ public:
+  explicit ScopedHostFacts(const HostFacts& facts);
+  ~ScopedHostFacts();
+  ScopedHostFacts(const ScopedHostFacts&) = delete;
+  ScopedHostFacts& operator=(const ScopedHostFacts&) = delete;
+
+ private:
+  HostFacts FSaved;
 };
 
 // Test seam: within the scope every detection starts afresh (from the registry values and

@@ -25,7 +25,6 @@
 namespace hv {
 namespace {
 
-const wchar_t kHalvernError[] = L"Halvern Error";
 constexpr std::uint64_t kQuietWaitMs = 275;
 // A script whose shell has not written its process id by then did not start. Wine starts a
 // host program in a few milliseconds; a machine under heavy load may take seconds.
@@ -42,27 +41,26 @@ bool gShellTested = false;
 bool gShellTestRunning = false;
 std::wstring gShellPath;
 
-[[noreturn]] void ShowAndExit(const std::wstring& text) {
-  MessageBoxW(nullptr, text.c_str(), kHalvernError, MB_OK | MB_ICONSTOP | MB_TASKMODAL);
-  ExitProcess(0);
-}
+// The caller decides what the user sees (no box under /quiet) and how the program ends: a
+// library never ends the process, and never with the exit code of success.
+[[noreturn]] void FailHostShell(const std::wstring& text) { throw EHvGeneralError(text); }
 
 // Runs "echo abc" once per process; a host without a working shell cannot run this program.
 void TestShellOnce(const std::wstring& title) {
   if (gShellTested || gShellTestRunning) return;
   gShellTestRunning = true;
   ScopeExit done([] { gShellTestRunning = false; });
-  if (IsChromeOS()) ShowAndExit(Fmt(L"This program tried to run script \"%s\" on Chome OS.", title));
+  if (IsChromeOS()) FailHostShell(Fmt(L"This program tried to run script \"%s\" on Chome OS.", title));
   if (!ShellExists())
-    ShowAndExit(L"This program needs to be able to run /bin/bash or /bin/sh.\r\nEnsure that /bin/bash or /bin/sh exists.");
+    FailHostShell(L"This program needs to be able to run /bin/bash or /bin/sh.\r\nEnsure that /bin/bash or /bin/sh exists.");
   const std::wstring answer = TrimLX(RunScriptInHost(L"TestScript", L"echo abc", L""));
   if (answer == L"abc") {
     gShellTested = true;
     return;
   }
-  ShowAndExit(L"This program needs to be able to run basic shell commands.\r\n" +
-              Fmt(L"%s \"echo abc\" returned \"%s\".", GetShellPath(), answer) + L"\r\n" +
-              L"Ensure that /bin/bash or /bin/sh are installed correctly.");
+  FailHostShell(L"This program needs to be able to run basic shell commands.\r\n" +
+                Fmt(L"%s \"echo abc\" returned \"%s\".", GetShellPath(), answer) + L"\r\n" +
+                L"Ensure that /bin/bash or /bin/sh are installed correctly.");
 }
 
 // A folder nobody used before: a folder of that name that is already there (left by another
@@ -107,8 +105,9 @@ std::wstring WriteScriptFile(const std::wstring& scriptFile, const std::wstring&
     WriteBytes(scriptFile, TEncoding::UTF8()->GetBytes(text));
     return scriptFile;
   } catch (const Exception&) {
+    const std::string bytes = HostScriptAnsiBytes(text);
     const std::wstring fallback = GetRegisteredTempFileName(L".sh");
-    WriteBytes(fallback, TEncoding::ANSI()->GetBytes(text));
+    WriteBytes(fallback, bytes);
     return fallback;
   }
 }
@@ -236,6 +235,22 @@ std::uint32_t TextCrc32(const std::wstring& text) {
     for (std::uint8_t byte : {static_cast<std::uint8_t>(unit & 0xFF), static_cast<std::uint8_t>(unit >> 8)})
       crc = table[(crc ^ byte) & 0xFF] ^ (crc >> 8);
   return ~crc;
+}
+
+std::string HostScriptAnsiBytes(const std::wstring& text) {
+  if (text.empty()) return {};
+  // A "best fit" would turn a character the code page lacks into a look-alike: U+FF07 into the
+  // quotation mark that ends a quoted word.
+  BOOL usedDefault = FALSE;
+  const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), nullptr,
+                                       0, nullptr, &usedDefault);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  if (size > 0)
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), bytes.data(), size,
+                        nullptr, &usedDefault);
+  if (size <= 0 || usedDefault)
+    throw EHvGeneralError(L"The host script holds a character the system's code page cannot write exactly.");
+  return bytes;
 }
 
 void InstallHostScriptRunner() { InstallHostShell({&RunScriptInHost, &ShellExists}); }

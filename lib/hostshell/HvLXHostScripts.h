@@ -12,9 +12,9 @@ namespace hv {
 void InstallHostScriptRunner();
 
 // Runs `scriptText` in the host shell and answers what it printed (output and errors, read as
-// UTF-8). The first script of the process tests the shell with "echo abc" and ends the
-// process with a message when that fails. After 275 ms a cancellable progress window (with
-// `progressMessage`, or "Running script ...") can end the wait with EAbort. A script that
+// UTF-8). The first script of the process tests the shell with "echo abc" and raises
+// EHvGeneralError with the reason when that fails. After 275 ms a cancellable progress window
+// (with `progressMessage`, or "Running script ...") can end the wait with EAbort. A script that
 // cannot finish raises EExtraInfoException (with what it printed so far as extra information):
 // its shell did not start within 30 seconds, ended without finishing (an "exit" in the script,
 // a kill; seen where the host shows its processes under Z:\proc), or it ran for 30 minutes.
@@ -26,6 +26,11 @@ std::wstring RunScriptInHost(const std::wstring& title, const std::wstring& scri
 // "Neither /bin/bash or /bin/sh exist." when neither does. Under Wine only.
 std::wstring GetShellPath();
 bool ShellExists();
+
+// The script text in the system's 8-bit code page, where the UTF-8 script file cannot be
+// written: every character exactly, never a look-alike; raises EHvGeneralError when the code
+// page lacks one.
+std::string HostScriptAnsiBytes(const std::wstring& text);
 
 // The CRC-32 (as zlib computes it) of the UTF-16LE bytes of `text`.
 std::uint32_t TextCrc32(const std::wstring& text);

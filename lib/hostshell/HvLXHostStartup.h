@@ -2,10 +2,14 @@
 // once on this machine, as HKCU "Software\Wine" value "HalvernTestedLXUtils" remembers).
 #pragma once
 
+#include <optional>
+#include <string>
+
 namespace hv {
 
-// Finds the user data folder and the host home folder through the shell; when either fails,
-// shows why under "Startup Error" and ends the process with exit code 0.
-void RunHostStartupCheck();
+// Finds the user data folder and the host home folder through the shell. Answers why when
+// either fails (the caller shows it as a "Startup Error" where it may show a box, and ends with
+// an error exit code), nothing when the check passed or was not needed.
+std::optional<std::wstring> RunHostStartupCheck();
 
 }  // namespace hv

@@ -13,8 +13,10 @@
 namespace hv {
 namespace {
 
-// Mixed into the protection so that a program of the same user that calls the system without
-// it cannot read the password.
+// Mixed into the protection so that the stored text is no plain protected blob that any tool
+// unseals without a second thought. It is a constant of this program, readable in its file, so
+// it does not keep out another program of the same user that looks for it: the protection is
+// the user's own, as for everything the system protects for that user.
 constexpr std::string_view kEntropy = "Halvern proxy password";
 constexpr wchar_t kPrefix[] = L"dp1:";
 

@@ -109,7 +109,9 @@ std::wstring HideCredentials(const std::wstring& text) {
     std::wstring line = text.substr(lineStart, lineEnd - lineStart);
     const size_t colon = line.find(L':');
     const std::wstring name = colon == std::wstring::npos ? L"" : TrimLX(std::wstring_view(line).substr(0, colon));
-    if (SameTextLX(name, L"Authorization") || SameTextLX(name, L"Proxy-Authorization"))
+    // Cookies carry sessions as much as the authorization headers carry passwords.
+    if (SameTextLX(name, L"Authorization") || SameTextLX(name, L"Proxy-Authorization") || SameTextLX(name, L"Cookie") ||
+        SameTextLX(name, L"Set-Cookie"))
       line = line.substr(0, colon + 1) + L" <hidden>" + (EndsStrLX(L"\r", line) ? L"\r" : L"");
     for (size_t scheme = line.find(L"://"); scheme != std::wstring::npos; scheme = line.find(L"://", scheme + 3)) {
       const size_t hostStart = scheme + 3;

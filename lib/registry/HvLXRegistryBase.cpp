@@ -65,6 +65,8 @@ bool IsKeySharedByViews(HKEY root, std::wstring_view path) {
   while (!path.empty() && path.front() == L'\\') path.remove_prefix(1);
   if (root == HKEY_CLASSES_ROOT) return IsAtOrBelow(path, L"Installer\\Products");
   if (root == HKEY_LOCAL_MACHINE) return IsAtOrBelow(path, L"SOFTWARE\\Classes\\Installer\\Products");
+  // The user's own classes, which HKEY_CLASSES_ROOT shows over the machine's.
+  if (root == HKEY_CURRENT_USER) return IsAtOrBelow(path, L"Software\\Classes\\Installer\\Products");
   return false;
 }
 

@@ -29,7 +29,7 @@ echo "$out"
 grep -qx "Corvista is ready to be uninstalled." <<<"$out" || fail "Corvista not detected"
 grep -qx "Sendaro is ready to be uninstalled." <<<"$out" || fail "Sendaro not detected"
 grep -q "^  Installation folder: C:.*Halvern.Corvista$" <<<"$out" || fail "no folder line"
-grep -q "^  Windows Installer registration: HKEY_CLASSES_ROOT.Installer.Products." <<<"$out" || fail "no installer line"
+grep -q "^  Windows Installer registration: HKEY_LOCAL_MACHINE.SOFTWARE.Classes.Installer.Products." <<<"$out" || fail "no installer line"
 [ "$(detect)" = "$out" ] || fail "a second /detect differs: the first one changed something"
 [ "$(detect_code)" = 1 ] || fail "exit code $(detect_code) with both products, not 1"
 

@@ -171,8 +171,8 @@ expect_traces Corvista present
 expect_traces Sendaro present
 mkdir -p "$build/tmp"
 snapshot >"$build/tmp/e2e-before.txt"
-# In the user data folder, which lies on drive C: or, under Wine on some hosts, in the home folder.
-backup_files() { find "$drive_c/users" "$HOME" -path '*/Halvern/HalvernUninstaller/Backups/*.reg' "$@"; }
+# In ProgramData's folder for administrators alone.
+backup_files() { find "$drive_c/ProgramData/HalvernUninstaller/Backups" -name '*.reg' "$@" 2>/dev/null; }
 backups_before=$(backup_files | wc -l)
 import -window root "$shots/e2e_main_window.png"
 drive click "$title" "Uninstall Products!" >/dev/null

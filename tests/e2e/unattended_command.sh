@@ -118,12 +118,15 @@ expect_code 1605 "nothing planted, no cleaning"
 [ "$(grep -c $'\xef\xbb\xbf' "$log")" = 1 ] || fail "the byte order mark was written again"
 log_has "$log" "Exit code: 1605"
 
-echo "== nothing there, the temporary folder cleaned: success; the log in that folder survives"
+echo "== nothing there, the temporary folder cleaned: success; the log is a new file in the administrators' folder"
 run /uninstall /quiet
 expect_code 0 "nothing planted, folder cleaned"
 default_log=$(log_of_run)
-case "$default_log" in "$temp_host"/*.log) ;; *) fail "the default log is not in the temporary folder: $default_log" ;; esac
-[ -f "$default_log" ] || fail "the cleaning took the log it was writing: $default_log"
+case "$default_log" in "$drive_c/ProgramData/HalvernUninstaller/Logs"/*.log) ;; *) fail "the default log is not in ProgramData's log folder: $default_log" ;; esac
+[ -f "$default_log" ] || fail "the default log is missing: $default_log"
+first_default_log=$default_log
+run /uninstall /quiet /notemp
+[ "$(log_of_run)" != "$first_default_log" ] || fail "a second run wrote into the first run's default log"
 log_has "$default_log" "Cleaned out temporary folder."
 
 echo "== one product, folders kept"
@@ -182,7 +185,7 @@ log_has "$drive_c/e2e-unattended-5.log" "Cancelled by the user."
 find "$temp_host" -maxdepth 1 -name "e2e-unattended*" -exec rm -rf {} +
 
 plant clean
-rm -f "$corvista_dir/idle.exe" "$drive_c"/e2e-unattended*.log
+rm -f "$corvista_dir/idle.exe" "$drive_c"/e2e-unattended*.log "$first_default_log"
 if [ "$failures" -gt 0 ]; then
   echo "unattended command: $failures check(s) failed"
   exit 1

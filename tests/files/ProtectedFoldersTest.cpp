@@ -29,6 +29,10 @@ TEST(ProtectedFolders, SystemAndUserFoldersUnderEveryNameButNotTheirNeighbours) 
   filestest::HostLinks links;
   links.Make(dir / L"to_users", L"C:\\users");
   links.Make(dir / L"to_documents_target", documentsTarget);
+  wchar_t computerName[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD computerLength = MAX_COMPUTERNAME_LENGTH + 1;
+  GetComputerNameW(computerName, &computerLength);
+  const std::wstring computer = L"\\\\" + std::wstring(computerName);
   const std::wstring desktopOld = profile + L"\\Desktop.old";
   CreateDirectoryW(desktopOld.c_str(), nullptr);
 
@@ -53,11 +57,22 @@ TEST(ProtectedFolders, SystemAndUserFoldersUnderEveryNameButNotTheirNeighbours) 
       {L"C:\\Program Files (x86)", true},
       {shortName, true},
       {L"C:\\Program Files (x86)\\Corvista", false},
-      {L"C:\\Program Files\\Common Files", false},
+      {L"C:\\Program Files\\Common Files", true},
+      {L"C:\\Program Files (x86)\\Common Files", true},
+      {L"C:\\Program Files (x86)\\Common Files\\Corvista", false},
       {L"C:\\ProgramData", true},
       {L"C:\\users", true},
       {L"C:\\users\\Public", true},
       {L"C:\\users\\someone-else", true},  // any folder directly in Users is a profile
+      // Every profile's own folders, not only the running account's.
+      {L"C:\\users\\someone-else\\Documents", true},
+      {L"C:\\users\\someone-else\\Desktop\\", true},
+      {L"C:\\users\\someone-else\\AppData", true},
+      {L"C:\\users\\someone-else\\AppData\\Local", true},
+      {L"C:\\users\\someone-else\\AppData\\Roaming", true},
+      {L"C:\\users\\Public\\Documents", true},
+      {L"C:\\users\\someone-else\\AppData\\Local\\Corvista", false},
+      {L"C:\\users\\someone-else\\Documents\\Corvista", false},
       {profile, true},
       {profile + L"\\Desktop", true},
       {profile + L"\\Documents", true},
@@ -87,11 +102,16 @@ TEST(ProtectedFolders, SystemAndUserFoldersUnderEveryNameButNotTheirNeighbours) 
       {L"C:\\windows\\Installer\\{3F6E2A91-7C4D-4B8E-A1D2-5E9C0B7F4A63}", true},
       {L"C:\\windows\\Boot\\EFI", true},
       {L"c:\\WINDOWS\\fonts\\", true},
-      // ... and their near misses: product folders that happen to sit nearby.
-      {L"C:\\windows\\System32Backup", false},
-      {L"C:\\windows\\FontsCache", false},
+      // The whole Windows folder is the system's, but for its temporary folders; so is the
+      // system drive's Recovery folder.
+      {L"C:\\windows\\System32Backup", true},
+      {L"C:\\windows\\FontsCache", true},
+      {L"C:\\windows\\CorvistaCache", true},
       {L"C:\\windows\\Temp\\CorvistaCache", false},
-      {L"C:\\windows\\CorvistaCache", false},
+      {L"C:\\windows\\SystemTemp\\CorvistaCache", false},
+      {L"C:\\Recovery", true},
+      {L"C:\\Recovery\\WindowsRE", true},
+      {L"C:\\RecoveryCorvista", false},
       {L"C:\\ProgramData\\Halvern\\CorvistaSetupCache", false},
       // Paths whose meaning depends on the current folder or on the object manager.
       {L"", true},
@@ -107,13 +127,66 @@ TEST(ProtectedFolders, SystemAndUserFoldersUnderEveryNameButNotTheirNeighbours) 
       {L"\\\\?\\C:\\ProgramData\\Halvern\\CorvistaSetupCache", false},
       {L"\\\\?\\UNC\\server\\share\\folder", false},
       {L"C:/ProgramData/Halvern/CorvistaSetupCache", false},
+      // This computer's own folders reached over the network are the same folders.
+      {L"\\\\localhost\\C$\\Users", true},
+      {L"\\\\LOCALHOST\\c$\\windows\\system32\\drivers", true},
+      {L"\\\\127.0.0.1\\C$\\Program Files (x86)", true},
+      {L"\\\\127.0.0.1\\C$", true},
+      {L"\\\\?\\UNC\\localhost\\C$\\ProgramData", true},
+      {L"//localhost/C$/Users/someone-else/Documents", true},
+      {L"\\\\[::1]\\C$\\windows", true},
+      {computer + L"\\C$\\Program Files", true},
+      {L"\\\\localhost\\C$\\ProgramData\\Halvern\\CorvistaSetupCache", false},
+      {L"\\\\localhost\\Users\\someone-else", true},  // a share of this computer: its folder is unknown
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     std::wstring why;
-    EXPECT_EQ(hv::IsProtectedFolder(cases[i].path, &why), cases[i].isProtected) << "case " << i << " why " << why.c_str();
+    EXPECT_EQ(hv::IsProtectedFolder(cases[i].path, &why), cases[i].isProtected)
+        << "case " << i << " " << testing::PrintToString(cases[i].path) << " why " << testing::PrintToString(why);
     EXPECT_EQ(why.empty(), !cases[i].isProtected) << "case " << i;
   }
   RemoveDirectoryW(desktopOld.c_str());
+}
+
+// Another drive letter for drive C: (under Wine a drive letter is a link in the prefix's
+// dosdevices folder; on Windows a mapped or substituted drive) names the same folders.
+TEST(ProtectedFolders, AnotherDriveLetterForTheSameVolumeNamesTheSameFolders) {
+  filestest::RunHostScript("ln -sfn ../drive_c $WINEPREFIX/dosdevices/q:");
+  struct Unmap {
+    ~Unmap() { filestest::RunHostScript("rm -f $WINEPREFIX/dosdevices/q:"); }
+  } unmap;
+  if (GetFileAttributesW(L"Q:\\windows") == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "Wine did not take the new drive letter";
+  ScratchDir dir;  // a folder on drive C: that is nobody's, reached through Q:
+  const std::wstring onQ = L"Q:" + dir.Path().substr(2);
+  struct Case {
+    std::wstring path;
+    bool isProtected;
+  } cases[] = {
+      {L"Q:\\windows", true},
+      {L"Q:\\windows\\system32\\drivers", true},
+      {L"Q:\\windows\\CorvistaCache", true},
+      {L"Q:\\users", true},
+      {L"Q:\\users\\someone-else\\Documents", true},
+      {L"Q:\\Program Files (x86)", true},
+      {L"Q:\\ProgramData", true},
+      {L"Q:\\windows\\temp\\CorvistaCache", false},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i)
+    EXPECT_EQ(hv::IsProtectedFolder(cases[i].path), cases[i].isProtected) << "case " << i;
+  if (dir.Path().starts_with(L"C:")) {
+    EXPECT_FALSE(hv::IsProtectedFolder(onQ));
+  }
+}
+
+// A folder named by a registry value must be a folder of a local fixed drive under its own
+// letter: a network path may lead anywhere, this computer's own shares included.
+TEST(ProtectedFolders, OnlyLocalFixedFoldersComeFromOutsideInput) {
+  for (const wchar_t* path : {L"\\\\localhost\\C$\\ProgramData\\Halvern\\CorvistaSetupCache",
+                              L"\\\\server\\share\\Corvista", L"\\\\?\\UNC\\server\\share\\Corvista",
+                              L"CorvistaCache", L"\\\\.\\C:\\Corvista"})
+    EXPECT_FALSE(hv::WhyNotLocalFixedFolder(path).empty()) << std::wstring(path);
+  EXPECT_EQ(hv::WhyNotLocalFixedFolder(L"C:\\ProgramData\\Halvern\\CorvistaSetupCache"), L"");
+  EXPECT_EQ(hv::WhyNotLocalFixedFolder(L"\\\\?\\C:\\ProgramData\\Halvern"), L"");
 }
 
 TEST(ProtectedFolders, ShellDeletePathRefusesThem) {

@@ -195,6 +195,10 @@ TEST(WinInetTexts, CredentialsAreHiddenFromWhatOthersRead) {
       {L"proxy https://me@p.test and ftp://x:y@f.test/", L"proxy https://p.test and ftp://f.test/"},
       {L"Proxy-Authorization: Basic dXNlcjpzZWNyZXQ=\r\nHost: a", L"Proxy-Authorization: <hidden>\r\nHost: a"},
       {L"authorization: Bearer abc", L"authorization: <hidden>"},
+      {L"HTTP/1.1 302 Found\r\nSet-Cookie: session=abc123; HttpOnly\r\nLocation: /x",
+       L"HTTP/1.1 302 Found\r\nSet-Cookie: <hidden>\r\nLocation: /x"},
+      {L"GET / HTTP/1.1\r\ncookie: session=abc123\r\n", L"GET / HTTP/1.1\r\ncookie: <hidden>\r\n"},
+      {L"X-Cookie-Note: kept", L"X-Cookie-Note: kept"},
       {L"mail me@host.test at http://host.test/x@y", L"mail me@host.test at http://host.test/x@y"},
   };
   for (const Case& c : cases) EXPECT_EQ(hv::HideCredentials(c.text), c.hidden) << c.text;

@@ -370,6 +370,9 @@ TEST(RegistryFunctions, OnlyTheInstallerProductsFamilyIsShared) {
       {HKEY_CLASSES_ROOT, L"Installer\\ProductsX", false},
       {HKEY_CLASSES_ROOT, L"Installer\\Features\\X", false},
       {HKEY_CURRENT_USER, L"Installer\\Products", false},
+      // The user's own classes, read and deleted where they live, in the same view.
+      {HKEY_CURRENT_USER, L"Software\\Classes\\Installer\\Products\\X\\SourceList", true},
+      {HKEY_CURRENT_USER, L"Software\\Classes\\Installer", false},
       {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", false},
   };
   for (const auto& c : cases) {

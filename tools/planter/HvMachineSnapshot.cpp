@@ -84,9 +84,9 @@ bool FolderExcluded(const std::wstring& path) {
   static const std::wstring inet = hv::IncludeTrailingBackslashLX(hv::GetLocalAppDataFolder()) + L"Microsoft\\Windows\\";
   static const std::wstring inetCache = inet + L"INetCache", inetCookies = inet + L"INetCookies", inetHistory = inet + L"History";
   // Wine makes "My Documents" at the drive's root the first time any program asks the shell
-  // for certain folders.
+  // for certain folders. The program keeps its logs and registry backups in ProgramData.
   return Excluded(path, {userTemp, libraryData, windowsLibraryData, inetCache, inetCookies, inetHistory,
-                         L"C:\\windows\\temp", L"C:\\My Documents"});
+                         L"C:\\windows\\temp", L"C:\\My Documents", L"C:\\ProgramData\\HalvernUninstaller"});
 }
 
 void AddFolder(MachineSnapshot& snapshot, const std::wstring& folder) {
