@@ -11,7 +11,6 @@
 #include "HvFormat.h"
 #include "HvWindows.h"
 
-#include <psapi.h>
 
 namespace {
 
@@ -60,11 +59,13 @@ class RaiseHook : public testing::Test {
   hv::ExceptionHooks FSaved;
 };
 
+// From the program's own headers, which every Windows and Wine answer alike: through
+// GetModuleInformation the 32-bit program under emulated Wine found its own throw outside itself.
 bool InsideThisProgram(void* address) {
-  MODULEINFO mi{};
-  GetModuleInformation(GetCurrentProcess(), GetModuleHandleW(nullptr), &mi, sizeof mi);
-  auto* base = static_cast<char*>(mi.lpBaseOfDll);
-  return address >= base && address < base + mi.SizeOfImage;
+  auto* base = reinterpret_cast<char*>(GetModuleHandleW(nullptr));
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  return address >= base && address < base + headers->OptionalHeader.SizeOfImage;
 }
 
 // hv::Exception is not the first base here, so the hook only sees the right object when the
