@@ -16,7 +16,7 @@ void InstallHostScriptRunner();
 // EHvGeneralError with the reason when that fails. After 275 ms a cancellable progress window
 // (with `progressMessage`, or "Running script ...") can end the wait with EAbort. A script that
 // cannot finish raises EExtraInfoException (with what it printed so far as extra information):
-// its shell did not start within 30 seconds, ended without finishing (an "exit" in the script,
+// its shell did not start within 5 minutes, ended without finishing (an "exit" in the script,
 // a kill; seen where the host shows its processes under Z:\proc), or it ran for 30 minutes.
 // Raises an internal error outside Wine and on Chrome OS.
 std::wstring RunScriptInHost(const std::wstring& title, const std::wstring& scriptText,

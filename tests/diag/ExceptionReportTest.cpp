@@ -90,7 +90,16 @@ TEST_F(Reports, ASilentlyCaughtRaiseWritesItsFullReportNamingTheRaisingLine) {
   EXPECT_EQ(lines[3].rfind(L"Stack list, generated ", 0), 0u) << lines[3];
   // The raising machinery is gone: the first frame is the routine that raised, at its line.
   EXPECT_TRUE(std::regex_match(lines[4], FrameOf(L"reporttest::RaiseEngineFailure", kRaiseLine))) << lines[4];
+#if defined(_WIN64)
   EXPECT_TRUE(std::regex_match(lines[5], FrameOf(L"Reports_ASilentlyCaughtRaise\\w+_Test::TestBody"))) << lines[5];
+#else
+  // The 32-bit walk reads return addresses off the raw stack: one left there by an earlier call
+  // of the caller (seen: the string construction of its argument) may come before the caller.
+  const std::wregex caller = FrameOf(L"Reports_ASilentlyCaughtRaise\\w+_Test::TestBody");
+  EXPECT_TRUE(std::any_of(lines.begin() + 5, lines.end(),
+                          [&](const std::wstring& line) { return std::regex_match(line, caller); }))
+      << lines[5];
+#endif
   EXPECT_FALSE(AnyLineHas(lines, L"__cxa_throw"));
   EXPECT_FALSE(AnyLineHas(lines, L">> "));
   // The exception's own stack trace is the report's stack part.
