@@ -12,6 +12,8 @@
 
 namespace {
 
+using cleaningtest::EntryNames;
+
 using cleaningtest::ProgressSeen;
 using cleaningtest::RecycledAs;
 using cleaningtest::WatchingDisplay;
@@ -56,19 +58,6 @@ std::wstring Unique(const std::wstring& name) {
   return std::to_wstring(run) + L"-" + std::to_wstring(++counter) + L"-" + name;
 }
 
-// The names `folder` lists, whatever each is or leads to.
-std::vector<std::wstring> EntryNames(const std::wstring& folder) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW data;
-  hv::UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
-  if (find) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(find.get(), &data));
-  }
-  return names;
-}
 
 // Whatever the cleaning left in `folder`, its own staging folders included.
 int EntriesLeft(const std::wstring& folder) { return static_cast<int>(EntryNames(folder).size()); }

@@ -42,6 +42,19 @@ WatchingDisplay::WatchingDisplay(std::function<void(const ProgressSeen&)> onPoll
 
 WatchingDisplay::~WatchingDisplay() { hv::SetFlashExtenderFactory(nullptr); }
 
+std::vector<std::wstring> EntryNames(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  hv::UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+  if (find) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(find.get(), &data));
+  }
+  return names;
+}
+
 std::wstring RecycleBinFiles() {
   char dataHome[MAX_PATH * 4] = {};
   GetEnvironmentVariableA("XDG_DATA_HOME", dataHome, sizeof dataHome);

@@ -31,6 +31,9 @@ class WatchingDisplay {
   std::wstring Message;
 };
 
+// The names `folder` lists, whatever each is or leads to.
+std::vector<std::wstring> EntryNames(const std::wstring& folder);
+
 // The files folder of the Recycle Bin (Wine keeps it in the host's trash).
 std::wstring RecycleBinFiles();
 // Full paths of everything the cleaning put into the Recycle Bin under `name`.

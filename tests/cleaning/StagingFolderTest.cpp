@@ -12,28 +12,16 @@
 
 namespace {
 
+using cleaningtest::EntryNames;
 using cleaningtest::ProgressSeen;
 using cleaningtest::WatchingDisplay;
 using hvtest::AccessOf;
 using hvtest::AccessSeen;
 using hvtest::ScratchDir;
 
-std::vector<std::wstring> Names(const std::wstring& folder) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW data;
-  hv::UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
-  if (find) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(find.get(), &data));
-  }
-  return names;
-}
-
 // The staging folder the cleaning made in `folder`, while it runs; empty when there is none.
 std::wstring StagingFolderIn(const std::wstring& folder) {
-  for (const std::wstring& name : Names(folder))
+  for (const std::wstring& name : EntryNames(folder))
     if (name.starts_with(L"Cleaned-out temporary files")) return folder + L"\\" + name;
   return {};
 }
@@ -67,7 +55,7 @@ TEST(StagingFolder, IsForAdministratorsAndTheSystemAlone) {
   EXPECT_GE(staging.entries, 2);
   ASSERT_TRUE(bucket.read);
   EXPECT_TRUE(bucket.onlyAdministratorsAndSystem);
-  EXPECT_TRUE(Names(dir.Path()).empty());
+  EXPECT_TRUE(EntryNames(dir.Path()).empty());
 }
 
 // A folder that someone else made in the staging folder under the name of the next group
@@ -96,9 +84,9 @@ TEST(StagingFolder, AFolderSomeoneElseMadeThereIsNeverUsed) {
   for (const std::wstring& candidate : {cleaningtest::RecycleBinFiles() + L"\\" + stagingName, std::wstring(dir / stagingName)})
     if (GetFileAttributesW(candidate.c_str()) != INVALID_FILE_ATTRIBUTES) inBin.push_back(candidate);
   ASSERT_EQ(inBin.size(), 1u);
-  EXPECT_EQ(Names(inBin[0] + L"\\001"), std::vector<std::wstring>{L"planted.txt"});
+  EXPECT_EQ(EntryNames(inBin[0] + L"\\001"), std::vector<std::wstring>{L"planted.txt"});
   // Every entry left the temporary folder: the ones after the planted folder each on its own.
-  EXPECT_TRUE(Names(dir.Path()).empty() || Names(dir.Path()) == std::vector<std::wstring>{stagingName});
+  EXPECT_TRUE(EntryNames(dir.Path()).empty() || EntryNames(dir.Path()) == std::vector<std::wstring>{stagingName});
   for (int i = kEntries - 8; i < kEntries; ++i)
     EXPECT_EQ(cleaningtest::RecycledAs(RunTag() + L"-many-" + std::to_wstring(i) + L".txt").size(), 1u) << i;
 }
