@@ -5,15 +5,19 @@
 HV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$HV_ROOT/scripts/wine-arch.sh"
 HV_BUILD="${HV_BUILD:-$(hv_build_dir "$HV_ROOT")}"
-export WINEPREFIX="${WINEPREFIX:-$HV_BUILD/wineprefix}"
+# The Wine machine (prefix, home, temporary folder) lives in the build folder, or in
+# HV_MACHINE where two runs of one build must not share one (test.sh under emulation).
+HV_MACHINE="${HV_MACHINE:-$HV_BUILD}"
+export HV_MACHINE
+export WINEPREFIX="${WINEPREFIX:-$HV_MACHINE/wineprefix}"
 export WINEARCH=win64
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-export HOME="$HV_BUILD/home"
+export HOME="$HV_MACHINE/home"
 export XDG_DATA_HOME="$HOME/.local/share"
 export XDG_CONFIG_HOME="$HOME/.config"
 export XDG_CACHE_HOME="$HOME/.cache"
-export TMPDIR="$HV_BUILD/tmp"
+export TMPDIR="$HV_MACHINE/tmp"
 # Debian's wine wrapper takes the 32-bit loader whenever wine32 is installed, and that loader
 # cannot start where the kernel refuses 32-bit code: there every Wine run, also the one that
 # Wine starts for itself, goes through the 64-bit loader, and the 32-bit programs of the
@@ -67,7 +71,7 @@ hv_wine_step() {  # $1: what the step does; the rest: the command
 # Creates the prefix once (under a lock, since ctest starts programs in parallel) and keeps
 # the Wine server alive, so that each later process starts in milliseconds.
 hv_wine_ready() {
-  mkdir -p "$HV_BUILD"
+  mkdir -p "$HV_MACHINE"
   (
     set -e
     flock 9
@@ -75,11 +79,11 @@ hv_wine_ready() {
       # The 64-bit loader's prefix complains that syswow64's rundll32 cannot start and still
       # comes out whole: judge the prefix by its system registry, not by the exit code.
       boot_status=0
-      wine wineboot -i >"$HV_BUILD/wineboot.log" 2>&1 </dev/null || boot_status=$?
+      wine wineboot -i >"$HV_MACHINE/wineboot.log" 2>&1 </dev/null || boot_status=$?
       wineserver -w
       if [ ! -f "$WINEPREFIX/system.reg" ] || ! grep -q . "$WINEPREFIX/system.reg"; then
         echo "error: Wine could not create the prefix $WINEPREFIX (wineboot exit code $boot_status):" >&2
-        tail -n 20 "$HV_BUILD/wineboot.log" >&2
+        tail -n 20 "$HV_MACHINE/wineboot.log" >&2
         echo "hint: $HV_ARCH_REASON; set HV_FORCE_WIN64=1 to use the 64-bit loader" >&2
         exit 1
       fi
@@ -109,7 +113,7 @@ hv_wine_ready() {
         wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v hvtest /d 1024x768 /f
       echo "$HV_GUI_SUITES" >"$WINEPREFIX/.hv-desktops"
     fi
-  ) 9>"$HV_BUILD/.wineprefix.lock" || return 1
+  ) 9>"$HV_MACHINE/.wineprefix.lock" || return 1
   # A persistent server, warmed up with its services started here with no output attached:
   # a service started by the first program of a test would hold the test runner's pipe open.
   local server_status=0
