@@ -279,7 +279,9 @@ TEST(StackListLines, TheRaisingMachineryIsCutAndAnUnseenRaiseAddressIsMarked) {
     THvStringList lines{L"above"};
     AddStackListLines(&stack, lines, rec);
     std::vector<std::wstring> expected = {L"above", lines[1]};
-    if (c.marked) expected.push_back(L">> " + LocationText(c.raisedAt));
+    // The record is no runtime raise, so its address is taken as the fault itself, not as a
+    // return address (in the 32-bit program the byte before can lie on another line).
+    if (c.marked) expected.push_back(L">> " + LocationText(c.raisedAt, true));
     for (void* frame : c.kept) expected.push_back(LocationText(frame));
     EXPECT_EQ(Lines(lines.Text()), expected);
   }
