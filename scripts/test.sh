@@ -17,37 +17,27 @@ echo "test.sh: built in $((SECONDS - start)) s"
 source "$root/scripts/xvfb.sh"
 hv_display_ready
 
-# The 32-bit program under emulation, beside the twin's suites: a process takes a minute there,
-# so the labelled tests run in two chains at once, each with a Wine machine (prefix, home,
-# temporary folder) and an X display of its own; their output is shown when the twin's suites
-# are done.
-emulated_chains=()
-run_emulated_chain() {  # $1: name; the rest: ctest's selection
-  local name="$1"
-  shift
+# The 32-bit program under emulation, beside the twin's suites, in a Wine machine (prefix, home,
+# temporary folder) and an X display of its own; its output is shown when the twin's suites are
+# done. A process takes about a minute there.
+emulated_pid=
+if [ "$HV_ARCH" = 64 ]; then
   (
     set -e
-    export HV_BUILD="$root/build" HV_MACHINE="$root/build/emulated-$name"
+    export HV_BUILD="$root/build" HV_MACHINE="$root/build/emulated"
     source "$root/scripts/wine-env.sh"
     unset DISPLAY
     source "$root/scripts/xvfb.sh"
     hv_display_ready
     hv_wine_ready
-    echo "test.sh: the 32-bit program under emulation (qemu-i386), chain $name, tools of the 64-bit twin"
+    echo "test.sh: the 32-bit program under emulation (qemu-i386), tools of the 64-bit twin"
     cd "$HV_BUILD"
     status=0
-    ctest -L emulated "$@" --output-on-failure -j1 --timeout 3000 || status=$?
-    wineserver -k >/dev/null 2>&1 </dev/null || echo "test.sh: chain $name's Wine server had already stopped"
+    ctest -L emulated --output-on-failure -j1 --timeout 3000 || status=$?
+    wineserver -k >/dev/null 2>&1 </dev/null || echo "test.sh: the emulated run's Wine server had already stopped"
     exit $status
-  ) >"$root/build/emulated-$name.log" 2>&1 &
-  emulated_chains+=("$name:$!")
-}
-if [ "$HV_ARCH" = 64 ]; then
-  # The loaders are laid out once, before the chains share them.
-  (export HV_BUILD="$root/build"; source "$root/scripts/wine-env.sh")
-  long='^e2e_(unattended_command|main_window)$'
-  run_emulated_chain a -E "$long"
-  run_emulated_chain b -R "$long"
+  ) >"$root/build/emulated.log" 2>&1 &
+  emulated_pid=$!
 fi
 
 source "$root/scripts/wine-env.sh"
@@ -57,12 +47,12 @@ status=0
 wineserver -k >/dev/null 2>&1 </dev/null || echo "test.sh: the Wine server had already stopped"
 echo "test.sh: the ${HV_ARCH}-bit suites finished in $((SECONDS - start)) s with exit code $status"
 
-for chain in "${emulated_chains[@]}"; do
-  name="${chain%%:*}" chain_status=0
-  wait "${chain#*:}" || chain_status=$?
-  cat "$root/build/emulated-$name.log"
-  echo "test.sh: the 32-bit program's chain $name under emulation ended with exit code $chain_status"
-  [ "$status" != 0 ] || status=$chain_status
-done
+if [ -n "$emulated_pid" ]; then
+  emulated_status=0
+  wait "$emulated_pid" || emulated_status=$?
+  cat "$root/build/emulated.log"
+  echo "test.sh: the 32-bit program's tests under emulation ended with exit code $emulated_status"
+  [ "$status" != 0 ] || status=$emulated_status
+fi
 echo "test.sh: finished in $((SECONDS - start)) s with exit code $status"
 exit $status
