@@ -3,8 +3,8 @@
 # The 32-bit product is built and its imports checked on every machine. Where this machine runs
 # 32-bit code, every suite runs against the 32-bit build. Where it cannot (see wine-arch.sh),
 # every suite runs against the 64-bit twin, and beside it the tests labelled "emulated" (the
-# program's detection and installer packages end to end, and the suites whose code differs
-# between the builds; tests/CMakeLists.txt) run against the 32-bit build under user-mode
+# program's detection and installer packages end to end, code patching, delay-loading and the
+# WinHTTP replacement; tests/CMakeLists.txt) run against the 32-bit build under user-mode
 # emulation; in CI warnings fail the build.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
