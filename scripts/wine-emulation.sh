@@ -19,9 +19,11 @@ HV_EMULATION_GUEST_SPACE=0x82000000
 # Lays out DIR/lib/wine with the loaders and prints the 64-bit loader's path.
 hv_emulation_loaders() {  # $1: folder of the build's own
   local dir="$1" bin="$1/lib/wine" launcher
-  # The 32-bit loader cannot re-execute itself through the preloader under emulation.
+  # The 32-bit loader cannot re-execute itself through the preloader under emulation. It starts
+  # 32-bit children through the loader its argv[0] names: that must be this script, which the
+  # kernel runs, not the 32-bit binary it refuses (qemu's -0 sets the guest's argv[0]).
   launcher="#!/bin/sh
-WINELOADERNOEXEC=1 exec qemu-i386 -R $HV_EMULATION_GUEST_SPACE -L / \"\$(dirname \"\$0\")/wine-i386\" \"\$@\""
+WINELOADERNOEXEC=1 exec qemu-i386 -R $HV_EMULATION_GUEST_SPACE -L / -0 \"\$0\" \"\$(dirname \"\$0\")/wine-i386\" \"\$@\""
   if [ ! -x "$bin/wine64" ]; then
     command -v qemu-i386 >/dev/null || { echo "error: qemu-i386 is missing; run scripts/setup.sh" >&2; return 1; }
     rm -rf "$dir" && mkdir -p "$bin"
