@@ -26,12 +26,11 @@ std::wstring ParentOf(const std::wstring& path) {
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
-// Why the start-up deletion of `path` could reach something else, or empty when it cannot.
-std::wstring WhyNotSchedulable(const std::wstring& path) {
-  if (IsLinkPath(path)) return L"it is a link";
-  const UniqueFileHandle handle = OpenFolderItself(path, READ_CONTROL | FILE_READ_ATTRIBUTES);
-  if (!handle) return L"it cannot be opened: " + SysErrorMessage(GetLastError());
-  if (!IsAdminOnly(handle.get())) return L"others than administrators can change it";
+// Why the start-up deletion of what lies below `folder` could reach something else, or empty
+// when it cannot.
+std::wstring WhyNotSchedulable(const std::wstring& folder) {
+  if (IsLinkPath(folder)) return L"is a link";
+  if (!IsAdminOnlyPath(folder)) return L"can be changed by others than administrators";
   return {};
 }
 
@@ -78,12 +77,12 @@ std::vector<std::wstring> RemoveNowAndAtRestart(const std::wstring& root, const 
   for (const std::wstring& folder : checked) {
     const std::wstring reason = WhyNotSchedulable(folder);
     if (!reason.empty())
-      throw EHvGeneralError(Fmt(L"%s\r\nIt cannot be deleted at the next restart either: %s %s.", InUseMessage(inUse),
+      throw EHvGeneralError(Fmt(L"%s\r\nNor can it be deleted at the next restart: %s %s.", InUseMessage(inUse),
                                 folder, reason));
   }
   for (const std::wstring& file : files)
     if (IsLinkPath(file))
-      throw EHvGeneralError(Fmt(L"%s\r\nIt cannot be deleted at the next restart either: %s is a link.",
+      throw EHvGeneralError(Fmt(L"%s\r\nNor can it be deleted at the next restart: %s is a link.",
                                 InUseMessage(inUse), file));
 
   std::set<std::wstring> kept(folderSet);

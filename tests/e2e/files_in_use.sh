@@ -54,7 +54,8 @@ release() {
   wait "$holder_job" || true
   holder_pid=""
 }
-trap release EXIT
+# Ends the holder on every way out, before what the session set up for the exit (its display).
+trap "release; $(trap -p EXIT | sed "s/^trap -- '\(.*\)' EXIT$/\1/")" EXIT
 plant_with_held_file() {
   plant clean
   plant corvista

@@ -11,6 +11,7 @@
 #include "HvExceptions.h"
 #include "HvFileHolders.h"
 #include "HvHandles.h"
+#include "HvLXAdminFolders.h"
 #include "HvLXFiles.h"
 #include "HvLXRegistryBase.h"
 #include "HvProductCatalogue.h"
@@ -219,6 +220,38 @@ TEST_F(FilesInUseTest, UnattendedRemovalLeavesHeldFilesForTheRestartDeepestFirst
   EXPECT_TRUE(PathExists(shell + L"\\ext\\deep\\hook.dll"));
   EXPECT_FALSE(RegistryTracesRemain());
   EXPECT_FALSE(plant::KeyExists(HKEY_LOCAL_MACHINE, kIdent + plant::kCorvistaCode));
+  held.clear();
+  ExpectOnlyPlantedTracesChanged();
+}
+
+// The system deletes a scheduled path by its name, as itself: where others than administrators
+// can change the folders on the way (a disk that keeps access lists, none of which here names
+// only administrators), one of them could make that path lead elsewhere by then. Nothing is
+// scheduled and nothing of the product goes; the error says why.
+TEST_F(FilesInUseTest, NothingIsScheduledBelowAFolderOthersCanChange) {
+  PendingRenamesKept kept;
+  const auto before = PendingRenames();
+  Hold(shell + L"\\CorvistaShell.dll");
+  hv::FileSecurityOps listsKept;
+  listsKept.KeepsAccessLists = true;
+  {
+    hv::ScopedFileSecurityOps scope(listsKept);
+    TRemovalEngine engine({true, nullptr, nullptr, false, true});
+    try {
+      engine.ProcessCorvista(true);
+      ADD_FAILURE() << "nothing raised";
+    } catch (const hv::EHvGeneralError& e) {
+      EXPECT_EQ(e.Message().find(L"Could not delete " + shell + L"\\CorvistaShell.dll: it is in use by another program.\r\n"
+                                 L"Nor can it be deleted at the next restart: "),
+                0u)
+          << testing::PrintToString(e.Message());
+    }
+    EXPECT_FALSE(engine.RestartNeeded());
+  }
+  EXPECT_EQ(PendingRenames(), before);
+  EXPECT_TRUE(PathExists(shell + L"\\ext\\deep\\hook.dll"));
+  EXPECT_TRUE(PathExists(folder + L"\\readme.txt"));
+  EXPECT_TRUE(RegistryTracesRemain());
   held.clear();
   ExpectOnlyPlantedTracesChanged();
 }
