@@ -213,6 +213,8 @@ bool TRemovalEngine::DeleteFolder(const std::wstring& folder) {
   if (inUse.empty()) {
     try {
       ShellDeletePath(folder, flags, L"");
+    } catch (const EAbort&) {
+      throw;  // the user said no in one of the shell's own windows
     } catch (const Exception&) {
       // A program may have taken a file meanwhile, or hold it in a way only the Restart
       // Manager sees (a loaded library): then that is the reason to give.
