@@ -40,6 +40,8 @@ TCommandLineParse ParseUninstall(const std::vector<std::wstring>& arguments) {
       command.KeepFolders = true;
     } else if (IsOption(argument, L"notemp")) {
       command.NoTemp = true;
+    } else if (IsOption(argument, L"norestartremoval")) {
+      command.NoRestartRemoval = true;
     } else if (IsOption(argument, L"quiet") || IsOption(argument, L"passive")) {
       if (levelGiven) return Refuse(L"Give only one of /quiet and /passive.");
       levelGiven = true;
@@ -99,7 +101,7 @@ std::vector<std::wstring> UsageLines() {
       L"HalvernUninstaller.exe                open the window",
       L"HalvernUninstaller.exe /detect        list what the window would list; change nothing",
       L"HalvernUninstaller.exe /uninstall [corvista|sendaro|all] [/keepfolders] [/notemp]",
-      L"                      [/quiet | /passive] [/log <file>]",
+      L"                      [/quiet | /passive] [/log <file>] [/norestartremoval]",
       L"HalvernUninstaller.exe /?             show this text",
       L"",
       L"/uninstall   removes the named products (all when none is named) as the window does:",
@@ -110,11 +112,14 @@ std::vector<std::wstring> UsageLines() {
       L"/passive     shows only the progress window (Cancel stops the removal).",
       L"/log <file>  appends the log to <file>; without it the log goes to a new dated file in",
       L"             ProgramData\\HalvernUninstaller\\Logs and its path is printed.",
+      L"/norestartremoval  a file that a program has in use stops the product's removal; without",
+      L"             it the rest is removed and the file is deleted at the next restart.",
       L"Options may start with - as well as /, in any case.",
       L"",
       L"Exit codes of /uninstall:",
       L"  0     every requested product was removed (or none was there and the temporary folder",
       L"        was cleaned)",
+      L"  3010  removed; files in use are deleted at the next restart (listed in the log)",
       L"  1602  cancelled by the user",
       L"  1603  a removal failed (the others still ran)",
       L"  1605  none of the requested products has a trace",

@@ -21,6 +21,8 @@ struct TCommandLine {
   bool KeepFolders = false;           // the cleared "Delete Installation Folder" box
   bool NoTemp = false;                // the cleared "Clean Out Temporary Folder" box
   TUserInterfaceLevel Level = TUserInterfaceLevel::Full;
+  // Files in use stop a product's removal, as in the window, instead of going at the next restart.
+  bool NoRestartRemoval = false;
   std::wstring LogPath;  // empty: a new dated file in the administrators' log folder (RemovalLogFolder)
 };
 
@@ -42,6 +44,7 @@ inline constexpr int kExitCancelled = 1602;           // ERROR_INSTALL_USEREXIT
 inline constexpr int kExitFailed = 1603;              // ERROR_INSTALL_FAILURE
 inline constexpr int kExitNothingToRemove = 1605;     // ERROR_UNKNOWN_PRODUCT
 inline constexpr int kExitLogFailed = 1622;           // ERROR_INSTALL_LOG_FAILURE
+inline constexpr int kExitRestartRequired = 3010;     // ERROR_SUCCESS_REBOOT_REQUIRED
 
 // The lines /? prints.
 std::vector<std::wstring> UsageLines();

@@ -3,10 +3,12 @@
 #include <tuple>
 
 #include "HvExceptions.h"
+#include "HvFilesInUse.h"
 #include "HvLXFiles.h"
 #include "HvLXRegistry.h"
 #include "HvLXStrings.h"
 #include "HvRegistryListing.h"
+#include "HvRestartRemoval.h"
 #include "HvRunningProcesses.h"
 
 namespace hv {
@@ -95,8 +97,7 @@ bool TRemovalEngine::ProcessFolders(bool RemoveTraces, const TStringVec& Folders
     if (!DirExistsLX(folder, true)) continue;
     found = true;
     const TTrace trace = Found(TTraceKind::InstallationFolder, folder);
-    if (RemoveTraces) {
-      DeleteFolder(folder);
+    if (RemoveTraces && DeleteFolder(folder)) {
       if (DirExistsLX(folder, true)) throw Exception(L"Could not delete: " + folder);
       Removed(trace);
     }
@@ -186,10 +187,7 @@ bool TRemovalEngine::ProcessIdentCache(bool RemoveTraces, const TStringVec& Prod
         Skipped(TTraceKind::IdentCacheFolder, folder, L"it is a link; its target is not the product's");
       } else {
         const TTrace trace = Found(TTraceKind::IdentCacheFolder, folder);
-        if (RemoveTraces) {
-          DeleteFolder(folder);
-          if (!DirExistsLX(folder, true)) Removed(trace);
-        }
+        if (RemoveTraces && DeleteFolder(folder) && !DirExistsLX(folder, true)) Removed(trace);
       }
     }
     if (RemoveTraces) DeleteKey(HKEY_LOCAL_MACHINE, key, entry);
@@ -207,8 +205,31 @@ void TRemovalEngine::Removed(const TTrace& trace) {
   if (FOptions.Observer) FOptions.Observer->TraceRemoved(trace);
 }
 
-void TRemovalEngine::DeleteFolder(const std::wstring& folder) {
-  ShellDeletePath(folder, FOptions.ShellWindows ? kEngineDeleteFlags : kSilentDeleteFlags, L"");
+bool TRemovalEngine::DeleteFolder(const std::wstring& folder) {
+  const std::uint16_t flags = FOptions.ShellWindows ? kEngineDeleteFlags : kSilentDeleteFlags;
+  // Asked before the shell sees the tree: the Recycle Bin does not stop at a held file
+  // everywhere, and a tree half in the bin and half in place helps no one.
+  std::vector<TEntryInUse> inUse = FindEntriesInUse(folder, false);
+  if (inUse.empty()) {
+    try {
+      ShellDeletePath(folder, flags, L"");
+    } catch (const EAbort&) {
+      throw;  // the user said no in one of the shell's own windows
+    } catch (const Exception&) {
+      // A program may have taken a file meanwhile, or hold it in a way only the Restart
+      // Manager sees (a loaded library): then that is the reason to give.
+      inUse = FindEntriesInUse(folder, true);
+      if (inUse.empty()) throw;
+    }
+    if (inUse.empty() && DirExistsLX(folder, true)) inUse = FindEntriesInUse(folder, true);
+    if (inUse.empty()) return true;
+  }
+  if (!FOptions.ScheduleInUseForRestart) throw EHvGeneralError(InUseMessage(inUse));
+  const std::vector<std::wstring> scheduled = RemoveNowAndAtRestart(folder, inUse, flags);
+  FRestartNeeded = true;
+  if (FOptions.Observer)
+    for (const std::wstring& path : scheduled) FOptions.Observer->EntryScheduledForRestart(path);
+  return false;
 }
 
 void TRemovalEngine::DeleteKey(HKEY root, const std::wstring& key, const TTrace& trace) {

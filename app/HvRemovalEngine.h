@@ -21,6 +21,10 @@ struct TRemovalOptions {
   TRegistryBackup* Backup = nullptr;
   // Whether the shell may show its own progress and error windows while deleting folders.
   bool ShellWindows = true;
+  // What to do with a folder of which a program has entries in use: false, stop with an error
+  // that names the program (before anything of the folder goes); true, delete the rest now and
+  // leave the entries in use, with their folders, for deletion at the next restart.
+  bool ScheduleInUseForRestart = false;
 };
 
 class TRegistryListing;
@@ -31,6 +35,8 @@ class TRemovalEngine {
   ~TRemovalEngine();
 
   TRemovalOptions& Options() { return FOptions; }
+  // Whether some entry was left for deletion at the next restart (ScheduleInUseForRestart).
+  bool RestartNeeded() const { return FRestartNeeded; }
 
   // True when at least one trace was found (and, with RemoveTraces, deleted).
   bool ProcessProduct(bool RemoveTraces, const TStringVec& Folders, const TStringVec& SetupExes,
@@ -66,7 +72,8 @@ class TRemovalEngine {
   bool ProcessIdentCache(bool RemoveTraces, const TStringVec& ProductCodes);
   TTrace Found(TTraceKind kind, const std::wstring& location, const std::wstring& detail = {});
   void Removed(const TTrace& trace);
-  void DeleteFolder(const std::wstring& folder);
+  // False when entries in use were left for the next restart; raises when they stop it.
+  bool DeleteFolder(const std::wstring& folder);
   // Backed up first when there is a backup; the trace is reported removed once it is gone.
   void DeleteKey(HKEY root, const std::wstring& key, const TTrace& trace);
   void DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name, const TTrace& trace);
@@ -75,6 +82,7 @@ class TRemovalEngine {
   TRemovalOptions FOptions;
   std::unique_ptr<TRegistryListing> FPassUninstall, FPassMachineInstaller, FPassUserInstaller;
   int FPassDepth = 0;
+  bool FRestartNeeded = false;
 };
 
 }  // namespace hv

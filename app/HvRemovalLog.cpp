@@ -173,5 +173,8 @@ void TRemovalLog::TraceRemoved(const TTrace& trace) { Line(L"Removed: " + Descri
 void TRemovalLog::TraceSkipped(const TTrace& trace, const std::wstring& reason) {
   Line(L"Left in place: " + DescribeTrace(trace) + L" - " + reason);
 }
+void TRemovalLog::EntryScheduledForRestart(const std::wstring& path) {
+  Line(L"Scheduled for deletion at the next restart: " + path);
+}
 
 }  // namespace hv

@@ -32,6 +32,7 @@ class TRemovalLog : public ITraceObserver {
   void TraceFound(const TTrace& trace) override;
   void TraceRemoved(const TTrace& trace) override;
   void TraceSkipped(const TTrace& trace, const std::wstring& reason) override;
+  void EntryScheduledForRestart(const std::wstring& path) override;
 
  private:
   std::wstring FPath;

@@ -11,18 +11,6 @@
 namespace hv {
 namespace {
 
-std::wstring ImagePathOf(DWORD processId) {
-  const UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-  if (!process) return {};
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    DWORD length = static_cast<DWORD>(buffer.size());
-    if (QueryFullProcessImageNameW(process.get(), 0, buffer.data(), &length)) return std::wstring(buffer.data(), length);
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || buffer.size() >= 32768) return {};
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
 bool LiesInside(const std::wstring& path, const std::wstring& folder) {
   const std::wstring prefix = IncludeTrailingBackslashLX(folder);
   return path.size() > prefix.size() && SameTextOrdinal(std::wstring_view(path).substr(0, prefix.size()), prefix);
@@ -38,6 +26,23 @@ std::wstring EnvironmentFolder(const wchar_t* name) {
 
 }  // namespace
 
+std::wstring ProcessImagePath(DWORD id, const FILETIME* startedAt) {
+  const UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+  if (!process) return {};
+  if (startedAt) {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!GetProcessTimes(process.get(), &created, &exited, &kernel, &user) || CompareFileTime(&created, startedAt) != 0)
+      return {};
+  }
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    DWORD length = static_cast<DWORD>(buffer.size());
+    if (QueryFullProcessImageNameW(process.get(), 0, buffer.data(), &length)) return std::wstring(buffer.data(), length);
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || buffer.size() >= 32768) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
 std::vector<TRunningProcess> ProcessesRunningFrom(const std::vector<std::wstring>& folders) {
   const UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) RaiseLastOSError();
@@ -46,7 +51,7 @@ std::vector<TRunningProcess> ProcessesRunningFrom(const std::vector<std::wstring
   entry.dwSize = sizeof entry;
   for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
     if (entry.th32ProcessID == 0 || entry.th32ProcessID == GetCurrentProcessId()) continue;
-    const std::wstring image = ImagePathOf(entry.th32ProcessID);
+    const std::wstring image = ProcessImagePath(entry.th32ProcessID);
     if (image.empty()) continue;
     for (const std::wstring& folder : folders) {
       if (!LiesInside(image, folder)) continue;

@@ -35,6 +35,8 @@ class ITraceObserver {
   virtual void TraceRemoved(const TTrace&) {}
   // A trace that was found but deliberately left in place (a protected or linked folder).
   virtual void TraceSkipped(const TTrace& trace, const std::wstring& reason) = 0;
+  // A file or folder of a trace that was in use and will be deleted when the computer restarts.
+  virtual void EntryScheduledForRestart(const std::wstring&) {}
 };
 
 }  // namespace hv

@@ -76,8 +76,13 @@ class TUninstallRun {
       IFlash flash = CreateFlash(Fmt(L"Uninstalling %s...", product.Name), 0, true);
       flash->CheckCancel();
       FLog.Line(Fmt(L"Uninstalling %s.", product.Name));
-      TRemovalEngine engine({!FCommand.KeepFolders, &FLog, &FBackup, FUserInterface.ShellWindows()});
-      if (engine.ProcessProduct(true, product)) {
+      TRemovalEngine engine(
+          {!FCommand.KeepFolders, &FLog, &FBackup, FUserInterface.ShellWindows(), !FCommand.NoRestartRemoval});
+      const bool found = engine.ProcessProduct(true, product);
+      if (engine.RestartNeeded()) {
+        FOutcome.RestartNeeded = true;
+        FLog.Line(Fmt(L"%s was uninstalled; what was in use goes when the computer restarts.", product.Name));
+      } else if (found) {
         FOutcome.TraceFound = true;
         FLog.Line(Fmt(L"%s was successfully uninstalled.", product.Name));
       } else {
@@ -125,6 +130,7 @@ class TUninstallRun {
 int UninstallExitCode(const TUninstallOutcome& outcome) {
   if (outcome.Cancelled) return kExitCancelled;
   if (outcome.Failed) return kExitFailed;
+  if (outcome.RestartNeeded) return kExitRestartRequired;
   if (outcome.TraceFound || outcome.TempCleaned) return kExitSuccess;
   return kExitNothingToRemove;
 }

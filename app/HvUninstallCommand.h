@@ -15,8 +15,10 @@ struct TUninstallOutcome {
   bool Failed = false;       // the cleaning or a product's removal raised
   bool TraceFound = false;   // some requested product had a trace (and it was removed)
   bool TempCleaned = false;  // the temporary folder was cleaned
+  bool RestartNeeded = false;  // files in use are left for deletion at the next restart
 };
-// 1602 cancelled, 1603 failed, 0 removed or cleaned, 1605 nothing to do.
+// 1602 cancelled, 1603 failed, 3010 removed but for what goes at the next restart, 0 removed
+// or cleaned, 1605 nothing to do.
 int UninstallExitCode(const TUninstallOutcome& outcome);
 
 // Runs the command; returns the exit code. `commandLine` goes into the log's header.

@@ -21,6 +21,7 @@ TEST(CommandLine, AcceptedFormsMeanWhatTheySay) {
     bool keepFolders, noTemp;
     TUserInterfaceLevel level;
     std::wstring log;
+    bool noRestartRemoval = false;
   } rows[] = {
       {{}, TCommandKind::Window, {}, false, false, TUserInterfaceLevel::Full, L""},
       {{L"/detect"}, TCommandKind::Detect, {}, false, false, TUserInterfaceLevel::Full, L""},
@@ -32,6 +33,8 @@ TEST(CommandLine, AcceptedFormsMeanWhatTheySay) {
       {{L"-uninstall", L"/QUIET", L"sendaro", L"/keepfolders", L"-NoTemp", L"/log", L"C:\\a b\\x.log"},
        TCommandKind::Uninstall, {hv::kSendaro}, true, true, TUserInterfaceLevel::Quiet, L"C:\\a b\\x.log"},
       {{L"/uninstall", L"Corvista"}, TCommandKind::Uninstall, {hv::kCorvista}, false, false, TUserInterfaceLevel::Full, L""},
+      {{L"/uninstall", L"-NoRestartRemoval", L"/quiet"}, TCommandKind::Uninstall, both, false, false,
+       TUserInterfaceLevel::Quiet, L"", true},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const hv::TCommandLineParse parsed = hv::ParseCommandLine(rows[i].args);
@@ -44,6 +47,7 @@ TEST(CommandLine, AcceptedFormsMeanWhatTheySay) {
     EXPECT_EQ(c.NoTemp, rows[i].noTemp) << "row " << i;
     EXPECT_EQ(c.Level, rows[i].level) << "row " << i;
     EXPECT_EQ(c.LogPath, rows[i].log) << "row " << i;
+    EXPECT_EQ(c.NoRestartRemoval, rows[i].noRestartRemoval) << "row " << i;
   }
 }
 
@@ -86,6 +90,10 @@ TEST(CommandLine, ExitCodesOfAnUnattendedRemoval) {
       {{false, true, false, false}, 1603},  // the cleaning failed
       {{true, false, false, false}, 1602},  // cancelled during the cleaning
       {{true, true, true, true}, 1602},     // cancelled after a failure
+      {{false, false, true, true, true}, 3010},   // removed, files in use go at the restart
+      {{false, false, false, false, true}, 3010}, // the same, /notemp
+      {{false, true, true, true, true}, 1603},    // that, and another removal failed
+      {{true, false, true, false, true}, 1602},   // that, then cancelled
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) EXPECT_EQ(hv::UninstallExitCode(rows[i].outcome), rows[i].code) << "row " << i;
 }

@@ -21,8 +21,10 @@ class RecordingObserver : public hv::ITraceObserver {
  public:
   std::vector<hv::TTrace> found;
   std::vector<std::pair<hv::TTrace, std::wstring>> skipped;
+  std::vector<std::wstring> scheduled;
   void TraceFound(const hv::TTrace& t) override { found.push_back(t); }
   void TraceSkipped(const hv::TTrace& t, const std::wstring& why) override { skipped.push_back({t, why}); }
+  void EntryScheduledForRestart(const std::wstring& path) override { scheduled.push_back(path); }
   size_t Count(hv::TTraceKind kind) const;
 };
 
