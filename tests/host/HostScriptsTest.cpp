@@ -293,3 +293,60 @@ TEST(HostPaths, ResolveHostLinkFindsTheTargetWhateverTheNames) {
 }
 
 }  // namespace
+
+namespace {
+
+// Puts a file where the shell `name` is looked for under `root`.
+void PlantShell(const ScratchDir& root, const wchar_t* name) {
+  CreateDirectoryW((root / L"bin").c_str(), nullptr);
+  ASSERT_TRUE(hvtest::WriteTextFile(root / (std::wstring(L"bin\\") + name), "#!/bin/sh\n"));
+}
+
+}  // namespace
+
+// Bash first, then sh; a host with neither says so, and so does the first script's shell test.
+TEST(HostShell, BashThenShAndWhatTheShellTestSaysWithNeither) {
+  hv::Wine_RunScript(L"Warm", L"true");
+  const struct {
+    const char* name;
+    std::vector<const wchar_t*> shells;
+    const wchar_t* chosen;  // nullptr: none
+  } cases[] = {
+      {"both", {L"bash", L"sh"}, L"bash"},
+      {"sh only", {L"sh"}, L"sh"},
+      {"neither", {}, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir root;
+    for (const wchar_t* shell : c.shells) PlantShell(root, shell);
+    const std::wstring hostRoot = L"/planted/root";
+    hv::ScopedHostShellRoot seam(root.Path(), hostRoot);
+    hv::ScopedUntestedShell untested;
+    EXPECT_EQ(hv::ShellExists(), c.chosen != nullptr);
+    try {
+      if (c.chosen) {
+        EXPECT_EQ(hv::GetShellPath(), hostRoot + L"/bin/" + c.chosen);
+        continue;
+      }
+      try {
+        hv::GetShellPath();
+        ADD_FAILURE() << "no error";
+      } catch (const hv::EExtraInfoException& e) {
+        EXPECT_EQ(e.Message(), L"Neither /bin/bash or /bin/sh exist.");
+        EXPECT_NE(e.ExtraInfo().find(L"bin\\bash"), std::wstring::npos) << "what was looked at";
+      }
+      try {
+        hv::Wine_RunScript(L"First", L"echo first");
+        ADD_FAILURE() << "the shell test passed";
+      } catch (const hv::EHvGeneralError& e) {
+        EXPECT_EQ(e.Message(),
+                  L"This program needs to be able to run /bin/bash or /bin/sh.\r\nEnsure that /bin/bash or /bin/sh exists.");
+      }
+    } catch (const hv::Exception& e) {
+      ADD_FAILURE() << "another error: " << std::string(e.Message().begin(), e.Message().end());
+    }
+  }
+  EXPECT_EQ(hv::GetShellPath(), L"/bin/bash") << "the host's own again";
+  EXPECT_EQ(hv::Wine_RunScript(L"After", L"echo abc"), L"abc\n");
+}
