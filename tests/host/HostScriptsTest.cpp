@@ -9,6 +9,9 @@
 #include "HvLXHostPaths.h"
 #include "HvLXHostScript.h"
 #include "HvLXHostScripts.h"
+#include "HvLXHostStartup.h"
+#include "HvLXProcesses.h"
+#include "HvLXRegistry.h"
 #include "HvLXSpecialFolders.h"
 #include "HvHandles.h"
 #include "HvShellNames.h"
@@ -349,4 +352,49 @@ TEST(HostShell, BashThenShAndWhatTheShellTestSaysWithNeither) {
   }
   EXPECT_EQ(hv::GetShellPath(), L"/bin/bash") << "the host's own again";
   EXPECT_EQ(hv::Wine_RunScript(L"After", L"echo abc"), L"abc\n");
+}
+
+namespace {
+
+DWORD gStartRefusal = 0;
+BOOL WINAPI RefuseEveryStart(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID,
+                             LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION) {
+  SetLastError(gStartRefusal);
+  return FALSE;
+}
+
+}  // namespace
+
+// The start-up check of a program that has not been checked on this prefix yet: a host shell
+// the program cannot start (a 64-bit shell for the 32-bit program gives error 193) gets the
+// advice, any other failure its error; nothing is remembered as checked then.
+TEST(HostStartupCheck, AShellThatCannotStartIsReportedAndNotRememberedAsChecked) {
+  hv::Wine_RunScript(L"Warm", L"true");
+  const wchar_t kKey[] = L"Software\\Wine", kValue[] = L"HalvernTestedLXUtils";
+  const bool wasChecked = hv::RegValueExistsLX(HKEY_CURRENT_USER, kKey, kValue);
+  const bool checked = hv::RegReadBoolDefLX(HKEY_CURRENT_USER, kKey, kValue, false);
+  const struct {
+    DWORD error;
+    std::wstring start;
+  } cases[] = {
+      {193, L"This program needs to be able to run 32-bit shell scripts.\r\nYou have a 64-bit /bin/bash or "
+            L"/bin/sh\r\nLook into \"DebootstrapChroot\" on how to emulate a 32-bit shell."},
+      {5, L"EOSError: System Error.  Code: 5."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.error);
+    hv::RegDeleteValueLX(HKEY_CURRENT_USER, kKey, kValue);
+    hv::ScopedFreshHostPaths freshPaths;
+    hv::ScopedUserDataFolder undetermined(std::nullopt);
+    gStartRefusal = c.error;
+    hv::ScopedCreateProcess refused(&RefuseEveryStart);
+    const std::optional<std::wstring> failure = hv::RunHostStartupCheck();
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->substr(0, c.start.size()), c.start);
+    EXPECT_FALSE(hv::RegValueExistsLX(HKEY_CURRENT_USER, kKey, kValue));
+  }
+  if (wasChecked)
+    hv::RegWriteBoolLX(HKEY_CURRENT_USER, kKey, kValue, checked);
+  else
+    hv::RegDeleteValueLX(HKEY_CURRENT_USER, kKey, kValue);
 }
