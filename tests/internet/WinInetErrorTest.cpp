@@ -1,6 +1,7 @@
 // EWinInetError built from real failures of WinInet against the test's own server on loopback.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <set>
 
@@ -311,4 +312,26 @@ TEST(WinInetTexts, EveryRowOfTheTableTitlesItsCodeAndNamesTheServerWhereItConcer
     EXPECT_EQ(text.Message.ends_with(L" (host.test)"), concernServer.count(code) == 1) << std::string(
         text.Message.begin(), text.Message.end());
   }
+}
+
+// A body above 1 MiB (read through the file-backed list) comes back whole, line for line, in the
+// charset the server named, read from the start however far the stream was read before.
+TEST(WinInetTexts, ABodyAboveOneMebibyteIsKeptWhole) {
+  std::string bytes, expected;
+  for (int i = 0; bytes.size() <= 1048576 + 100; ++i) {
+    const std::string line = "line " + std::to_string(i) + " caf\xC3\xA9";
+    bytes += line + "\n";
+  }
+  hv::TFetchUrlStreamWithContentType stream;
+  stream.ContentType = L"text/plain; charset=utf-8";
+  stream.WriteBuffer(bytes);  // left at its end
+  const EWinInetError error = EWinInetError::CreateStatus(L"500", L"", nullptr, nullptr, &stream);
+  const std::wstring& body = error.ResponseBody();
+  EXPECT_EQ(body.substr(0, 20), L"line 0 caf\u00e9\r\nline 1 ");
+  std::size_t lines = 0;
+  for (std::size_t at = body.find(L"\r\n"); at != std::wstring::npos; at = body.find(L"\r\n", at + 2)) ++lines;
+  EXPECT_EQ(lines, static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')));
+  const std::size_t lastStart = bytes.rfind('\n', bytes.size() - 2) + 1;
+  const std::string last = bytes.substr(lastStart, bytes.size() - lastStart - 1);
+  EXPECT_TRUE(body.ends_with(std::wstring(last.begin(), last.end() - 2) + L"\u00e9\r\n"));
 }
