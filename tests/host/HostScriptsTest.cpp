@@ -398,3 +398,28 @@ TEST(HostStartupCheck, AShellThatCannotStartIsReportedAndNotRememberedAsChecked)
   else
     hv::RegDeleteValueLX(HKEY_CURRENT_USER, kKey, kValue);
 }
+
+// The host reaches the script's files only through Z:, so a work folder elsewhere is refused
+// before anything is written there.
+TEST(WineRunScript, AWorkFolderOffTheHostsDriveIsRefused) {
+  hv::Wine_RunScript(L"Warm", L"true");
+  ScratchDir data;  // on C:
+  ASSERT_EQ(data.Path().rfind(L"C:", 0), 0u);
+  hv::ScopedUserDataFolder elsewhere(data.Path());
+  const std::wstring temp = hv::GetHalvernTempFolder();
+  try {
+    hv::Wine_RunScript(L"Off", L"true");
+    ADD_FAILURE() << "ran";
+  } catch (const hv::Exception& e) {
+    EXPECT_EQ(e.Message(), L"Internal Error: Temp Path is not on Z: drive (" + temp + L").");
+  }
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((temp + L"*").c_str(), &found);
+  int entries = 0;
+  if (find != INVALID_HANDLE_VALUE) {
+    do entries += wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0;
+    while (FindNextFileW(find, &found));
+    FindClose(find);
+  }
+  EXPECT_EQ(entries, 0) << "nothing written there";
+}
