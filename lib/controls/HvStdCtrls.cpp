@@ -93,6 +93,14 @@ void _HvComboBox_AutoCompleteKeyPress(THvComboBox& combo, wchar_t& key, bool app
   if (combo.SelectMatch(text.substr(0, start) + key, appendRest, uniqueOnly)) key = 0;
 }
 
+LRESULT THvComboBox::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  // The dialog manager takes Tab for moving on before a list style sees it: while a list that
+  // typing opened is down, Tab is the control's, to close it (the next Tab moves on).
+  if (msg == WM_GETDLGCODE && !HasEditField() && AutoComplete() && AutoDropDown() && DroppedDown())
+    return TComboBox::WndProc(msg, wParam, lParam) | DLGC_WANTTAB;
+  return TComboBox::WndProc(msg, wParam, lParam);
+}
+
 void THvComboBox::WMChar(wchar_t& key) {
   if (!HasEditField() && AutoComplete()) {
     switch (key) {

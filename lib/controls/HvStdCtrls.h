@@ -37,6 +37,7 @@ class THvComboBox : public TComboBox {
  protected:
   void KeyPress(wchar_t& key) override;
   void WMChar(wchar_t& key) override;
+  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
   // The completion step of the edit styles.
   virtual void DoAutoCompleteKeyPress(wchar_t& key);
   // Whether the text becomes the typed characters, in the case typed, followed by the rest of

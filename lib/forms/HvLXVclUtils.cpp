@@ -18,6 +18,12 @@ namespace {
 bool gInitialized = false;
 bool gUserInterface = false;
 TFlashExtenderFactory gFlashFactory = nullptr;
+TRichTextToPlainTextProc gRichTextConverter = nullptr;
+
+void SetRichTextHooks(TRichTextToPlainTextProc converter) {
+  SetRichTextToPlainTextHook(converter);
+  SetStringListRichTextToPlainTextHook(converter);
+}
 
 void BeginWaitCursor() { PushCursor(LoadCursorW(nullptr, IDC_WAIT)); }
 void EndWaitCursor() { PopCursor(); }
@@ -59,6 +65,7 @@ void InitializeHvLXVclUtils(bool userInterface) {
   Application().OnModalEnd = &RepaintAfterModal;
   WM_WINE_SIMULATE_CONTEXTMENU_ON_MOUSE_DOWN();
   if (UseWineTricks(L"unknown") && IsMac()) Application().OnMessage = &MacAppMessageHandler;
+  SetRichTextHooks(gRichTextConverter);
   if (userInterface) {
     SetBeginWaitHook(&BeginWaitCursor);
     SetEndWaitHook(&EndWaitCursor);
@@ -78,6 +85,7 @@ void FinalizeHvLXVclUtils() {
     SetEndWaitHook(nullptr);
     SetBeginWaitHook(nullptr);
   }
+  SetRichTextHooks(nullptr);
   Application().OnMessage = nullptr;
   Application().OnModalEnd = nullptr;
   detail::ReleaseCursors();
@@ -90,6 +98,11 @@ bool HvLXVclUtilsInitialized() { return gInitialized; }
 void InstallMainThreadFlashExtenderFactory(TFlashExtenderFactory factory) {
   gFlashFactory = factory;
   if (gInitialized && gUserInterface && IsMainThread()) SetFlashExtenderFactory(factory);
+}
+
+void InstallRichTextToPlainTextConverter(TRichTextToPlainTextProc converter) {
+  gRichTextConverter = converter;
+  if (gInitialized) SetRichTextHooks(converter);
 }
 
 }  // namespace hv

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "HvLXFlash.h"
+#include "HvRichTextHooks.h"
 
 namespace hv {
 
@@ -19,6 +20,10 @@ bool HvLXVclUtilsInitialized();
 // The factory of the main thread's progress windows; installed now when the services run
 // with a user interface, otherwise kept for when they do. nullptr removes it.
 void InstallMainThreadFlashExtenderFactory(TFlashExtenderFactory factory);
+// The conversion of rich text the layers above lend to the two rich-text hooks below the
+// windows: installed in both while the services run (now, when they already do), cleared when
+// they end. nullptr removes it.
+void InstallRichTextToPlainTextConverter(TRichTextToPlainTextProc converter);
 
 // The themed drawing of old common controls under Wine needs the platform's theme services
 // replaced; the forms here draw through common controls 6, so this holds only below it.

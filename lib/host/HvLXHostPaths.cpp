@@ -3,6 +3,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "HvExceptions.h"
@@ -223,6 +224,23 @@ std::wstring ResolveHostLink(const std::wstring& hostPath) {
   }
   if (!resolved.starts_with(L"/")) return hostPath;
   return trailingSlash ? resolved + L"/" : resolved;
+}
+
+struct ScopedFreshHostPaths::TSaved {
+  THostPathCaches caches;
+};
+
+ScopedFreshHostPaths::ScopedFreshHostPaths() : FSaved(new TSaved) {
+  std::lock_guard guard(gCachesLock);
+  FSaved->caches = std::exchange(gCaches, {});
+}
+
+ScopedFreshHostPaths::~ScopedFreshHostPaths() {
+  {
+    std::lock_guard guard(gCachesLock);
+    gCaches = std::move(FSaved->caches);
+  }
+  delete FSaved;
 }
 
 }  // namespace hv

@@ -34,4 +34,18 @@ std::wstring Wine_ConvertDosPathToNative(const std::wstring& drivePath, bool esc
 // link or the shell cannot tell. A trailing "/" stays.
 std::wstring ResolveHostLink(const std::wstring& hostPath);
 
+// Test seam: within the scope every host path is resolved afresh (a start-up as the first
+// program on a prefix sees it); the paths known before come back afterwards.
+class ScopedFreshHostPaths {
+ public:
+  ScopedFreshHostPaths();
+  ~ScopedFreshHostPaths();
+  ScopedFreshHostPaths(const ScopedFreshHostPaths&) = delete;
+  ScopedFreshHostPaths& operator=(const ScopedFreshHostPaths&) = delete;
+
+ private:
+  struct TSaved;
+  TSaved* FSaved;
+};
+
 }  // namespace hv

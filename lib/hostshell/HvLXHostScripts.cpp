@@ -1,6 +1,7 @@
 #include "HvLXHostScripts.h"
 
 #include <array>
+#include <utility>
 
 #include "HvEncoding.h"
 #include "HvExceptions.h"
@@ -41,6 +42,8 @@ std::uint32_t gScriptRunLimitMs = kScriptRunLimitMs;
 bool gShellTested = false;
 bool gShellTestRunning = false;
 std::wstring gShellPath;
+std::wstring gShellRoot = L"Z:";  // the host's "/" as a drive path
+std::wstring gShellHostRoot;      // and as the host names it, without the last "/"
 
 // The caller decides what the user sees (no box under /quiet) and how the program ends: a
 // library never ends the process, and never with the exit code of success.
@@ -320,14 +323,16 @@ std::wstring GetShellPath() {
   if (!gShellPath.empty()) return gShellPath;
   if (!IsWine()) throw Exception(L"Internal Error: This function should only be reachable on WINE.");
   if (IsChromeOS()) throw EHvInternalError(L"Internal Error: There is no host shell on Chrome OS.");
-  if (FileExistsLX(L"Z:\\bin\\bash", true)) {
-    gShellPath = L"/bin/bash";
-  } else if (FileExistsLX(L"Z:\\bin\\sh", true)) {
-    gShellPath = L"/bin/sh";
+  const std::wstring bashFile = gShellRoot + L"\\bin\\bash", shFile = gShellRoot + L"\\bin\\sh";
+  // Named without asking the host: converting a path may itself need the shell.
+  if (FileExistsLX(bashFile, true)) {
+    gShellPath = gShellHostRoot + L"/bin/bash";
+  } else if (FileExistsLX(shFile, true)) {
+    gShellPath = gShellHostRoot + L"/bin/sh";
   } else {
     std::wstring bash, sh;
-    FileExistsReport(L"Z:\\bin\\bash", true, bash);
-    FileExistsReport(L"Z:\\bin\\sh", true, sh);
+    FileExistsReport(bashFile, true, bash);
+    FileExistsReport(shFile, true, sh);
     throw EExtraInfoException(L"Neither /bin/bash or /bin/sh exist.", bash + L"\r\n\r\n" + sh);
   }
   return gShellPath;
@@ -336,7 +341,17 @@ std::wstring GetShellPath() {
 bool ShellExists() {
   if (!IsWine()) throw Exception(L"Internal Error: This function should only be reachable on WINE.");
   if (IsChromeOS()) throw EHvInternalError(L"Internal Error: There is no host shell on Chrome OS.");
-  return FileExistsLX(L"Z:\\bin\\bash", true) || FileExistsLX(L"Z:\\bin\\sh", true);
+  return FileExistsLX(gShellRoot + L"\\bin\\bash", true) || FileExistsLX(gShellRoot + L"\\bin\\sh", true);
+}
+
+ScopedHostShellRoot::ScopedHostShellRoot(const std::wstring& dosRoot, const std::wstring& hostRoot)
+    : FSavedRoot(std::exchange(gShellRoot, dosRoot)),
+      FSavedHostRoot(std::exchange(gShellHostRoot, hostRoot)),
+      FSavedPath(std::exchange(gShellPath, {})) {}
+ScopedHostShellRoot::~ScopedHostShellRoot() {
+  gShellRoot = FSavedRoot;
+  gShellHostRoot = FSavedHostRoot;
+  gShellPath = FSavedPath;
 }
 
 ScopedHostScriptLimits::ScopedHostScriptLimits(std::uint32_t startMs, std::uint32_t runMs)

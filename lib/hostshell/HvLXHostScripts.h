@@ -47,6 +47,20 @@ class ScopedHostScriptLimits {
   std::uint32_t FSavedStart, FSavedRun;
 };
 
+// Test seam: within the scope the shells are looked for in the folder `dosRoot` (standing for the
+// host's "/"; normally Z:) and named with `hostRoot`, its host path (normally empty), so a host
+// without them, or with a shell that answers wrongly, can be shown.
+class ScopedHostShellRoot {
+ public:
+  ScopedHostShellRoot(const std::wstring& dosRoot, const std::wstring& hostRoot);
+  ~ScopedHostShellRoot();
+  ScopedHostShellRoot(const ScopedHostShellRoot&) = delete;
+  ScopedHostShellRoot& operator=(const ScopedHostShellRoot&) = delete;
+
+ private:
+  std::wstring FSavedRoot, FSavedHostRoot, FSavedPath;
+};
+
 // Test seam: within the scope the shell counts as untested, so the next script tests it.
 class ScopedUntestedShell {
  public:

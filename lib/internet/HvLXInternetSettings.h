@@ -84,6 +84,18 @@ bool IsUrlAllowed(const std::wstring& url);
 // Whether the system's network diagnostics can be started, and starting them.
 bool NetworkDiagnosticsAvailable();
 void RunNetworkDiagnostics();
+// Test seam: within the scope the diagnostics count as available or not, whatever the system
+// holds (Wine has none), so both ways of the dialogs can be seen.
+class ScopedNetworkDiagnosticsAvailable {
+ public:
+  explicit ScopedNetworkDiagnosticsAvailable(bool available);
+  ~ScopedNetworkDiagnosticsAvailable();
+  ScopedNetworkDiagnosticsAvailable(const ScopedNetworkDiagnosticsAvailable&) = delete;
+  ScopedNetworkDiagnosticsAvailable& operator=(const ScopedNetworkDiagnosticsAvailable&) = delete;
+
+ private:
+  int FSaved;
+};
 
 // The settings dialog, shown through the hook that the dialog layer installs. Flags: which
 // pages it shows.

@@ -1,3 +1,5 @@
+#include <utility>
+
 #include "HvFormat.h"
 #include "HvLXExistence.h"
 #include "HvLXHost.h"
@@ -10,6 +12,9 @@
 
 namespace hv {
 namespace {
+
+// -1: as the system answers; 0 or 1: pinned by a test.
+int gPinnedAvailability = -1;
 
 const wchar_t kMacDiagnosticsApp[] = L"/System/Library/CoreServices/Network Diagnostics.app";
 
@@ -24,10 +29,15 @@ bool HasTroubleshooter() {
 }  // namespace
 
 bool NetworkDiagnosticsAvailable() {
+  if (gPinnedAvailability >= 0) return gPinnedAvailability == 1;
   if (IsMac()) return DirExistsLX(Wine_ConvertNativePathToDos(kMacDiagnosticsApp), true);
   if (!IsVistaOrLater()) return FileExistsLX(XpDiagnosticsProgram(), true);
   return HasTroubleshooter();
 }
+
+ScopedNetworkDiagnosticsAvailable::ScopedNetworkDiagnosticsAvailable(bool available)
+    : FSaved(std::exchange(gPinnedAvailability, available ? 1 : 0)) {}
+ScopedNetworkDiagnosticsAvailable::~ScopedNetworkDiagnosticsAvailable() { gPinnedAvailability = FSaved; }
 
 void RunNetworkDiagnostics() {
   if (IsMac()) {

@@ -204,6 +204,9 @@ class TCheckListAccessible final : public IAccessible {
     VariantInit(child);
     if (!List()) return RPC_E_DISCONNECTED;
     POINT pt{x, y};
+    // Outside the window nothing of the list is hit (Wine's standard object answers the list).
+    RECT window;
+    if (GetWindowRect(FHwnd, &window) && !PtInRect(&window, pt)) return S_FALSE;
     ScreenToClient(FHwnd, &pt);
     RECT client;
     GetClientRect(FHwnd, &client);

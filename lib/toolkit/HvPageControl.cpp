@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "HvScreen.h"
+
 namespace hv {
 
 void TPageControl::CreateParams(TControlParams& params) {
@@ -10,6 +12,19 @@ void TPageControl::CreateParams(TControlParams& params) {
 }
 
 void TPageControl::InitializeHandle() { RebuildTabs(); }
+
+POINT TPageControl::PageAreaOrigin() const {
+  if (!HandleAllocated()) return {4, 24};
+  RECT area;
+  GetClientRect(Handle(), &area);
+  TabCtrl_AdjustRect(Handle(), FALSE, &area);
+  POINT origin{area.left, area.top};
+  ClientToScreen(Handle(), &origin);
+  RECT window;
+  GetWindowRect(Handle(), &window);
+  const int ppi = Screen().PixelsPerInch();
+  return {MulDiv(origin.x - window.left, 96, ppi), MulDiv(origin.y - window.top, 96, ppi)};
+}
 
 int TPageControl::AddPage(const std::wstring& caption) {
   FPages.push_back({caption, true});
@@ -75,6 +90,7 @@ void TPageControl::RebuildTabs() {
     SendMessageW(h, TCM_INSERTITEMW, tab++, reinterpret_cast<LPARAM>(&item));
   }
   SendMessageW(h, TCM_SETCURSEL, TabOfPage(FActive), 0);
+  if (OnTabsChanged) OnTabsChanged(*this);
 }
 
 bool TPageControl::ParentNotify(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {

@@ -28,6 +28,13 @@ class TPageControl : public TWinControl {
   std::function<void(TPageControl&, WORD& key)> OnKeyDown;
   // The active page changed, by the user or by code.
   std::function<void(TPageControl&)> OnChange;
+  // The tabs were laid out anew (also as the window is made), so the pages' area may have moved.
+  std::function<void(TPageControl&)> OnTabsChanged;
+
+  // Where the pages' area starts inside the control, at 96 dots per inch: as the system's tab
+  // control answers it once the window exists (it depends on the font and the tab rows), a
+  // guess for one row of tabs before.
+  POINT PageAreaOrigin() const;
 
  protected:
   void CreateParams(TControlParams& params) override;

@@ -2,17 +2,32 @@
 
 namespace hv {
 
-TPageSheets::TPageSheets(TPageControl& pages) : FPages(pages) {
+TPageSheets::TPageSheets(TPageControl& pages) : FPages(pages), FOrigin(pages.PageAreaOrigin()) {
   FPages.OnChange = [this](TPageControl&) { Update(); };
+  FPages.OnTabsChanged = [this](TPageControl&) { Realign(); };
 }
 
 void TPageSheets::Add(int page, TWinControl* control) {
+  Realign();
   TBounds b = control->DesignBounds();
-  b.Left += FPages.DesignBounds().Left + kPageLeft;
-  b.Top += FPages.DesignBounds().Top + kPageTop;
+  b.Left += FPages.DesignBounds().Left + FOrigin.x;
+  b.Top += FPages.DesignBounds().Top + FOrigin.y;
   control->SetDesignBounds(b);
   FMembers[control] = {page, control->Visible()};
   Update();
+}
+
+void TPageSheets::Realign() {
+  // By the corner's move only: bounds given to a member later (in the form's terms) stay.
+  const POINT origin = FPages.PageAreaOrigin();
+  if (origin.x == FOrigin.x && origin.y == FOrigin.y) return;
+  for (auto& [control, member] : FMembers) {
+    TBounds b = control->DesignBounds();
+    b.Left += origin.x - FOrigin.x;
+    b.Top += origin.y - FOrigin.y;
+    control->SetDesignBounds(b);
+  }
+  FOrigin = origin;
 }
 
 int TPageSheets::PageOf(const TWinControl* control) const {

@@ -18,11 +18,9 @@ class TPageSheets {
   TPageSheets(const TPageSheets&) = delete;
   TPageSheets& operator=(const TPageSheets&) = delete;
 
-  // Where a page's area starts inside the control, at 96 dots per inch (one row of tabs).
-  static constexpr int kPageLeft = 4, kPageTop = 24;
-
   TPageControl& Pages() const { return FPages; }
-  // Moves `control` onto `page`: its designed bounds count from the page's area from now on.
+  // Moves `control` onto `page`: its designed bounds count from the page's area from now on,
+  // where the tab control puts it (the controls follow when the tabs are laid out anew).
   void Add(int page, TWinControl* control);
   // -1 for a control on no page.
   int PageOf(const TWinControl* control) const;
@@ -40,8 +38,11 @@ class TPageSheets {
     int Page;
     bool Visible;
   };
+  // Moves the members with the page area's corner, as the tab control now answers it.
+  void Realign();
   TPageControl& FPages;
   std::map<TWinControl*, TMember> FMembers;
+  POINT FOrigin;  // the page area's corner the members are placed at
 };
 
 }  // namespace hv

@@ -485,3 +485,79 @@ TEST_F(CheckListBoxTest, AReaderOnAnotherThreadReadsAndTogglesTheTicks) {
   EXPECT_EQ(toggled, S_OK);
   EXPECT_TRUE(list->Checked(1));
 }
+
+// Where a reader finds the items: each item's place on the screen, laid out from the list's own
+// item height; the item under a point (the empty area below the items is the list itself, a
+// point outside the window none of them); the way from item to item; focus and selection.
+TEST_F(CheckListBoxTest, AReaderFindsTheItemsWhereTheyAreAndWalksFromOneToTheNext) {
+  form->Show();
+  hvtest::Pump();
+  TComPtr<IAccessible> acc;
+  ASSERT_EQ(AccessibleObjectFromWindow(list->Handle(), OBJID_CLIENT, __uuidof(IAccessible), acc.put_void()), S_OK);
+  auto child = [](long id) {
+    VARIANT v;
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+  };
+  const int itemHeight = static_cast<int>(SendMessageW(list->Handle(), LB_GETITEMHEIGHT, 0, 0));
+  RECT client;
+  GetClientRect(list->Handle(), &client);
+  POINT origin{0, 0};
+  ClientToScreen(list->Handle(), &origin);
+  ASSERT_GT(client.bottom, 4 * itemHeight) << "room below the items";
+  for (long id = 1; id <= 4; ++id) {
+    SCOPED_TRACE(id);
+    long left = 0, top = 0, width = 0, height = 0;
+    ASSERT_EQ(acc->accLocation(&left, &top, &width, &height, child(id)), S_OK);
+    EXPECT_EQ(left, origin.x);
+    EXPECT_EQ(top, origin.y + (id - 1) * itemHeight);
+    EXPECT_EQ(width, client.right);
+    EXPECT_EQ(height, itemHeight);
+    VARIANT hit;
+    ASSERT_EQ(acc->accHitTest(origin.x + client.right / 2, origin.y + (id - 1) * itemHeight + itemHeight / 2, &hit),
+              S_OK);
+    EXPECT_EQ(hit.vt, VT_I4);
+    EXPECT_EQ(hit.lVal, id);
+  }
+  VARIANT hit;
+  ASSERT_EQ(acc->accHitTest(origin.x + 5, origin.y + client.bottom - 2, &hit), S_OK);
+  EXPECT_EQ(hit.vt, VT_I4);
+  EXPECT_EQ(hit.lVal, CHILDID_SELF) << "below the items";
+  RECT window;
+  GetWindowRect(form->Handle(), &window);
+  acc->accHitTest(window.right + 50, window.bottom + 50, &hit);
+  EXPECT_EQ(hit.vt, VT_EMPTY) << "outside the window";
+
+  const struct {
+    long start, direction;
+    long end;  // 0: none
+  } ways[] = {
+      {CHILDID_SELF, NAVDIR_FIRSTCHILD, 1}, {CHILDID_SELF, NAVDIR_LASTCHILD, 4}, {1, NAVDIR_NEXT, 2},
+      {2, NAVDIR_DOWN, 3},                  {3, NAVDIR_PREVIOUS, 2},            {2, NAVDIR_UP, 1},
+      {1, NAVDIR_PREVIOUS, 0},              {4, NAVDIR_NEXT, 0},
+  };
+  for (const auto& way : ways) {
+    SCOPED_TRACE(testing::Message() << way.start << " direction " << way.direction);
+    VARIANT end;
+    const HRESULT hr = acc->accNavigate(way.direction, child(way.start), &end);
+    if (way.end) {
+      EXPECT_EQ(hr, S_OK);
+      EXPECT_EQ(end.vt, VT_I4);
+      EXPECT_EQ(end.lVal, way.end);
+    } else {
+      EXPECT_EQ(hr, S_FALSE);
+      EXPECT_EQ(end.vt, VT_EMPTY);
+    }
+  }
+
+  list->SetItemIndex(2);
+  list->SetFocus();
+  hvtest::Pump();
+  VARIANT focus, selection;
+  ASSERT_EQ(acc->get_accFocus(&focus), S_OK);
+  EXPECT_EQ(focus.vt, VT_I4);
+  EXPECT_EQ(focus.lVal, 3);
+  ASSERT_EQ(acc->get_accSelection(&selection), S_OK);
+  EXPECT_EQ(selection.lVal, 3);
+}

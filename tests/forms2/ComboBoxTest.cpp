@@ -268,3 +268,31 @@ TEST_F(ComboBoxTest, ItemsAndSelectionSurviveARebuiltWindow) {
   hvtest::Pump();
   hvtest::SaveScreenshot(form->Handle(), L"ComboBoxDroppedDown");
 }
+
+// Tab closes a list that typing opened, in every style.
+TEST_F(ComboBoxTest, TabClosesTheListTypingOpened) {
+  for (TComboBoxStyle style : {TComboBoxStyle::csDropDownList, TComboBoxStyle::csDropDown}) {
+    SCOPED_TRACE(static_cast<int>(style));
+    Make(style, {L"Alpha", L"Beta"});
+    combo->SetAutoDropDown(true);
+    SendKey(L'a');
+    ASSERT_TRUE(combo->DroppedDown());
+    SendKey(0, VK_TAB);
+    EXPECT_FALSE(combo->DroppedDown());
+  }
+}
+
+// The tick counter wraps after 49.7 days: a search text typed just before goes on just after
+// only as a new search (a wrapped counter counts as a long pause), and never as a stale one.
+TEST_F(ComboBoxTest, AWrappedTickCounterStartsANewSearch) {
+  Make(TComboBoxStyle::csDropDownList, {L"Alpha", L"Beta", L"Bravo", L"Rho"});
+  clock.SetTick(0xFFFFFF00u);
+  SendKey(L'b');
+  clock.AdvanceMs(0x200);  // wraps
+  SendKey(L'r');
+  EXPECT_EQ(combo->Filter(), L"r");
+  EXPECT_EQ(combo->Text(), L"Rho");
+  clock.AdvanceMs(1249);  // no pause: the search goes on
+  SendKey(L'h');
+  EXPECT_EQ(combo->Filter(), L"rh");
+}

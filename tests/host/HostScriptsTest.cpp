@@ -9,6 +9,9 @@
 #include "HvLXHostPaths.h"
 #include "HvLXHostScript.h"
 #include "HvLXHostScripts.h"
+#include "HvLXHostStartup.h"
+#include "HvLXProcesses.h"
+#include "HvLXRegistry.h"
 #include "HvLXSpecialFolders.h"
 #include "HvHandles.h"
 #include "HvShellNames.h"
@@ -293,3 +296,130 @@ TEST(HostPaths, ResolveHostLinkFindsTheTargetWhateverTheNames) {
 }
 
 }  // namespace
+
+namespace {
+
+// Puts a file where the shell `name` is looked for under `root`.
+void PlantShell(const ScratchDir& root, const wchar_t* name) {
+  CreateDirectoryW((root / L"bin").c_str(), nullptr);
+  ASSERT_TRUE(hvtest::WriteTextFile(root / (std::wstring(L"bin\\") + name), "#!/bin/sh\n"));
+}
+
+}  // namespace
+
+// Bash first, then sh; a host with neither says so, and so does the first script's shell test.
+TEST(HostShell, BashThenShAndWhatTheShellTestSaysWithNeither) {
+  hv::Wine_RunScript(L"Warm", L"true");
+  const struct {
+    const char* name;
+    std::vector<const wchar_t*> shells;
+    const wchar_t* chosen;  // nullptr: none
+  } cases[] = {
+      {"both", {L"bash", L"sh"}, L"bash"},
+      {"sh only", {L"sh"}, L"sh"},
+      {"neither", {}, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir root;
+    for (const wchar_t* shell : c.shells) PlantShell(root, shell);
+    const std::wstring hostRoot = L"/planted/root";
+    hv::ScopedHostShellRoot seam(root.Path(), hostRoot);
+    hv::ScopedUntestedShell untested;
+    EXPECT_EQ(hv::ShellExists(), c.chosen != nullptr);
+    try {
+      if (c.chosen) {
+        EXPECT_EQ(hv::GetShellPath(), hostRoot + L"/bin/" + c.chosen);
+        continue;
+      }
+      try {
+        hv::GetShellPath();
+        ADD_FAILURE() << "no error";
+      } catch (const hv::EExtraInfoException& e) {
+        EXPECT_EQ(e.Message(), L"Neither /bin/bash or /bin/sh exist.");
+        EXPECT_NE(e.ExtraInfo().find(L"bin\\bash"), std::wstring::npos) << "what was looked at";
+      }
+      try {
+        hv::Wine_RunScript(L"First", L"echo first");
+        ADD_FAILURE() << "the shell test passed";
+      } catch (const hv::EHvGeneralError& e) {
+        EXPECT_EQ(e.Message(),
+                  L"This program needs to be able to run /bin/bash or /bin/sh.\r\nEnsure that /bin/bash or /bin/sh exists.");
+      }
+    } catch (const hv::Exception& e) {
+      ADD_FAILURE() << "another error: " << std::string(e.Message().begin(), e.Message().end());
+    }
+  }
+  EXPECT_EQ(hv::GetShellPath(), L"/bin/bash") << "the host's own again";
+  EXPECT_EQ(hv::Wine_RunScript(L"After", L"echo abc"), L"abc\n");
+}
+
+namespace {
+
+DWORD gStartRefusal = 0;
+BOOL WINAPI RefuseEveryStart(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID,
+                             LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION) {
+  SetLastError(gStartRefusal);
+  return FALSE;
+}
+
+}  // namespace
+
+// The start-up check of a program that has not been checked on this prefix yet: a host shell
+// the program cannot start (a 64-bit shell for the 32-bit program gives error 193) gets the
+// advice, any other failure its error; nothing is remembered as checked then.
+TEST(HostStartupCheck, AShellThatCannotStartIsReportedAndNotRememberedAsChecked) {
+  hv::Wine_RunScript(L"Warm", L"true");
+  const wchar_t kKey[] = L"Software\\Wine", kValue[] = L"HalvernTestedLXUtils";
+  const bool wasChecked = hv::RegValueExistsLX(HKEY_CURRENT_USER, kKey, kValue);
+  const bool checked = hv::RegReadBoolDefLX(HKEY_CURRENT_USER, kKey, kValue, false);
+  const struct {
+    DWORD error;
+    std::wstring start;
+  } cases[] = {
+      {193, L"This program needs to be able to run 32-bit shell scripts.\r\nYou have a 64-bit /bin/bash or "
+            L"/bin/sh\r\nLook into \"DebootstrapChroot\" on how to emulate a 32-bit shell."},
+      {5, L"EOSError: System Error.  Code: 5."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.error);
+    hv::RegDeleteValueLX(HKEY_CURRENT_USER, kKey, kValue);
+    hv::ScopedFreshHostPaths freshPaths;
+    hv::ScopedUserDataFolder undetermined(std::nullopt);
+    gStartRefusal = c.error;
+    hv::ScopedCreateProcess refused(&RefuseEveryStart);
+    const std::optional<std::wstring> failure = hv::RunHostStartupCheck();
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->substr(0, c.start.size()), c.start);
+    EXPECT_FALSE(hv::RegValueExistsLX(HKEY_CURRENT_USER, kKey, kValue));
+  }
+  if (wasChecked)
+    hv::RegWriteBoolLX(HKEY_CURRENT_USER, kKey, kValue, checked);
+  else
+    hv::RegDeleteValueLX(HKEY_CURRENT_USER, kKey, kValue);
+}
+
+// The host reaches the script's files only through Z:, so a work folder elsewhere is refused
+// before anything is written there.
+TEST(WineRunScript, AWorkFolderOffTheHostsDriveIsRefused) {
+  hv::Wine_RunScript(L"Warm", L"true");
+  ScratchDir data;  // on C:
+  ASSERT_EQ(data.Path().rfind(L"C:", 0), 0u);
+  hv::ScopedUserDataFolder elsewhere(data.Path());
+  const std::wstring temp = hv::GetHalvernTempFolder();
+  try {
+    hv::Wine_RunScript(L"Off", L"true");
+    ADD_FAILURE() << "ran";
+  } catch (const hv::Exception& e) {
+    EXPECT_EQ(e.Message(), L"Internal Error: Temp Path is not on Z: drive (" + temp + L").");
+  }
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((temp + L"*").c_str(), &found);
+  int entries = 0;
+  if (find != INVALID_HANDLE_VALUE) {
+    do entries += wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0;
+    while (FindNextFileW(find, &found));
+    FindClose(find);
+  }
+  EXPECT_EQ(entries, 0) << "nothing written there";
+}

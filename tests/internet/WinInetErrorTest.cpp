@@ -1,7 +1,9 @@
 // EWinInetError built from real failures of WinInet against the test's own server on loopback.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
+#include <set>
 
 #include "HvLXFetchStream.h"
 #include "HvLXHost.h"
@@ -12,6 +14,8 @@
 #include "HvLoopbackHttp.h"
 #include "HvStringList.h"
 #include "InternetTestSupport.h"
+
+#include <wininet.h>
 
 namespace {
 
@@ -207,3 +211,127 @@ TEST(WinInetTexts, CredentialsAreHiddenFromWhatOthersRead) {
 }
 
 }  // namespace
+
+// Every row of the table: its title names the code and its constant (the code taken from the
+// system's header, not from the table), and only the errors that concern a server name it.
+TEST(WinInetTexts, EveryRowOfTheTableTitlesItsCodeAndNamesTheServerWhereItConcernsOne) {
+#define ROW(name) \
+  std::pair<int, const wchar_t*> { name, L"" #name }
+  const std::pair<int, const wchar_t*> rows[] = {
+      ROW(ERROR_INTERNET_OUT_OF_HANDLES),
+      ROW(ERROR_INTERNET_TIMEOUT),
+      ROW(ERROR_INTERNET_EXTENDED_ERROR),
+      ROW(ERROR_INTERNET_INTERNAL_ERROR),
+      ROW(ERROR_INTERNET_INVALID_URL),
+      ROW(ERROR_INTERNET_NAME_NOT_RESOLVED),
+      ROW(ERROR_INTERNET_PROTOCOL_NOT_FOUND),
+      ROW(ERROR_INTERNET_INVALID_OPTION),
+      ROW(ERROR_INTERNET_BAD_OPTION_LENGTH),
+      ROW(ERROR_INTERNET_OPTION_NOT_SETTABLE),
+      ROW(ERROR_INTERNET_SHUTDOWN),
+      ROW(ERROR_INTERNET_INCORRECT_USER_NAME),
+      ROW(ERROR_INTERNET_INCORRECT_PASSWORD),
+      ROW(ERROR_INTERNET_LOGIN_FAILURE),
+      ROW(ERROR_INTERNET_INVALID_OPERATION),
+      ROW(ERROR_INTERNET_OPERATION_CANCELLED),
+      ROW(ERROR_INTERNET_INCORRECT_HANDLE_TYPE),
+      ROW(ERROR_INTERNET_INCORRECT_HANDLE_STATE),
+      ROW(ERROR_INTERNET_NOT_PROXY_REQUEST),
+      ROW(ERROR_INTERNET_REGISTRY_VALUE_NOT_FOUND),
+      ROW(ERROR_INTERNET_BAD_REGISTRY_PARAMETER),
+      ROW(ERROR_INTERNET_NO_DIRECT_ACCESS),
+      ROW(ERROR_INTERNET_NO_CONTEXT),
+      ROW(ERROR_INTERNET_NO_CALLBACK),
+      ROW(ERROR_INTERNET_REQUEST_PENDING),
+      ROW(ERROR_INTERNET_INCORRECT_FORMAT),
+      ROW(ERROR_INTERNET_ITEM_NOT_FOUND),
+      ROW(ERROR_INTERNET_CANNOT_CONNECT),
+      ROW(ERROR_INTERNET_CONNECTION_ABORTED),
+      ROW(ERROR_INTERNET_CONNECTION_RESET),
+      ROW(ERROR_INTERNET_FORCE_RETRY),
+      ROW(ERROR_INTERNET_INVALID_PROXY_REQUEST),
+      ROW(ERROR_INTERNET_NEED_UI),
+      ROW(ERROR_INTERNET_HANDLE_EXISTS),
+      ROW(ERROR_INTERNET_SEC_CERT_DATE_INVALID),
+      ROW(ERROR_INTERNET_SEC_CERT_CN_INVALID),
+      ROW(ERROR_INTERNET_HTTP_TO_HTTPS_ON_REDIR),
+      ROW(ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR),
+      ROW(ERROR_INTERNET_MIXED_SECURITY),
+      ROW(ERROR_INTERNET_CHG_POST_IS_NON_SECURE),
+      ROW(ERROR_INTERNET_POST_IS_NON_SECURE),
+      ROW(ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED),
+      ROW(ERROR_INTERNET_INVALID_CA),
+      ROW(ERROR_INTERNET_CLIENT_AUTH_NOT_SETUP),
+      ROW(ERROR_INTERNET_ASYNC_THREAD_FAILED),
+      ROW(ERROR_INTERNET_REDIRECT_SCHEME_CHANGE),
+      ROW(ERROR_INTERNET_DIALOG_PENDING),
+      ROW(ERROR_INTERNET_RETRY_DIALOG),
+      ROW(ERROR_INTERNET_HTTPS_HTTP_SUBMIT_REDIR),
+      ROW(ERROR_INTERNET_INSERT_CDROM),
+      ROW(ERROR_INTERNET_FORTEZZA_LOGIN_NEEDED),
+      ROW(ERROR_INTERNET_SEC_CERT_ERRORS),
+      ROW(ERROR_INTERNET_SEC_CERT_NO_REV),
+      ROW(ERROR_INTERNET_SEC_CERT_REV_FAILED),
+      ROW(ERROR_HTTP_HEADER_NOT_FOUND),
+      ROW(ERROR_HTTP_DOWNLEVEL_SERVER),
+      ROW(ERROR_HTTP_INVALID_SERVER_RESPONSE),
+      ROW(ERROR_HTTP_INVALID_HEADER),
+      ROW(ERROR_HTTP_INVALID_QUERY_REQUEST),
+      ROW(ERROR_HTTP_HEADER_ALREADY_EXISTS),
+      ROW(ERROR_HTTP_REDIRECT_FAILED),
+      ROW(ERROR_INTERNET_SECURITY_CHANNEL_ERROR),
+      ROW(ERROR_INTERNET_UNABLE_TO_CACHE_FILE),
+      ROW(ERROR_INTERNET_TCPIP_NOT_INSTALLED),
+      ROW(ERROR_HTTP_NOT_REDIRECTED),
+      ROW(ERROR_HTTP_COOKIE_NEEDS_CONFIRMATION),
+      ROW(ERROR_HTTP_COOKIE_DECLINED),
+      ROW(ERROR_INTERNET_DISCONNECTED),
+      ROW(ERROR_INTERNET_SERVER_UNREACHABLE),
+      ROW(ERROR_INTERNET_PROXY_SERVER_UNREACHABLE),
+      ROW(ERROR_INTERNET_BAD_AUTO_PROXY_SCRIPT),
+      ROW(ERROR_INTERNET_UNABLE_TO_DOWNLOAD_SCRIPT),
+      ROW(ERROR_HTTP_REDIRECT_NEEDS_CONFIRMATION),
+      ROW(ERROR_INTERNET_SEC_INVALID_CERT),
+      ROW(ERROR_INTERNET_SEC_CERT_REVOKED),
+      ROW(ERROR_INTERNET_FAILED_DUETOSECURITYCHECK),
+      ROW(ERROR_INTERNET_NOT_INITIALIZED),
+      ROW(ERROR_INTERNET_NEED_MSN_SSPI_PKG),
+      ROW(ERROR_INTERNET_LOGIN_FAILURE_DISPLAY_ENTITY_BODY),
+      {12175, L"ERROR_INTERNET_DECODING_FAILED"},  // newer than the toolchain's header
+  };
+#undef ROW
+  const std::set<int> concernServer = {12003, 12007, 12015, 12029, 12030, 12031, 12037, 12038, 12042,
+                                       12043, 12044, 12045, 12151, 12152, 12162, 12164, 12165};
+  for (const auto& [code, name] : rows) {
+    SCOPED_TRACE(code);
+    const hv::TWinInetErrorText text = hv::DescribeWinInetError(code, L"host.test");
+    EXPECT_EQ(text.TitleLine, L"WinInet Error #" + std::to_wstring(code) + L" (" + name + L")");
+    if (code != 12056 && code != 12057) {
+      EXPECT_FALSE(text.Message.empty());
+    }
+    EXPECT_EQ(text.Message.ends_with(L" (host.test)"), concernServer.count(code) == 1) << std::string(
+        text.Message.begin(), text.Message.end());
+  }
+}
+
+// A body above 1 MiB (read through the file-backed list) comes back whole, line for line, in the
+// charset the server named, read from the start however far the stream was read before.
+TEST(WinInetTexts, ABodyAboveOneMebibyteIsKeptWhole) {
+  std::string bytes, expected;
+  for (int i = 0; bytes.size() <= 1048576 + 100; ++i) {
+    const std::string line = "line " + std::to_string(i) + " caf\xC3\xA9";
+    bytes += line + "\n";
+  }
+  hv::TFetchUrlStreamWithContentType stream;
+  stream.ContentType = L"text/plain; charset=utf-8";
+  stream.WriteBuffer(bytes);  // left at its end
+  const EWinInetError error = EWinInetError::CreateStatus(L"500", L"", nullptr, nullptr, &stream);
+  const std::wstring& body = error.ResponseBody();
+  EXPECT_EQ(body.substr(0, 20), L"line 0 caf\u00e9\r\nline 1 ");
+  std::size_t lines = 0;
+  for (std::size_t at = body.find(L"\r\n"); at != std::wstring::npos; at = body.find(L"\r\n", at + 2)) ++lines;
+  EXPECT_EQ(lines, static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')));
+  const std::size_t lastStart = bytes.rfind('\n', bytes.size() - 2) + 1;
+  const std::string last = bytes.substr(lastStart, bytes.size() - lastStart - 1);
+  EXPECT_TRUE(body.ends_with(std::wstring(last.begin(), last.end() - 2) + L"\u00e9\r\n"));
+}

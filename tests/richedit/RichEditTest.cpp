@@ -19,6 +19,8 @@
 #include "HvLXCursors.h"
 #include "HvLXRichEdits.h"
 #include "HvLXShellOpen.h"
+#include "HvLXVclUtils.h"
+#include "HvRichTextHooks.h"
 #include "HvStringList.h"
 
 #include <commctrl.h>
@@ -468,4 +470,22 @@ TEST(RichTextToPlainText, RichTextComesBackAsLinesAndOtherTextUnchanged) {
   };
   for (std::size_t i = 0; i < std::size(cases); ++i)
     EXPECT_EQ(RichTextToPlainText(cases[i].text), cases[i].expected) << "case " << i;
+}
+
+// The layers below the windows read rich text through the two hooks exactly while the
+// application services run; before and after, they are empty.
+TEST(RichTextToPlainText, TheApplicationServicesLendItToBothHooksWhileTheyRun) {
+  ASSERT_FALSE(HvLXVclUtilsInitialized());
+  EXPECT_EQ(RichTextToPlainTextHook(), nullptr);
+  EXPECT_EQ(StringListRichTextToPlainTextHook(), nullptr);
+  InitializeHvLXVclUtils(false);
+  const TRichTextToPlainTextProc hooks[] = {RichTextToPlainTextHook(), StringListRichTextToPlainTextHook()};
+  FinalizeHvLXVclUtils();
+  for (TRichTextToPlainTextProc hook : hooks) {
+    ASSERT_NE(hook, nullptr);
+    EXPECT_EQ(hook(L"{\\rtf1\\ansi Hello {\\b bold}\\par two}"), L"Hello bold\r\ntwo\r\n");
+    EXPECT_EQ(hook(L"plain"), L"plain");
+  }
+  EXPECT_EQ(RichTextToPlainTextHook(), nullptr);
+  EXPECT_EQ(StringListRichTextToPlainTextHook(), nullptr);
 }

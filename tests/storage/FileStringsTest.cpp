@@ -4,7 +4,11 @@
 
 #include <string>
 
+#include "HvExceptions.h"
+#include "HvHostLinks.h"
 #include "HvLXFileStrings.h"
+#include "HvLXRandom.h"
+#include "HvLXTempFiles.h"
 #include "HvStringList.h"
 #include "HvStringListOps.h"
 #include "HvTestSupport.h"
@@ -122,4 +126,36 @@ TEST(FileStrings, SavesAsUtf16UnlessLoadedWithAnotherEncodingAndLoadsBack) {
   std::string bytes(3, '\0');
   again.ReadBuffer(bytes.data(), 3);
   EXPECT_EQ(bytes, "\xEF\xBB\xBF") << "saved in the encoding it was loaded with";
+}
+
+// A data file that cannot be made is the system's error, naming the place, and what stands at
+// that name (another's) stays; a stored entry of an odd number of bytes is no string.
+TEST(FileStrings, NoDataFileIsTheSystemsErrorAndAnOddEntryIsNoString) {
+  {
+    ScopedProcessTempState fresh;
+    ScopedRandomSource same([] { return 0x5EEDu; });  // every name tried is the same
+    const std::wstring taken = GetUniqueTempFileName(L".tmp");
+    // A link to nothing: the name looks free, yet no file can be made there.
+    filestest::RunHostScript("ln -s /nonexistent/hv-target " + filestest::ShellQuote(filestest::HostPath(taken)));
+    try {
+      THvFileStrings list;
+      ADD_FAILURE() << "made a data file";
+    } catch (const EOSError& e) {
+      EXPECT_NE(e.ErrorCode(), 0);
+      EXPECT_NE(e.Message().find(taken), std::wstring::npos) << std::string(e.Message().begin(), e.Message().end());
+    }
+    EXPECT_TRUE(filestest::HostIsLink(taken)) << "left as it was";
+    DeleteFileW(taken.c_str());
+  }
+
+  THvFileStrings list;
+  list.Add(L"ab");
+  const_cast<THvIndexedTempFileStream&>(list.Storage()).Add("xyz", 3);
+  EXPECT_EQ(list.Get(0), L"ab");
+  try {
+    list.Get(1);
+    ADD_FAILURE() << "read an odd entry";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), L"Internal Error: String length in bytes (3) was odd.");
+  }
 }
