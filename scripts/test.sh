@@ -3,9 +3,10 @@
 # The 32-bit product is built and its imports checked on every machine. Where this machine runs
 # 32-bit code, every suite runs against the 32-bit build. Where it cannot (see wine-arch.sh),
 # every suite runs against the 64-bit twin, and after it the tests labelled "emulated" (the
-# program's detection and installer packages end to end, code patching, delay-loading and the
-# WinHTTP replacement; tests/CMakeLists.txt) run against the 32-bit build under user-mode
-# emulation; in CI warnings fail the build.
+# program's detection, unattended removal and installer packages end to end, code patching,
+# delay-loading, the WinHTTP replacement, exception reports and managed threads;
+# tests/CMakeLists.txt) run against the 32-bit build under user-mode emulation; in CI warnings
+# fail the build.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 start=$SECONDS
@@ -26,8 +27,8 @@ wineserver -k >/dev/null 2>&1 </dev/null || echo "test.sh: the Wine server had a
 echo "test.sh: the ${HV_ARCH}-bit suites finished in $((SECONDS - start)) s with exit code $status"
 
 # Then the 32-bit program under emulation, in a Wine machine (prefix, home, temporary folder)
-# of its own. A process takes about a minute there; run after the twin's suites, neither slows
-# the other down (the twin's window tests took turns badly beside it).
+# of its own, after the twin's suites, so neither slows the other down (the twin's window tests
+# took turns badly beside it).
 if [ "$HV_ARCH" = 64 ]; then
   emulated_status=0
   (
@@ -38,9 +39,15 @@ if [ "$HV_ARCH" = 64 ]; then
     source "$root/scripts/wine-env.sh"
     hv_wine_ready
     echo "test.sh: the 32-bit program under emulation (qemu-i386), tools of the 64-bit twin"
+    # qemu 7.2 hands Wine its fault signals without the trap number, so Wine takes an access
+    # violation for an illegal instruction: the one report test whose child must survive its
+    # own access violation cannot pass there. A crash must not start Wine's debugger, which
+    # waits for ever under emulation.
+    export GTEST_FILTER="-ReportsOfAChild.AFaultWhileTheLineTableIsReadIsReportedWithoutWaitingForIt"
+    export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedbg.exe=d"
     cd "$HV_BUILD"
     status=0
-    ctest -L emulated --output-on-failure -j1 --timeout 3000 || status=$?
+    ctest -L emulated --output-on-failure -j1 --timeout 1500 || status=$?
     wineserver -k >/dev/null 2>&1 </dev/null || echo "test.sh: the emulated run's Wine server had already stopped"
     exit $status
   ) || emulated_status=$?
