@@ -208,6 +208,8 @@ void TRemovalEngine::Removed(const TTrace& trace) {
 }
 
 void TRemovalEngine::DeleteFolder(const std::wstring& folder) {
+  // Noted before it goes: a folder the restore could not find again in the bin stays named.
+  if (FOptions.Backup) FOptions.Backup->RecordRecycled(folder);
   ShellDeletePath(folder, FOptions.ShellWindows ? kEngineDeleteFlags : kSilentDeleteFlags, L"");
 }
 

@@ -1,0 +1,7 @@
+#include "HvRecycleBinRestore.h"
+
+namespace hv {
+
+TRecycledResult RestoreRecycledFolder(const TRecycledRecord&) { return {TRecycledOutcome::NotInBin, {}}; }
+
+}  // namespace hv
