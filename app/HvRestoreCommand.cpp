@@ -123,7 +123,9 @@ class TRestoreRun {
     for (const TRecycledRecord& record : backup.Recycled) {
       const TRecycledResult result = RestoreRecycledFolder(record);
       switch (result.Outcome) {
-        case TRecycledOutcome::Restored: Say(L"Restored from the Recycle Bin: " + record.Path); continue;
+        case TRecycledOutcome::Restored:
+          Say(Fmt(L"Restored from the Recycle Bin (through %s): %s", result.Detail, record.Path));
+          continue;
         case TRecycledOutcome::NotInBin: Say(L"Not in the Recycle Bin any more: " + record.Path); break;
         case TRecycledOutcome::Occupied:
           Say(Fmt(L"Left in the Recycle Bin: %s: something else is in its place now.", record.Path));
