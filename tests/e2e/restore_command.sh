@@ -101,6 +101,27 @@ run /restore "$(tr / '\\' <<<"Z:$backup")" /quiet
 expect_code 0 "the named backup"
 diff "$work/before.txt" <(snapshot) >"$work/restore2.diff" || fail "the named backup did not restore the machine: $(head -20 "$work/restore2.diff")"
 
+echo "== a folder whose place is taken stays in the bin; one gone from the bin is named"
+run /uninstall all /quiet /notemp
+expect_code 0 "the third removal"
+corvista_win='C:\Program Files (x86)\Halvern\Corvista'
+mkdir -p "$(host_path "$corvista_win")/new"
+for info in "$trash/info/"*.trashinfo; do
+  case "$(basename "$info")" in Sendaro*.trashinfo) ;; *) continue ;; esac
+  grep -q 'Halvern/Sendaro$' "$info" || continue
+  rm -rf "$trash/files/$(basename "$info" .trashinfo)" "$info"
+done
+run /restore /quiet
+expect_code 1603 "a folder in the way and one gone from the bin"
+grep -qxF "Left in the Recycle Bin: $corvista_win: something else is in its place now." <<<"$out" ||
+  fail "the folder in the way is not named: $out"
+grep -qxF 'Not in the Recycle Bin any more: C:\Program Files (x86)\Halvern\Sendaro' <<<"$out" ||
+  fail "the folder gone from the bin is not named: $out"
+grep -q '^Restored: .*Uninstall\\Pelmark$' <<<"$out" || fail "the registry did not come back beside them: $out"
+[ -e "$(host_path "$corvista_win")/new" ] && [ ! -e "$(host_path "$corvista_win")/readme.txt" ] ||
+  fail "the restore wrote into the folder that took Corvista's place"
+grep -lq 'Halvern/Corvista$' "$trash/info/"*.trashinfo || fail "Corvista's folder left the bin"
+
 plant clean
 [ "$failures" = 0 ] || { echo "$failures failure(s)"; exit 1; }
 echo "all restore checks passed"
