@@ -1,5 +1,6 @@
 #include "HvRestoreCommand.h"
 
+#include <functional>
 #include <memory>
 
 #include "HvBackupCheck.h"
@@ -80,36 +81,62 @@ class TBackupFile {
   bool FCanMark = false;
 };
 
+std::wstring FullPath(const std::wstring& path) {
+  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return path;
+  full.resize(length);
+  return full;
+}
+
+// The backup named (empty: the last removal's), read and checked; empty `file` with the reason
+// in `nothing` when there is nothing to restore. Raises when the backup is refused.
+struct TOpenedBackup {
+  std::wstring Path, Nothing;
+  std::unique_ptr<TBackupFile> File;
+  TCheckedBackup Backup;
+};
+
+TOpenedBackup OpenBackup(const std::wstring& named) {
+  TOpenedBackup opened;
+  opened.Path = named.empty() ? LastBackupIn(RegistryBackupFolder()) : FullPath(named);
+  if (opened.Path.empty()) {
+    opened.Nothing = L"Nothing to restore: no removal has left a backup.";
+    return opened;
+  }
+  opened.File = std::make_unique<TBackupFile>(opened.Path);
+  try {
+    opened.Backup = CheckBackupText(opened.File->Text(), MachineBackupPlaces());
+  } catch (const EHvGeneralError& e) {
+    throw EHvGeneralError(Fmt(L"The backup %s is refused: %s.", opened.Path, e.Message()));
+  }
+  if (opened.Backup.Restored)
+    opened.Nothing = L"Nothing to restore: this removal was undone already.";
+  else if (opened.Backup.Entries.empty() && opened.Backup.Recycled.empty())
+    opened.Nothing = L"Nothing to restore: the backup is empty.";
+  return opened;
+}
+
 class TRestoreRun {
  public:
-  TRestoreRun(const TCommandLine& command, TRemovalLog& log) : FCommand(command), FLog(log) {}
+  TRestoreRun(const std::wstring& backupPath, std::function<void(const std::wstring&)> say)
+      : FBackupPath(backupPath), FSay(std::move(say)) {}
 
   int Run() {
-    std::wstring path = FCommand.BackupPath;
-    if (path.empty()) {
-      path = LastBackupIn(RegistryBackupFolder());
-      if (path.empty()) return Say(L"Nothing to restore: no removal has left a backup."), Finish(kExitNothingToRemove);
-    } else {
-      path = FullPath(path);
-    }
-    Say(L"Backup: " + path);
-    std::unique_ptr<TBackupFile> file;
-    TCheckedBackup backup;
+    TOpenedBackup opened;
     try {
-      file = std::make_unique<TBackupFile>(path);
-      try {
-        backup = CheckBackupText(file->Text(), MachineBackupPlaces());
-      } catch (const EHvGeneralError& e) {
-        throw EHvGeneralError(Fmt(L"The backup %s is refused: %s.", path, e.Message()));
-      }
+      opened = OpenBackup(FBackupPath);
     } catch (const Exception& e) {
       Say(ExceptionDisplayText(e));
       Say(L"Nothing was restored.");
-      return Finish(kExitFailed);
+      return kExitFailed;
     }
-    Say(L"Removal: " + backup.Removal);
-    if (backup.Restored) return Say(L"Nothing to restore: this removal was undone already."), Finish(kExitNothingToRemove);
-    if (backup.Entries.empty() && backup.Recycled.empty()) return Say(L"Nothing to restore: the backup is empty."), Finish(kExitNothingToRemove);
+    if (!opened.Path.empty()) Say(L"Backup: " + opened.Path);
+    if (opened.File) Say(L"Removal: " + opened.Backup.Removal);
+    if (!opened.Nothing.empty()) return Say(opened.Nothing), kExitNothingToRemove;
+    const TCheckedBackup& backup = opened.Backup;
+    TBackupFile* file = opened.File.get();
 
     bool failed = false;
     for (const TRestoreEntry& entry : backup.Entries) {
@@ -134,35 +161,18 @@ class TRestoreRun {
       }
       failed = true;
     }
-    if (failed) return Finish(kExitFailed);
+    if (failed) return kExitFailed;
     // Only a whole restore is marked: after a partial one a second run puts back the rest.
     if (!file->MarkRestored()) Say(L"The backup could not be marked as restored; a second /restore finds everything in place.");
     Say(L"Everything came back.");
-    return Finish(kExitSuccess);
+    return kExitSuccess;
   }
 
  private:
-  static std::wstring FullPath(const std::wstring& path) {
-    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    std::wstring full(size, L'\0');
-    const DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-    if (length == 0 || length >= size) return path;
-    full.resize(length);
-    return full;
-  }
+  void Say(const std::wstring& line) { FSay(line); }
 
-  void Say(const std::wstring& line) {
-    WriteStdOutLine(line);
-    FLog.Line(line);
-  }
-
-  int Finish(int code) {
-    FLog.Line(Fmt(L"Exit code: %d", code));
-    return code;
-  }
-
-  const TCommandLine& FCommand;
-  TRemovalLog& FLog;
+  std::wstring FBackupPath;
+  std::function<void(const std::wstring&)> FSay;
 };
 
 // "Registry backup YYYY-MM-DD HH-MM-SS" and " (n)" when that name was taken: the date, then n.
@@ -205,6 +215,19 @@ std::wstring LastBackupIn(const std::wstring& folder) {
   return best.empty() ? best : folder + best;
 }
 
+TRestorePlan PlanRestore(const std::wstring& backupPath) {
+  TOpenedBackup opened = OpenBackup(backupPath);
+  TRestorePlan plan{opened.Path, {}, opened.Nothing};
+  if (!plan.Nothing.empty()) return plan;
+  for (const TRestoreEntry& entry : opened.Backup.Entries) plan.Items.push_back(entry.Path);
+  for (const TRecycledRecord& record : opened.Backup.Recycled) plan.Items.push_back(record.Path + L" (from the Recycle Bin)");
+  return plan;
+}
+
+int RestoreRemoval(const std::wstring& backupPath, const std::function<void(const std::wstring&)>& say) {
+  return TRestoreRun(backupPath, say).Run();
+}
+
 int RunRestoreCommand(const TCommandLine& command, const std::wstring& commandLine) {
   std::unique_ptr<TRemovalLog> log;
   try {
@@ -217,7 +240,12 @@ int RunRestoreCommand(const TCommandLine& command, const std::wstring& commandLi
   WriteStdOutLine(L"Log: " + log->Path());
   log->Header(commandLine);
   try {
-    return TRestoreRun(command, *log).Run();
+    const int code = RestoreRemoval(command.BackupPath, [&](const std::wstring& line) {
+      WriteStdOutLine(line);
+      log->Line(line);
+    });
+    log->Line(Fmt(L"Exit code: %d", code));
+    return code;
   } catch (const Exception& e) {
     WriteStdOutLine(ExceptionDisplayText(e));
     log->Error(e);

@@ -122,6 +122,36 @@ grep -q '^Restored: .*Uninstall\\Pelmark$' <<<"$out" || fail "the registry did n
   fail "the restore wrote into the folder that took Corvista's place"
 grep -lq 'Halvern/Corvista$' "$trash/info/"*.trashinfo || fail "Corvista's folder left the bin"
 
+echo "== the window's system menu undoes the last removal once the user agrees"
+plant clean
+rm -rf "$trash"
+plant_varied
+snapshot >"$work/before-window.txt"
+run /uninstall all /quiet /notemp
+expect_code 0 "the removal before the window"
+snapshot >"$work/removed-window.txt"
+drive() { wine "$HV_TOOLS/ui_driver.exe" "$@" | tr -d '\r'; }
+title="Halvern Uninstaller"
+wine "$build/app/HalvernUninstaller.exe" &
+app_pid=$!
+drive wait "$title" 30000 >/dev/null || fail "the window did not open"
+sleep 1
+# The entry's command number (app/HalvernUninstallerMainFrm.cpp): Wine lets no other process read the menu.
+drive syscommand "$title" 0x0110 >/dev/null || fail "the window took no system command"
+# No first: nothing changes.
+box=$(drive box "Undo Last Removal" "&No") || fail "no confirmation came"
+grep -qF 'Uninstall\Pelmark' <<<"$box" && grep -qF 'Halvern\Corvista (from the Recycle Bin)' <<<"$box" ||
+  fail "the confirmation does not list what comes back: $box"
+sleep 1
+diff "$work/removed-window.txt" <(snapshot) >/dev/null || fail "answering No changed the machine"
+drive syscommand "$title" 0x0110 >/dev/null || fail "the window took no second system command"
+drive box "Undo Last Removal" "&Yes" >/dev/null || fail "no confirmation came the second time"
+if [ "${HV_WAIT_FACTOR:-1}" -gt 1 ]; then sleep 30; else sleep 4; fi
+drive dump "$title" | grep -q 'Everything came back.' || fail "the window does not show the outcome: $(drive dump "$title")"
+drive close "$title" >/dev/null || fail "the window could not be closed"
+wait "$app_pid" || fail "the program ended with an error"
+diff "$work/before-window.txt" <(snapshot) >"$work/window.diff" || fail "the window's undo did not restore the machine: $(head -20 "$work/window.diff")"
+
 plant clean
 [ "$failures" = 0 ] || { echo "$failures failure(s)"; exit 1; }
 echo "all restore checks passed"
