@@ -2,6 +2,7 @@
 
 #include "HvLXShowException.h"
 #include "HvRemovalEngine.h"
+#include "HvRestoreCommand.h"
 #include "HvScopeExit.h"
 #include "HvStringListOps.h"
 #include "HvTempFolderCleaning.h"
@@ -12,7 +13,48 @@ THalvernUninstallerMainForm::THalvernUninstallerMainForm(TComponent* owner) : TH
 
 void THalvernUninstallerMainForm::HvTrxFormCreate(TForm&) { ResultsLog->Clear(); }
 
-void THalvernUninstallerMainForm::HvTrxFormActivateFirstDone(TForm&) { DetectProducts(true); }
+namespace {
+// A system menu command of our own: below 0xF000, the low four bits clear.
+constexpr UINT kUndoLastRemovalCommand = 0x0110;
+}  // namespace
+
+void THalvernUninstallerMainForm::HvTrxFormActivateFirstDone(TForm&) {
+  if (HMENU menu = GetSystemMenu(Handle(), FALSE)) {
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, kUndoLastRemovalCommand, L"Undo Last Removal...");
+  }
+  DetectProducts(true);
+}
+
+LRESULT THalvernUninstallerMainForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_SYSCOMMAND && (wParam & 0xFFF0) == kUndoLastRemovalCommand) {
+    UndoLastRemoval();
+    return 0;
+  }
+  return THvTrxForm::WndProc(msg, wParam, lParam);
+}
+
+void THalvernUninstallerMainForm::UndoLastRemoval() {
+  const wchar_t* const caption = L"Undo Last Removal";
+  TRestorePlan plan;
+  try {
+    plan = PlanRestore({});
+  } catch (const Exception& e) {
+    ShowExceptionLX(&e);
+    return;
+  }
+  if (!plan.Nothing.empty()) {
+    MessageBoxW(Handle(), plan.Nothing.c_str(), caption, MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  std::wstring question = L"These come back where they were:\n";
+  for (const std::wstring& item : plan.Items) question += L"\n" + item;
+  question += L"\n\nPut them back?";
+  if (MessageBoxW(Handle(), question.c_str(), caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+  ResultsLog->Clear();
+  RestoreRemoval(plan.BackupPath, [this](const std::wstring& line) { ResultsLog->AppendLine(line); });
+  DetectProducts(false);
+}
 
 void THalvernUninstallerMainForm::DeleteInstallationFolderBoxClick(TComponent*) {
   ResultsLog->Clear();

@@ -32,11 +32,15 @@ class THalvernUninstallerMainForm : public THvTrxForm {
   void DeleteInstallationFolderBoxClick(TComponent* sender);
   void UninstallProductBtnClick(TComponent* sender);
 
+  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
  private:
   void DetectProducts(bool LogResults);
   void UpdateProductEntry(const std::wstring& name, bool detected, bool LogResults);
   bool ProcessProduct(bool RemoveTraces, const TProductDescription& product);
   void CleanOutTempFolder();
+  // The system menu's "Undo Last Removal...": asks, listing what comes back, then restores.
+  void UndoLastRemoval();
   // Runs one unit of work of the uninstall: a failure is logged, shown, and the next unit runs.
   template <class Work, class OnError>
   void Attempt(Work work, const std::wstring& errorLine, OnError afterLogging);

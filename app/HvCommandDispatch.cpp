@@ -2,6 +2,7 @@
 
 #include "HvDetectCommand.h"
 #include "HvLXConsole.h"
+#include "HvRestoreCommand.h"
 #include "HvUninstallCommand.h"
 #include "HvWindows.h"
 
@@ -18,6 +19,7 @@ int RunCommandLine(const TCommandLineParse& parsed) {
       return kExitSuccess;
     case TCommandKind::Detect: return RunDetectCommand();
     case TCommandKind::Uninstall: return RunUninstallCommand(*parsed.Command, GetCommandLineW());
+    case TCommandKind::Restore: return RunRestoreCommand(*parsed.Command, GetCommandLineW());
     case TCommandKind::Window: break;
   }
   return kExitBadCommandLine;

@@ -70,6 +70,35 @@ TCommandLineParse ParseUninstall(const std::vector<std::wstring>& arguments) {
   return {command, {}};
 }
 
+// The words after /restore: at most one backup file, /quiet, /log <file>.
+TCommandLineParse ParseRestore(const std::vector<std::wstring>& arguments) {
+  TCommandLine command;
+  command.Kind = TCommandKind::Restore;
+  bool logGiven = false, levelGiven = false;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::wstring& argument = arguments[i];
+    if (IsOption(argument, L"quiet")) {
+      if (levelGiven) return Refuse(L"/quiet is given twice.");
+      levelGiven = true;
+      command.Level = TUserInterfaceLevel::Quiet;
+    } else if (IsOption(argument, L"log")) {
+      if (logGiven) return Refuse(L"/log is given twice.");
+      if (i + 1 >= arguments.size() || arguments[i + 1].empty() || LooksLikeOption(arguments[i + 1]))
+        return Refuse(L"/log needs a file name.");
+      logGiven = true;
+      command.LogPath = arguments[++i];
+    } else if (LooksLikeOption(argument)) {
+      return Refuse(Fmt(L"Unknown option \"%s\".", argument));
+    } else if (argument.empty()) {
+      return Refuse(L"The backup file name is empty.");
+    } else {
+      if (!command.BackupPath.empty()) return Refuse(Fmt(L"Only one backup file may be named; \"%s\" is one too many.", argument));
+      command.BackupPath = argument;
+    }
+  }
+  return {command, {}};
+}
+
 }  // namespace
 
 TCommandLineParse ParseCommandLine(const std::vector<std::wstring>& arguments) {
@@ -82,6 +111,7 @@ TCommandLineParse ParseCommandLine(const std::vector<std::wstring>& arguments) {
     return Accept(TCommandKind::Detect);
   }
   if (IsOption(first, L"uninstall")) return ParseUninstall(arguments);
+  if (IsOption(first, L"restore")) return ParseRestore(arguments);
   return Refuse(Fmt(L"Unknown command \"%s\"; /? lists the commands.", first));
 }
 
@@ -102,6 +132,7 @@ std::vector<std::wstring> UsageLines() {
       L"HalvernUninstaller.exe /detect        list what the window would list; change nothing",
       L"HalvernUninstaller.exe /uninstall [corvista|sendaro|all] [/keepfolders] [/notemp]",
       L"                      [/quiet | /passive] [/log <file>] [/norestartremoval]",
+      L"HalvernUninstaller.exe /restore [<backup file>] [/quiet] [/log <file>]",
       L"HalvernUninstaller.exe /?             show this text",
       L"",
       L"/uninstall   removes the named products (all when none is named) as the window does:",
@@ -114,6 +145,8 @@ std::vector<std::wstring> UsageLines() {
       L"             ProgramData\\HalvernUninstaller\\Logs and its path is printed.",
       L"/norestartremoval  a file that a program has in use stops the product's removal; without",
       L"             it the rest is removed and the file is deleted at the next restart.",
+      L"/restore     puts back what the last removal (or the one whose backup file is named)",
+      L"             took away: its registry keys and values, and its folders from the Recycle Bin.",
       L"Options may start with - as well as /, in any case.",
       L"",
       L"Exit codes of /uninstall:",
@@ -124,6 +157,11 @@ std::vector<std::wstring> UsageLines() {
       L"  1603  a removal failed (the others still ran)",
       L"  1605  none of the requested products has a trace",
       L"  1622  the log file could not be opened (nothing was changed)",
+      L"  87    the command line is not understood (nothing was changed)",
+      L"Exit codes of /restore:",
+      L"  0     everything came back",
+      L"  1603  something could not come back (each is named)",
+      L"  1605  nothing to restore",
       L"  87    the command line is not understood (nothing was changed)",
       L"Exit codes of /detect:",
       L"  0     nothing detected",

@@ -1,5 +1,6 @@
 // The program's command line: no argument opens the window; /detect reports; /uninstall removes
-// without the window, for administrators who push the program to many machines; /? explains.
+// without the window, for administrators who push the program to many machines; /restore
+// undoes a removal; /? explains.
 // Options are case-insensitive and may start with "-" as well as "/".
 #pragma once
 
@@ -10,7 +11,7 @@
 
 namespace hv {
 
-enum class TCommandKind { Window, Detect, Uninstall, Usage };
+enum class TCommandKind { Window, Detect, Uninstall, Usage, Restore };
 // /quiet: no window at all; /passive: the progress window only; neither: progress window and
 // error boxes, as the main window shows them.
 enum class TUserInterfaceLevel { Full, Passive, Quiet };
@@ -24,6 +25,7 @@ struct TCommandLine {
   // Files in use stop a product's removal, as in the window, instead of going at the next restart.
   bool NoRestartRemoval = false;
   std::wstring LogPath;  // empty: a new dated file in the administrators' log folder (RemovalLogFolder)
+  std::wstring BackupPath;  // /restore: the backup named; empty: the last removal's
 };
 
 struct TCommandLineParse {

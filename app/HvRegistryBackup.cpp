@@ -110,6 +110,12 @@ std::wstring Timestamp() {
 
 }  // namespace
 
+std::wstring BackupTimeNow() {
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  return std::to_wstring((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+}
+
 std::wstring RegistryBackupFolder() { return AdminOnlyDataFolder(L"HalvernUninstaller\\Backups"); }
 
 TRegistryBackup::TRegistryBackup(std::wstring folder)
@@ -134,6 +140,12 @@ void TRegistryBackup::BackupValue(HKEY root, const std::wstring& key, const std:
   Append(RegFileKeyHeader(realPath) + RegFileValueLine(name, type, data));
 }
 
+void TRegistryBackup::RecordRecycled(const std::wstring& path) {
+  if (path.find_first_of(L"\r\n") != std::wstring::npos)
+    throw EHvGeneralError(Fmt(L"The folder \"%s\" has a line break in its name, which a backup file cannot hold.", path));
+  Append(kRecycledMarker + BackupTimeNow() + L" " + path + L"\r\n");
+}
+
 void TRegistryBackup::Append(const std::wstring& text) {
   if (!FFile) {
     // Made (or checked) when the first entry comes: a removal that deletes nothing needs none.
@@ -152,7 +164,9 @@ void TRegistryBackup::Append(const std::wstring& text) {
         throw EOSError(Fmt(L"Could not create the registry backup %s: %s", path, SysErrorMessage(error)), error);
       if (FFile) FPath = path;
     }
-    Append(L"\xFEFF" + std::wstring(kRegFileHeader));
+    // Editors skip the comment; the restore takes only a file that carries it.
+    Append(L"\xFEFF" + std::wstring(kRegFileHeader) + kBackupMarker +
+           Fmt(L"%s (process %u)\r\n", Timestamp(), static_cast<unsigned>(GetCurrentProcessId())));
   }
   const DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
   DWORD written = 0;

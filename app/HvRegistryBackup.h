@@ -24,6 +24,10 @@ class TRegistryBackup {
   // The same for one value of a key.
   void BackupValue(HKEY root, const std::wstring& key, const std::wstring& name);
 
+  // Notes a folder the removal is about to send to the Recycle Bin, with the time it goes, so
+  // that undoing the removal finds exactly that item in the bin.
+  void RecordRecycled(const std::wstring& path);
+
   // The file, once something was written to it; empty before.
   const std::wstring& Path() const { return FPath; }
 
@@ -33,6 +37,15 @@ class TRegistryBackup {
   std::wstring FFolder, FPath;
   UniqueFileHandle FFile;
 };
+
+// The comment lines of a backup that registry editors skip and the restore reads: the first
+// one after the editor's header names the program and the removal; the others follow as they
+// happen ("; Recycled <UTC FILETIME> <path>", "; Restored <UTC FILETIME>").
+inline constexpr wchar_t kBackupMarker[] = L"; Halvern Uninstaller registry backup of the removal ";
+inline constexpr wchar_t kRecycledMarker[] = L"; Recycled ";
+inline constexpr wchar_t kRestoredMarker[] = L"; Restored ";
+// The current time as a UTC FILETIME in decimal, as those lines carry it.
+std::wstring BackupTimeNow();
 
 // ProgramData's HalvernUninstaller\Backups\, made for administrators alone (see
 // AdminOnlyDataFolder); raises when it is there but not theirs alone.

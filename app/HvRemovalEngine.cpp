@@ -211,6 +211,8 @@ bool TRemovalEngine::DeleteFolder(const std::wstring& folder) {
   // everywhere, and a tree half in the bin and half in place helps no one.
   std::vector<TEntryInUse> inUse = FindEntriesInUse(folder, false);
   if (inUse.empty()) {
+    // Noted before it goes: a folder the restore could not find again in the bin stays named.
+    if (FOptions.Backup) FOptions.Backup->RecordRecycled(folder);
     try {
       ShellDeletePath(folder, flags, L"");
     } catch (const EAbort&) {

@@ -11,11 +11,13 @@
 //   ui_driver act <caption> <item>         the item's default action through the same interface
 //   ui_driver box <caption> [button]       waits for a message box, prints its text, presses a button (OK)
 //   ui_driver close <caption>              asks the window to close
+//   ui_driver syscommand <caption> <n>     chooses the system menu entry with command number n
 //   ui_driver press <text> [ms]            waits for a visible button with that text in any window, presses it
 //   ui_driver seen <text> [ms]             the same without pressing it
 // Exit code 0 on success, 1 when the window or control is not found in time. Every wait is
 // multiplied by the environment's HV_WAIT_FACTOR, if set.
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -261,6 +263,12 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (cmd == L"close") {
     PostMessageW(top, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (cmd == L"syscommand" && argc > 3) {
+    // Wine keeps menus in the process that made them: another process cannot read the system
+    // menu, so the entry is chosen by its command number.
+    PostMessageW(top, WM_SYSCOMMAND, static_cast<WPARAM>(std::wcstoul(argv[3], nullptr, 0)), 0);
     return 0;
   }
   if (cmd == L"click" && argc > 3) {

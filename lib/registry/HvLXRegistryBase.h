@@ -97,6 +97,8 @@ class TRegistry {
   void WriteInteger(const std::wstring& name, int value);
   void WriteBool(const std::wstring& name, bool value) { WriteInteger(name, value ? 1 : 0); }
   void WriteBinaryData(const std::wstring& name, const void* buffer, int size);
+  // Any type, the bytes as given (a value put back exactly as it was read).
+  void WriteTypedData(const std::wstring& name, DWORD type, const void* data, size_t size) { WriteData(name, type, data, size); }
 
   bool DeleteValue(const std::wstring& name);
   // Deletes the key with every sub-key below it (path rule of OpenKey). Sub-keys deleted
