@@ -1,6 +1,8 @@
 // The sub-keys of one registry key, each with one string value that is read when first asked
 // for and then remembered (with the error, if the read failed, so it is raised again at the
-// same point of a later walk).
+// same point of a later walk). The listed key stays open while the listing lives, and each
+// sub-key is opened below it: under Wine a path from the root in the 32-bit view is opened one
+// name at a time, which made a read from the root several times the cost of the read itself.
 #pragma once
 
 #include <memory>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "HvExceptions.h"
+#include "HvLXRegistry.h"
 #include "HvStringList.h"
 #include "HvWindows.h"
 
@@ -16,6 +19,9 @@ namespace hv {
 class TRegistryListing {
  public:
   TRegistryListing(HKEY root, std::wstring key, std::wstring valueName);
+  ~TRegistryListing();
+  TRegistryListing(const TRegistryListing&) = delete;
+  TRegistryListing& operator=(const TRegistryListing&) = delete;
 
   HKEY Root() const { return FRoot; }
   size_t Count() const { return FEntries.size(); }
@@ -27,6 +33,8 @@ class TRegistryListing {
   bool ContainsName(const std::wstring& name) const;
 
  private:
+  std::wstring ReadValue(size_t i) const;
+
   struct Entry {
     mutable bool Read = false;
     mutable std::wstring Value;
@@ -34,6 +42,8 @@ class TRegistryListing {
   };
   HKEY FRoot;
   std::wstring FKey, FValueName;
+  REGSAM FView;                         // the listed key's view, which its sub-keys share
+  std::unique_ptr<THvRegistryLX> FKeyOpen;  // the listed key, or none when it did not open
   THvStringList FNames;  // as enumerated; looked up ignoring case in the user's locale
   std::vector<Entry> FEntries;
 };

@@ -84,6 +84,7 @@ using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using FindHandleTraits = InvalidHandleTraits<&FindClose>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueModule = UniqueHandle<NullHandleTraits<HMODULE, &FreeLibrary>>;
+using UniqueChangeNotification = UniqueHandle<InvalidHandleTraits<&FindCloseChangeNotification>>;
 
 // Memory the system allocates for the caller and LocalFree releases (FormatMessageW's buffer,
 // CommandLineToArgvW's list); `T` is the pointer type the call hands out.

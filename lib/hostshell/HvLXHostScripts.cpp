@@ -35,6 +35,13 @@ constexpr std::uint32_t kScriptStartLimitMs = 5 * 60 * 1000;
 // minutes); one still running then hangs, and the program must not hang with it.
 constexpr std::uint32_t kScriptRunLimitMs = 30 * 60 * 1000;
 constexpr std::uint32_t kShellCheckIntervalMs = 200;
+// The longest the wait sleeps between looks: a change in the work folder wakes it sooner.
+constexpr DWORD kLookIntervalMs = 10;
+
+const wchar_t kScriptName[] = L"script.sh";
+const wchar_t kFinalName[] = L"final.txt";
+const wchar_t kOutputName[] = L"output.txt";
+const wchar_t kPidName[] = L"pid.txt";
 
 std::uint32_t gScriptStartLimitMs = kScriptStartLimitMs;
 std::uint32_t gScriptRunLimitMs = kScriptRunLimitMs;
@@ -84,16 +91,19 @@ std::wstring CreateNewWorkFolder(const std::wstring& title, const std::wstring& 
   }
 }
 
-std::wstring ScriptFileText(const std::wstring& scriptText, const std::wstring& outputFile,
-                            const std::wstring& finalFile) {
+// `hostFolder` is the work folder as the host names it; every work file is a plain name in it.
+// Only shell builtins are added to the script: an outside command (rm, mv) costs a process.
+std::wstring ScriptFileText(const std::wstring& scriptText, const std::wstring& hostFolder) {
   std::wstring text = L"#!" + GetShellPath() + L"\n";
-  text += L"exec 1>" + HostShellWord(Wine_ConvertDosPathToNative(outputFile)) + L"\n";
+  text += L"exec 1>" + HostShellWord(hostFolder + L"/" + kOutputName) + L"\n";
   text += L"exec 2>&1\n";
+  // The shell's process id tells the wait whether the shell is still there.
+  text += L"echo $$ > " + HostShellWord(hostFolder + L"/" + kPidName) + L"\n";
   for (std::wstring line : SplitLX(scriptText, L"\n")) {
     if (line.ends_with(L'\r')) line.pop_back();
     text += line + L"\n";
   }
-  text += L"echo abc > " + HostShellWord(Wine_ConvertDosPathToNative(finalFile)) + L"\n";
+  text += L"echo abc > " + HostShellWord(hostFolder + L"/" + kFinalName) + L"\n";
   return text;
 }
 
@@ -141,8 +151,6 @@ std::wstring CommandLineWord(const std::wstring& text) {
   word.append(backslashes * 2, L'\\');
   return word + L"\"";
 }
-
-bool BothExist(const std::wstring& a, const std::wstring& b) { return FileExistsLX(a, false) && FileExistsLX(b, false); }
 
 // The host's process list as Wine shows it: Z:\proc on Linux; a Mac has none.
 bool HostHasProcessList() {
@@ -259,9 +267,9 @@ std::string HostScriptAnsiBytes(const std::wstring& text) {
 
 void InstallHostScriptRunner() { InstallHostShell({&RunScriptInHost, &ShellExists}); }
 
-// One round trip of "echo abc" takes about 50 ms under Wine 8 (64-bit loader, 2 cores), where
-// writing the script and starting it directly, waiting for its completion file, takes about
-// 35 ms (bench/host_script_bench.cpp).
+// One round trip of "echo abc" takes about 1.4-1.6 times writing the script and starting it
+// directly, waiting for its completion file (bench/host_script_bench.cpp, Wine 8, 2 busy cores):
+// the rest is the work folder and the four deletions, each a few server round trips.
 std::wstring RunScriptInHost(const std::wstring& title, const std::wstring& scriptText,
                              const std::wstring& progressMessage) {
   const std::uint32_t startTick = TickCountLX();
@@ -273,28 +281,32 @@ std::wstring RunScriptInHost(const std::wstring& title, const std::wstring& scri
   const std::wstring temp = GetHalvernTempFolder();
   if (!StartsTextLX(L"Z:", temp)) throw Exception(Fmt(L"Internal Error: Temp Path is not on Z: drive (%s).", temp));
   const std::wstring folder = CreateNewWorkFolder(title, scriptText);
-  const std::wstring outputFile = folder + L"\\output.txt";
-  const std::wstring finalFile = folder + L"\\final.txt";
-  const std::wstring pidFile = folder + L"\\pid.txt";
-  // The shell's process id tells the wait below whether the shell is still there.
-  const std::wstring watchedText = L"echo $$ > " + HostShellWord(Wine_ConvertDosPathToNative(pidFile)) + L"\n" + scriptText;
-  const std::wstring scriptFile =
-      WriteScriptFile(folder + L"\\script.sh", ScriptFileText(watchedText, outputFile, finalFile));
+  const std::wstring outputFile = folder + L"\\" + kOutputName;
+  const std::wstring finalFile = folder + L"\\" + kFinalName;
+  const std::wstring pidFile = folder + L"\\" + kPidName;
+  // The folder is new and the names below it are plain: it is converted once.
+  const std::wstring hostFolder = Wine_ConvertDosPathToNative(folder);
+  const std::wstring scriptFile = WriteScriptFile(folder + L"\\" + kScriptName, ScriptFileText(scriptText, hostFolder));
   const std::wstring commandLine = GetShellPath() + L" " + CommandLineWord(Wine_ConvertDosPathToNative(scriptFile));
-  DeleteFileIfExistsLX(outputFile);
-  DeleteFileIfExistsLX(finalFile);
 
+  // Wakes the wait when a name in the work folder changes (the output file appearing), so the
+  // answer is taken when it is there rather than at the next look.
+  UniqueChangeNotification change(
+      FindFirstChangeNotificationW(LongFileName(folder).c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME));
   TProcessStart start;
   start.commandLine = commandLine;
   start.showCmd = SW_SHOWNORMAL;
   start.creationFlags = NORMAL_PRIORITY_CLASS;
   RunProcessChecked(start);
-  Sleep(1);
   IFlash flash;
   TScriptWatch watch(title, pidFile, outputFile, startTick);
-  const auto finished = [&] { return BothExist(finalFile, outputFile); };
+  const auto finished = [&] { return FileExistsLX(finalFile, false) && FileExistsLX(outputFile, false); };
   while (!finished()) {
-    Sleep(10);
+    if (change) {
+      if (WaitForSingleObject(change.get(), kLookIntervalMs) == WAIT_OBJECT_0) FindNextChangeNotification(change.get());
+    } else {
+      Sleep(kLookIntervalMs);
+    }
     if (MillisecondsSince(startTick) > kQuietWaitMs) {
       if (!flash)
         flash = CreateFlash(progressMessage.empty() ? Fmt(L"Running script \"%s\"...", title) : progressMessage, 0,
@@ -306,6 +318,7 @@ std::wstring RunScriptInHost(const std::wstring& title, const std::wstring& scri
     if (flash) flash->CheckCancel();
     watch.Check(finished);
   }
+  change.reset();  // it holds the folder open, which keeps the folder from going
 
   CheckFileExists(finalFile, fmInternal);
   CheckFileExists(outputFile, fmInternal);
