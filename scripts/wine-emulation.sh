@@ -1,7 +1,7 @@
 # Sourced by wine-env.sh: runs the 32-bit programs of a build on a machine whose kernel refuses
 # 32-bit code, with Wine's own 32-bit loader under user-mode emulation (qemu-i386), in a win64
-# prefix made by the 64-bit loader. Slow (tens of seconds a process), so the test run keeps it
-# for what only the 32-bit program can show.
+# prefix made by the 64-bit loader. Slower than native (a few seconds a process start, code
+# several times slower), so the test run keeps it for what only the 32-bit program can show.
 #
 # Wine starts a program of the other bitness through the loader beside its own binary
 # ("wine" next to "wine64"), which here is the 32-bit ELF the kernel refuses. So Wine runs from
