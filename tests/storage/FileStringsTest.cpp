@@ -145,7 +145,9 @@ TEST(FileStrings, NoDataFileIsTheSystemsErrorAndAnOddEntryIsNoString) {
       EXPECT_NE(e.Message().find(taken), std::wstring::npos) << std::string(e.Message().begin(), e.Message().end());
     }
     EXPECT_TRUE(filestest::HostIsLink(taken)) << "left as it was";
-    DeleteFileW(taken.c_str());
+    // Wine cannot delete a link to nothing (it finds no file there); the host can.
+    filestest::RunHostScript("rm -f " + filestest::ShellQuote(filestest::HostPath(taken)));
+    EXPECT_FALSE(filestest::HostIsLink(taken)) << "the planted link stayed behind";
   }
 
   THvFileStrings list;
