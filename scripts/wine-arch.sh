@@ -30,7 +30,7 @@ hv_build_dir() {  # $1: project root
 
 # The 32-bit programs that the test run starts under emulation where 32-bit code cannot run
 # (the tests labelled "emulated" in tests/CMakeLists.txt use these and the twin's tools).
-HV_EMULATED_TARGETS="HalvernUninstaller test_sysutils test_internet test_diag test_threads"
+HV_EMULATED_TARGETS="HalvernUninstaller test_sysutils test_internet test_diag"
 
 # Builds what this machine's Wine runs: everything of the 32-bit product where it can run it;
 # elsewhere the 32-bit programs that run under emulation (the product among them, built and
