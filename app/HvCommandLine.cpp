@@ -28,11 +28,22 @@ TCommandLineParse Accept(TCommandKind kind) {
   return {command, {}};
 }
 
+// "/log <file>" at arguments[i]: takes the file into `logPath` and steps over it, or answers why
+// not. An option in the file's place means the file was forgotten (".\-x.log" names such a file).
+std::optional<std::wstring> TakeLogFile(const std::vector<std::wstring>& arguments, std::size_t& i,
+                                        std::wstring& logPath) {
+  if (!logPath.empty()) return L"/log is given twice.";
+  if (i + 1 >= arguments.size() || arguments[i + 1].empty() || LooksLikeOption(arguments[i + 1]))
+    return L"/log needs a file name.";
+  logPath = arguments[++i];
+  return std::nullopt;
+}
+
 // The words after /uninstall.
 TCommandLineParse ParseUninstall(const std::vector<std::wstring>& arguments) {
   TCommandLine command;
   command.Kind = TCommandKind::Uninstall;
-  bool productGiven = false, levelGiven = false, logGiven = false;
+  bool productGiven = false, levelGiven = false;
   const std::vector<TProductDescription>& catalogue = ProductCatalogue();
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::wstring& argument = arguments[i];
@@ -47,12 +58,7 @@ TCommandLineParse ParseUninstall(const std::vector<std::wstring>& arguments) {
       levelGiven = true;
       command.Level = IsOption(argument, L"quiet") ? TUserInterfaceLevel::Quiet : TUserInterfaceLevel::Passive;
     } else if (IsOption(argument, L"log")) {
-      if (logGiven) return Refuse(L"/log is given twice.");
-      // An option in its place means the file was forgotten (".\-x.log" names such a file).
-      if (i + 1 >= arguments.size() || arguments[i + 1].empty() || LooksLikeOption(arguments[i + 1]))
-        return Refuse(L"/log needs a file name.");
-      logGiven = true;
-      command.LogPath = arguments[++i];
+      if (auto refusal = TakeLogFile(arguments, i, command.LogPath)) return Refuse(*refusal);
     } else if (LooksLikeOption(argument)) {
       return Refuse(Fmt(L"Unknown option \"%s\".", argument));
     } else {
@@ -74,7 +80,7 @@ TCommandLineParse ParseUninstall(const std::vector<std::wstring>& arguments) {
 TCommandLineParse ParseRestore(const std::vector<std::wstring>& arguments) {
   TCommandLine command;
   command.Kind = TCommandKind::Restore;
-  bool logGiven = false, levelGiven = false;
+  bool levelGiven = false;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::wstring& argument = arguments[i];
     if (IsOption(argument, L"quiet")) {
@@ -82,11 +88,7 @@ TCommandLineParse ParseRestore(const std::vector<std::wstring>& arguments) {
       levelGiven = true;
       command.Level = TUserInterfaceLevel::Quiet;
     } else if (IsOption(argument, L"log")) {
-      if (logGiven) return Refuse(L"/log is given twice.");
-      if (i + 1 >= arguments.size() || arguments[i + 1].empty() || LooksLikeOption(arguments[i + 1]))
-        return Refuse(L"/log needs a file name.");
-      logGiven = true;
-      command.LogPath = arguments[++i];
+      if (auto refusal = TakeLogFile(arguments, i, command.LogPath)) return Refuse(*refusal);
     } else if (LooksLikeOption(argument)) {
       return Refuse(Fmt(L"Unknown option \"%s\".", argument));
     } else if (argument.empty()) {

@@ -5,6 +5,7 @@
 #include "HvEncoding.h"
 #include "HvFormat.h"
 #include "HvLXAdminFolders.h"
+#include "HvLXConsole.h"
 #include "HvLXLinks.h"
 #include "HvLXPaths.h"
 #include "HvLXShowException.h"
@@ -175,6 +176,20 @@ void TRemovalLog::TraceSkipped(const TTrace& trace, const std::wstring& reason) 
 }
 void TRemovalLog::EntryScheduledForRestart(const std::wstring& path) {
   Line(L"Scheduled for deletion at the next restart: " + path);
+}
+
+std::unique_ptr<TRemovalLog> OpenCommandLog(const std::wstring& logPath, const std::wstring& commandLine) {
+  std::unique_ptr<TRemovalLog> log;
+  try {
+    log = logPath.empty() ? std::make_unique<TRemovalLog>(DefaultRemovalLogPath(), TLogOpening::New)
+                          : std::make_unique<TRemovalLog>(logPath);
+  } catch (const Exception& e) {
+    WriteStdOutLine(ExceptionDisplayText(e));
+    return nullptr;
+  }
+  WriteStdOutLine(L"Log: " + log->Path());
+  log->Header(commandLine);
+  return log;
 }
 
 }  // namespace hv

@@ -4,6 +4,7 @@
 // of the temporary folder cannot take it when it lies there.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "HvExceptions.h"
@@ -45,5 +46,8 @@ class TRemovalLog : public ITraceObserver {
 std::wstring RemovalLogFolder();
 // A dated file name in that folder, to be opened with TLogOpening::New.
 std::wstring DefaultRemovalLogPath();
+// The log of a command: the file named with /log (appended to) or else a new dated one; its path
+// printed and its header written. Null, with the reason printed, when it cannot be opened.
+std::unique_ptr<TRemovalLog> OpenCommandLog(const std::wstring& logPath, const std::wstring& commandLine);
 
 }  // namespace hv

@@ -229,16 +229,8 @@ int RestoreRemoval(const std::wstring& backupPath, const std::function<void(cons
 }
 
 int RunRestoreCommand(const TCommandLine& command, const std::wstring& commandLine) {
-  std::unique_ptr<TRemovalLog> log;
-  try {
-    log = command.LogPath.empty() ? std::make_unique<TRemovalLog>(DefaultRemovalLogPath(), TLogOpening::New)
-                                  : std::make_unique<TRemovalLog>(command.LogPath);
-  } catch (const Exception& e) {
-    WriteStdOutLine(ExceptionDisplayText(e));
-    return kExitLogFailed;
-  }
-  WriteStdOutLine(L"Log: " + log->Path());
-  log->Header(commandLine);
+  const std::unique_ptr<TRemovalLog> log = OpenCommandLog(command.LogPath, commandLine);
+  if (!log) return kExitLogFailed;
   try {
     const int code = RestoreRemoval(command.BackupPath, [&](const std::wstring& line) {
       WriteStdOutLine(line);

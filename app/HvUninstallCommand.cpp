@@ -5,7 +5,6 @@
 
 #include "HvApplication.h"
 #include "HvLXCancelableFrm.h"
-#include "HvLXConsole.h"
 #include "HvLXFlash.h"
 #include "HvLXForms.h"
 #include "HvLXShowException.h"
@@ -136,16 +135,8 @@ int UninstallExitCode(const TUninstallOutcome& outcome) {
 }
 
 int RunUninstallCommand(const TCommandLine& command, const std::wstring& commandLine) {
-  std::unique_ptr<TRemovalLog> log;
-  try {
-    log = command.LogPath.empty() ? std::make_unique<TRemovalLog>(DefaultRemovalLogPath(), TLogOpening::New)
-                                  : std::make_unique<TRemovalLog>(command.LogPath);
-  } catch (const Exception& e) {
-    WriteStdOutLine(ExceptionDisplayText(e));
-    return kExitLogFailed;
-  }
-  WriteStdOutLine(L"Log: " + log->Path());
-  log->Header(commandLine);
+  const std::unique_ptr<TRemovalLog> log = OpenCommandLog(command.LogPath, commandLine);
+  if (!log) return kExitLogFailed;
   return TUninstallRun(command, *log).Run();
 }
 
