@@ -168,7 +168,7 @@ void TStrings::SetLines(std::wstring_view text) {
     while (start < text.size()) {
       size_t end = text.find_first_of(L"\r\n", start);
       if (end == std::wstring_view::npos) end = text.size();
-      Add(std::wstring(text.substr(start, end - start)));
+      AddMoved(std::wstring(text.substr(start, end - start)));
       if (end < text.size() && text[end] == L'\r' && end + 1 < text.size() && text[end + 1] == L'\n') ++end;
       start = end + 1;
     }
@@ -176,11 +176,11 @@ void TStrings::SetLines(std::wstring_view text) {
     while (start < text.size()) {
       size_t end = text.find(FLineBreak, start);
       if (end == std::wstring_view::npos) end = text.size();
-      Add(std::wstring(text.substr(start, end - start)));
+      AddMoved(std::wstring(text.substr(start, end - start)));
       start = end + FLineBreak.size();
     }
   } else if (!text.empty()) {
-    Add(std::wstring(text));
+    AddMoved(std::wstring(text));
   }
 }
 
@@ -310,13 +310,24 @@ void TStringList::Clear() {
   Changed();
 }
 
-int TStringList::AddObject(const std::wstring& s, void* object) {
-  int index = GetCount();
+bool TStringList::PlaceForAdd(const std::wstring& s, int& index) const {
+  index = GetCount();
   if (FSorted && Find(s, index)) {
-    if (FDuplicates == TDuplicates::dupIgnore) return index;
+    if (FDuplicates == TDuplicates::dupIgnore) return false;
     if (FDuplicates == TDuplicates::dupError) throw EStringListError(L"String list does not allow duplicates");
   }
-  InsertItem(index, s, object);
+  return true;
+}
+
+int TStringList::AddObject(const std::wstring& s, void* object) {
+  int index;
+  if (PlaceForAdd(s, index)) InsertItem(index, s, object);
+  return index;
+}
+
+int TStringList::AddMoved(std::wstring&& s) {
+  int index;
+  if (PlaceForAdd(s, index)) InsertItem(index, std::move(s), nullptr);
   return index;
 }
 

@@ -42,6 +42,10 @@ class TStrings {
 
   // --- Searching and adding; a list may replace any of these with a faster form ---
   virtual int Add(const std::wstring& s);
+  // Add for a string the caller is done with: a list that keeps its strings takes this one
+  // over instead of copying it, which spares loading a large text one allocation per line.
+  // A list that overrides Add must override this too, or it is bypassed here.
+  virtual int AddMoved(std::wstring&& s) { return Add(s); }
   virtual int AddObject(const std::wstring& s, void* object);
   virtual void InsertObject(int index, const std::wstring& s, void* object);
   virtual int IndexOf(const std::wstring& s) const;
@@ -151,6 +155,7 @@ class TStringList : public TStrings {
   void Delete(int index) override;
   void Clear() override;
   int Add(const std::wstring& s) override { return AddObject(s, nullptr); }
+  int AddMoved(std::wstring&& s) override;
   int AddObject(const std::wstring& s, void* object) override;
   int IndexOf(const std::wstring& s) const override;
   void Exchange(int index1, int index2) override;
@@ -189,6 +194,9 @@ class TStringList : public TStrings {
   };
   void CheckIndex(int index, bool allowEnd = false) const;
   void InsertItem(int index, std::wstring s, void* object);
+  // Where an added `s` goes; false when a sorted list ignores it as a duplicate (`index`
+  // then names the item already there).
+  bool PlaceForAdd(const std::wstring& s, int& index) const;
   [[noreturn]] void SortedListError() const;
 
   std::vector<Item> FItems;
