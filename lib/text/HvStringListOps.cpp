@@ -32,7 +32,7 @@ void LoadFromStream_Safe(TStrings& list, TStream& stream, const TEncoding* encod
     {
       TUpdateScope update(list);
       list.Clear();
-      while (!reader.EndOfStream()) list.Add(reader.ReadLine());
+      while (!reader.EndOfStream()) list.AddMoved(reader.ReadLine());
     }
     list.SetEncoding(reader.CurrentEncoding());
   } catch (const EOSError& e) {

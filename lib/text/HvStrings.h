@@ -42,6 +42,10 @@ class TStrings {
 
   // --- Searching and adding; a list may replace any of these with a faster form ---
   virtual int Add(const std::wstring& s);
+  // Add for a string the caller is done with: a list that keeps its strings takes this one
+  // over instead of copying it, which spares loading a large text one allocation per line.
+  // A list that overrides Add must override this too, or it is bypassed here.
+  virtual int AddMoved(std::wstring&& s) { return Add(s); }
   virtual int AddObject(const std::wstring& s, void* object);
   virtual void InsertObject(int index, const std::wstring& s, void* object);
   virtual int IndexOf(const std::wstring& s) const;
@@ -145,12 +149,13 @@ class TStringList : public TStrings {
   void Put(int index, const std::wstring& s) override;
   void* GetObject(int index) const override;
   void PutObject(int index, void* object) override;
-  int GetCount() const override { return static_cast<int>(FItems.size()); }
+  int GetCount() const override { return static_cast<int>(FStrings.size()); }
   void Insert(int index, const std::wstring& s) override { InsertObject(index, s, nullptr); }
   void InsertObject(int index, const std::wstring& s, void* object) override;
   void Delete(int index) override;
   void Clear() override;
   int Add(const std::wstring& s) override { return AddObject(s, nullptr); }
+  int AddMoved(std::wstring&& s) override;
   int AddObject(const std::wstring& s, void* object) override;
   int IndexOf(const std::wstring& s) const override;
   void Exchange(int index1, int index2) override;
@@ -172,7 +177,7 @@ class TStringList : public TStrings {
   void SetDuplicates(TDuplicates d) { FDuplicates = d; }
   bool CaseSensitive() const { return FCaseSensitive; }
   void SetCaseSensitive(bool on);
-  void Reserve(int capacity) { FItems.reserve(capacity); }
+  void Reserve(int capacity);
 
   std::function<void()> OnChanging;
   std::function<void()> OnChange;
@@ -183,15 +188,19 @@ class TStringList : public TStrings {
   void Changed();
 
  private:
-  struct Item {
-    std::wstring text;
-    void* object;
-  };
   void CheckIndex(int index, bool allowEnd = false) const;
   void InsertItem(int index, std::wstring s, void* object);
+  // Where an added `s` goes; false when a sorted list ignores it as a duplicate (`index`
+  // then names the item already there).
+  bool PlaceForAdd(const std::wstring& s, int& index) const;
   [[noreturn]] void SortedListError() const;
+  // Puts the items in the order of `order` (old indexes), objects with their strings.
+  void Reorder(const std::vector<int>& order);
 
-  std::vector<Item> FItems;
+  // Most lists never hold an object (a loaded text: millions of lines), so the objects live
+  // apart and exist only once one is set: FObjects is empty or as long as FStrings.
+  std::vector<std::wstring> FStrings;
+  std::vector<void*> FObjects;
   bool FSorted = false;
   TDuplicates FDuplicates = TDuplicates::dupIgnore;
   bool FCaseSensitive = false;
