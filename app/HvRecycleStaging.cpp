@@ -102,13 +102,8 @@ HANDLE TRecycleStaging::NextBucket() {
 }
 
 bool TRecycleStaging::MayMove(HANDLE entry, const std::wstring& path) {
-  FILE_BASIC_INFO basic;
-  if (!GetFileInformationByHandleEx(entry, FileBasicInfo, &basic, sizeof basic)) return false;
-  // A reparse point that the system marks as one was opened as itself; its tag says
-  // whether it is a link that can be moved as a link, or data of its own.
-  if (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return ClassifyLink(path) != TLinkKind::UnremovableLink;
-
-  // Other links were opened as what they lead to, which then lies elsewhere.
+  // A link the system knows as one was opened as itself and names itself; a link it follows
+  // anyway (Wine's host links) was opened as what it leads to, which then lies elsewhere.
   if (!FFolderKnown) {
     FFolderKnown = true;
     if (OpenFolder()) {
