@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "HvLXSystemText.h"
@@ -20,8 +21,8 @@ struct FakeSystemCall {
     if (fails) return 0;
     const std::wstring now = text;
     if (grows && calls == 1) text += std::wstring(grows, L'+');
-    if (size < now.size() + 1) return static_cast<DWORD>(now.size() + 1);
-    now.copy(buffer, now.size());
+    if (!buffer || size < now.size() + 1) return static_cast<DWORD>(now.size() + 1);
+    std::copy(now.begin(), now.end(), buffer);
     buffer[now.size()] = L'\0';
     return static_cast<DWORD>(now.size());
   }
