@@ -21,15 +21,6 @@ std::wstring NameOf(const std::wstring& path) {
   return trimmed.substr(trimmed.find_last_of(L'\\') + 1);
 }
 
-bool HoldsUnremovableLink(const std::wstring& folder) {
-  bool found = false;
-  ForEachLinkInTree(folder, [&](const std::wstring&, TLinkKind kind) {
-    found = kind == TLinkKind::UnremovableLink;
-    return !found;
-  });
-  return found;
-}
-
 // A name that says what the folder holds when the user looks into the Recycle Bin; `attempt`
 // tells apart runs of the same second and process id (Wine hands out the same ids again).
 std::wstring StagingName(int attempt) {
@@ -58,12 +49,15 @@ TRecycleStaging::TRecycleStaging(std::wstring folder) : FFolder(IncludeTrailingB
 
 TRecycleStaging::~TRecycleStaging() { Recycle(); }
 
-bool TRecycleStaging::OpenFolder() {
-  if (!FFolderHandle)
+const THandleIdentity* TRecycleStaging::OpenFolder() {
+  if (!FFolderHandle) {
     FFolderHandle.reset(CreateFileW(LongFileName(FFolder).c_str(), kFolderHandleAccess & ~DELETE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  return FFolderHandle.valid();
+    if (!FFolderHandle) return nullptr;
+    FFolderIdentity.emplace(FFolderHandle.get());
+  }
+  return &*FFolderIdentity;
 }
 
 HANDLE TRecycleStaging::NextBucket() {
@@ -101,49 +95,33 @@ HANDLE TRecycleStaging::NextBucket() {
   return FBucketHandle.get();
 }
 
-bool TRecycleStaging::MayMove(HANDLE entry, const std::wstring& path) {
-  FILE_BASIC_INFO basic;
-  if (!GetFileInformationByHandleEx(entry, FileBasicInfo, &basic, sizeof basic)) return false;
-  // A reparse point that the system marks as one was opened as itself; its tag says
-  // whether it is a link that can be moved as a link, or data of its own.
-  if (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return ClassifyLink(path) != TLinkKind::UnremovableLink;
-
-  // Other links were opened as what they lead to, which then lies elsewhere.
-  if (!FFolderKnown) {
-    FFolderKnown = true;
-    if (OpenFolder()) {
-      FFolderFinalPath = RealIdentityOfHandle(FFolderHandle.get());
-      FFolderIdentity = VolumeIdentityOfHandle(FFolderHandle.get());
-    }
-  }
-  const std::wstring name = NameOf(path);
-  if (FFolderFinalPath) {
-    if (const std::optional<std::wstring> own = RealIdentityOfHandle(entry))
-      return SameTextOrdinal(*own, *FFolderFinalPath + L"\\" + name);
-  }
-  const std::optional<TVolumeIdentity> own = VolumeIdentityOfHandle(entry);
-  return own && FFolderIdentity && own->Volume == FFolderIdentity->Volume &&
-         SameTextOrdinal(own->Name, IncludeTrailingBackslashLX(FFolderIdentity->Name) + name);
-}
-
-TRecycleStaging::TMoveResult TRecycleStaging::MoveAside(const std::wstring& entry) {
-  const std::wstring path = ExcludeTrailingBackslashLX(LongFileName(entry));
-  // Links in a tree are looked for before the tree is held open for its move, which would
-  // keep the search from listing it.
-  const DWORD attrs = GetFileAttributesW(path.c_str());
-  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) && HoldsUnremovableLink(path))
-    return TMoveResult::RefusedLink;
-  // The handle that is checked is the one that is renamed. A holder that denies deletion
-  // keeps the entry where it is.
-  UniqueFileHandle file(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+TRecycleStaging::TMoveResult TRecycleStaging::MoveAside(const std::wstring& entry, bool listedAsFolder) {
+  const std::wstring name = NameOf(entry);
+  if (!SameTextOrdinal(ExcludeTrailingBackslashLX(entry), FFolder + name)) return TMoveResult::Failed;
+  const THandleIdentity* folder = OpenFolder();
+  if (!folder) return TMoveResult::Failed;
+  // The handle that is checked is the one that is renamed, and it is what the listing saw or
+  // nothing. A holder that denies deletion keeps the entry where it is.
+  const UniqueFileHandle file =
+      OpenBelow(folder->Handle(), name,
+                DELETE | FILE_READ_ATTRIBUTES | (listedAsFolder ? FILE_LIST_DIRECTORY | FILE_TRAVERSE : 0),
+                listedAsFolder);
   if (!file) return TMoveResult::Failed;
-  if (!MayMove(file.get(), path)) return TMoveResult::RefusedLink;
+  // A link the system knows as one was opened as itself and names itself; a link it follows
+  // anyway (Wine's host links) was opened as what it leads to, which then lies elsewhere.
+  const THandleIdentity identity(file.get());
+  if (!folder->HoldsEntry(identity, name)) return TMoveResult::RefusedLink;
+  if (listedAsFolder) {
+    // A tree goes whole: every link in it must be one that goes as a link. A link the system
+    // knows as one goes as itself and is not entered.
+    FILE_BASIC_INFO basic;
+    if (!GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic)) return TMoveResult::Failed;
+    if (!(basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && HoldsUnremovableLinkBelow(identity))
+      return TMoveResult::RefusedLink;
+  }
 
   const HANDLE bucket = NextBucket();
   if (!bucket) return TMoveResult::Failed;
-  const std::wstring name = NameOf(path);
   if (!RenameInto(file.get(), bucket, name)) return TMoveResult::Failed;
   FBuckets.back().Entries.push_back(name);
   return TMoveResult::Moved;

@@ -10,13 +10,12 @@
 // this object did not make is never used.
 #pragma once
 
-#include "HvLXLinks.h"
-
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "HvHandles.h"
+#include "HvLXLinksBelow.h"
 #include "HvWindows.h"
 
 namespace hv {
@@ -33,10 +32,11 @@ class TRecycleStaging {
   TRecycleStaging(const TRecycleStaging&) = delete;
   TRecycleStaging& operator=(const TRecycleStaging&) = delete;
 
-  // Moves a file or folder that lies directly in the folder aside. A link this system can
-  // only move by moving what it leads to, or a tree holding one, is refused and left where
-  // it is; so is an entry the system will not move.
-  TMoveResult MoveAside(const std::wstring& entry);
+  // Moves a file or folder that lies directly in the folder aside, opened through the folder's
+  // handle as the kind the listing saw. A link this system can only move by moving what it
+  // leads to, or a tree holding one, is refused and left where it is; so is an entry the
+  // system will not move, one that is no longer of that kind, and one that lies elsewhere.
+  TMoveResult MoveAside(const std::wstring& entry, bool listedAsFolder);
   // Sends what was moved aside to the Recycle Bin, silently, never deleting anything for
   // good: in one step when the Recycle Bin takes it whole, else entry by entry, and what it
   // will not take returns to the folder under its own name (the next free "name (2)" when
@@ -55,17 +55,15 @@ class TRecycleStaging {
 
   // The folder that receives the next entry, or nullptr when it cannot be made.
   HANDLE NextBucket();
-  bool OpenFolder();
-  bool MayMove(HANDLE entry, const std::wstring& path);
+  // The folder's handle and identity, or nullptr when it cannot be opened.
+  const THandleIdentity* OpenFolder();
   void RecycleEntryByEntry() noexcept;
   bool ReturnToFolder(HANDLE bucket, const std::wstring& name) noexcept;
   void Reset() noexcept;
 
   std::wstring FFolder;
   UniqueFileHandle FFolderHandle;
-  bool FFolderKnown = false;
-  std::optional<std::wstring> FFolderFinalPath;
-  std::optional<TVolumeIdentity> FFolderIdentity;
+  std::optional<THandleIdentity> FFolderIdentity;  // of FFolderHandle
   std::wstring FStaging;
   UniqueFileHandle FStagingHandle, FGroupHandle, FBucketHandle;
   std::vector<TBucket> FBuckets;

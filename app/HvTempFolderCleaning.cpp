@@ -19,6 +19,7 @@ void CleanOutTempFolder(const std::wstring& folder) {
   THvStringList entries;
   IFlash flash = CreateFlash(L"Cleaning out temporary folder...", 0, true);
   FindFilesLX(folder, entries, L"*.*", false, true, flash.get());
+  const int files = entries.Count();
   FindFoldersLX(folder, entries, false, true, flash.get());
   flash->SetProgress(0);
   flash->SetProgressTotal(entries.Count());
@@ -29,7 +30,7 @@ void CleanOutTempFolder(const std::wstring& folder) {
     // here: it must stop the work between any two entries.
     flash->CheckCancel();
     const std::wstring& entry = entries.Strings(i);
-    if (staging.MoveAside(entry) == TRecycleStaging::TMoveResult::Failed) DeletePathLX(entry, true);
+    if (staging.MoveAside(entry, i >= files) == TRecycleStaging::TMoveResult::Failed) DeletePathLX(entry, true);
     flash->SetProgress(flash->Progress() + 1);
   }
   staging.Recycle();

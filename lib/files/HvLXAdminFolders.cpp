@@ -6,6 +6,7 @@
 #include <shlobj.h>
 #include <winternl.h>
 
+#include <mutex>
 #include <vector>
 
 #include "HvExceptions.h"
@@ -24,7 +25,7 @@ using NtSetInformationFileProc = LONG(NTAPI*)(HANDLE, IO_STATUS_BLOCK*, void*, U
 constexpr int kFileRenameInformation = 10;
 
 constexpr ULONG kFileOpen = 1, kFileCreate = 2;
-constexpr ULONG kFileDirectoryFile = 0x1, kFileSynchronousIoNonAlert = 0x20, kFileOpenForBackupIntent = 0x4000,
+constexpr ULONG kFileDirectoryFile = 0x1, kFileNonDirectoryFile = 0x40, kFileSynchronousIoNonAlert = 0x20, kFileOpenForBackupIntent = 0x4000,
                 kFileOpenReparsePoint = 0x200000;
 constexpr ULONG kObjCaseInsensitive = 0x40;
 constexpr LONG kStatusInvalidOwner = static_cast<LONG>(0xC000005A);
@@ -136,6 +137,11 @@ UniqueFileHandle OpenBelow(HANDLE parent, const std::wstring& name, DWORD access
   return NtOpenBelow(parent, name, access, kFileOpen, 0, nullptr, nullptr);
 }
 
+UniqueFileHandle OpenBelow(HANDLE parent, const std::wstring& name, DWORD access, bool folder) {
+  return NtOpenBelow(parent, name, access, kFileOpen, folder ? kFileDirectoryFile : kFileNonDirectoryFile, nullptr,
+                     nullptr);
+}
+
 UniqueFileHandle OpenFolderItself(const std::wstring& path, DWORD access) {
   return UniqueFileHandle(CreateFileW(LongFileName(path).c_str(), access,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -225,7 +231,7 @@ bool RunsOnWineDisk() {
 }
 
 // The running account, which under Wine stands for every program of the host user.
-std::vector<BYTE> RunningAccountSid() {
+std::vector<BYTE> ReadRunningAccountSid() {
   std::vector<BYTE> sid;
   HANDLE raw = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return sid;
@@ -236,6 +242,16 @@ std::vector<BYTE> RunningAccountSid() {
   if (!size || !GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return sid;
   PSID user = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
   sid.assign(static_cast<BYTE*>(user), static_cast<BYTE*>(user) + GetLengthSid(user));
+  return sid;
+}
+
+// The process token's account never changes, and the staging of a cleaning checks a new folder
+// for every few dozen entries: it is read once (again only while it could not be read).
+std::vector<BYTE> RunningAccountSid() {
+  static std::mutex lock;
+  static std::vector<BYTE> sid;
+  const std::lock_guard<std::mutex> guard(lock);
+  if (sid.empty()) sid = ReadRunningAccountSid();
   return sid;
 }
 

@@ -28,6 +28,9 @@ UniqueFileHandle CreateFolderBelow(HANDLE parent, const std::wstring& name, bool
 // Opens `name` directly below `parent` as itself: a link there is opened as the link, never
 // as what it leads to. Invalid (with the last error set) when there is none.
 UniqueFileHandle OpenBelow(HANDLE parent, const std::wstring& name, DWORD access);
+// The same, only when it is a folder (`folder`) or only when it is none: what was looked at
+// as a file is never opened as a folder that appeared under its name meanwhile.
+UniqueFileHandle OpenBelow(HANDLE parent, const std::wstring& name, DWORD access, bool folder);
 // Opens the existing folder `path` (all sharing) as itself, not through a final link.
 UniqueFileHandle OpenFolderItself(const std::wstring& path, DWORD access);
 // Moves the open `file` into the open `folder` under `name`, never replacing what is there.

@@ -80,8 +80,11 @@ bool IsReparsePoint(const std::wstring& path) {
 }
 
 std::optional<std::wstring> FinalPathOfHandle(void* handle) {
+  // Under Wine each call asks the server for the name, and link checks ask for every entry
+  // of a tree: most names fit at the first call.
   std::wstring path = ReadSystemText(
-      [handle](wchar_t* buffer, DWORD size) { return GetFinalPathNameByHandleW(handle, buffer, size, 0); });
+      [handle](wchar_t* buffer, DWORD size) { return GetFinalPathNameByHandleW(handle, buffer, size, 0); },
+      MAX_PATH + 1);
   if (path.empty()) return std::nullopt;
   return path;
 }

@@ -273,6 +273,10 @@ TEST(CleanOutTempFolder, LinksAreNeverAWayOut) {
   MakeFolder(temp.Dir / L"holds-a-link\\inner");
   MakeFile(temp.Dir / L"holds-a-link\\own.txt");
   links.Make(temp.Dir / L"holds-a-link\\inner\\to-canary", canary.Path());
+  // Wine shows a link to a file as a plain file.
+  MakeFolder(temp.Dir / L"holds-a-file-link");
+  MakeFile(temp.Dir / L"holds-a-file-link\\own.txt");
+  links.Make(temp.Dir / L"holds-a-file-link\\to-canary.txt", canary.File());
 
   ASSERT_TRUE(filestest::HostIsLink(temp.Dir / L"dangling"));
   WatchingDisplay display;
@@ -285,9 +289,10 @@ TEST(CleanOutTempFolder, LinksAreNeverAWayOut) {
   EXPECT_FALSE(Listed(temp.Dir.Path(), L"dangling"));
   EXPECT_TRUE(filestest::HostIsLink(temp.Dir / L"dangling"));
   // A link that this system would follow stays, and so does a tree that holds one.
-  for (const wchar_t* stays : {L"folder-link", L"file-link.txt", L"holds-a-link\\own.txt"})
+  for (const wchar_t* stays :
+       {L"folder-link", L"file-link.txt", L"holds-a-link\\own.txt", L"holds-a-file-link\\own.txt"})
     EXPECT_TRUE(Exists(temp.Dir / stays)) << stays;
-  EXPECT_EQ(EntriesLeft(temp.Dir.Path()), 4);  // with the hidden folder
+  EXPECT_EQ(EntriesLeft(temp.Dir.Path()), 5);  // with the hidden folder
 }
 
 TEST(CleanOutTempFolder, EntriesThatCannotGoStayAndTheRestIsCleanedSilently) {
