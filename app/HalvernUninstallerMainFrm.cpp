@@ -146,17 +146,23 @@ void THalvernUninstallerMainForm::DetectProducts(bool LogResults) {
     TRemovalEngine::DetectionPass pass(engine);
     for (const TProductDescription& product : products) found.push_back(engine.ProcessProduct(false, product));
   }
-  for (std::size_t i = 0; i < products.size(); ++i) UpdateProductEntry(products[i].Name, found[i], LogResults);
+  // The log changes once: every change lays out its whole text again, tens of milliseconds
+  // under Wine, which the user waits for at start.
+  std::wstring lines;
+  for (std::size_t i = 0; i < products.size(); ++i) {
+    const std::wstring line = UpdateProductEntry(products[i].Name, found[i]);
+    lines += (lines.empty() ? L"" : L"\r\n") + line;
+  }
+  if (LogResults && !lines.empty()) ResultsLog->AppendLine(lines);
 }
 
-void THalvernUninstallerMainForm::UpdateProductEntry(const std::wstring& name, bool detected, bool LogResults) {
+std::wstring THalvernUninstallerMainForm::UpdateProductEntry(const std::wstring& name, bool detected) {
   if (detected) {
     AddStringsIfNew(ProductList->Items(), {name});
-    if (LogResults) ResultsLog->AppendLine(Fmt(L"%s is ready to be uninstalled.", name));
-  } else {
-    Remove(ProductList->Items(), name);
-    if (LogResults) ResultsLog->AppendLine(Fmt(L"%s is not detected.", name));
+    return Fmt(L"%s is ready to be uninstalled.", name);
   }
+  Remove(ProductList->Items(), name);
+  return Fmt(L"%s is not detected.", name);
 }
 
 bool THalvernUninstallerMainForm::ProcessProduct(bool RemoveTraces, const TProductDescription& product) {

@@ -39,7 +39,8 @@ class THalvernUninstallerMainForm : public THvTrxForm {
   void RunFirstDetection();
   void SetListControlsEnabled(bool enabled);
   void DetectProducts(bool LogResults);
-  void UpdateProductEntry(const std::wstring& name, bool detected, bool LogResults);
+  // Lists or unlists the product; answers its line for the log.
+  std::wstring UpdateProductEntry(const std::wstring& name, bool detected);
   bool ProcessProduct(bool RemoveTraces, const TProductDescription& product);
   void CleanOutTempFolder();
   // The system menu's "Undo Last Removal...": asks, listing what comes back, then restores.
