@@ -1,6 +1,7 @@
 #include "HalvernUninstallerMainFrm.h"
 
 #include "HvLXShowException.h"
+#include "HvLXWait.h"
 #include "HvRemovalEngine.h"
 #include "HvRestoreCommand.h"
 #include "HvScopeExit.h"
@@ -16,6 +17,8 @@ void THalvernUninstallerMainForm::HvTrxFormCreate(TForm&) { ResultsLog->Clear();
 namespace {
 // A system menu command of our own: below 0xF000, the low four bits clear.
 constexpr UINT kUndoLastRemovalCommand = 0x0110;
+// Fires once the shown window has painted and its queue is idle: the first detection.
+constexpr UINT_PTR kFirstDetectionTimer = 1;
 }  // namespace
 
 void THalvernUninstallerMainForm::HvTrxFormActivateFirstDone(TForm&) {
@@ -23,12 +26,43 @@ void THalvernUninstallerMainForm::HvTrxFormActivateFirstDone(TForm&) {
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING, kUndoLastRemovalCommand, L"Undo Last Removal...");
   }
+  // Looking around can take seconds on a crowded registry: the user sees the whole window,
+  // busy, at once, instead of nothing until the list is known. Until then the controls that
+  // act on the list, or start a detection of their own, take no input.
+  BeginWait();
+  FFirstDetectionPending = true;
+  SetListControlsEnabled(false);
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  // A timer, not a posted message: it comes only after every pending paint, and the wait for
+  // it is the idle moment in which Wine puts the painted window on the screen.
+  if (!SetTimer(Handle(), kFirstDetectionTimer, USER_TIMER_MINIMUM, nullptr)) RunFirstDetection();
+}
+
+void THalvernUninstallerMainForm::RunFirstDetection() {
+  if (!FFirstDetectionPending) return;
+  FFirstDetectionPending = false;
+  KillTimer(Handle(), kFirstDetectionTimer);
+  // A failing detection still leaves a usable window; the failure is shown by the caller.
+  const ScopeExit ready([this] {
+    SetListControlsEnabled(true);
+    EndWait();
+  });
   DetectProducts(true);
+}
+
+void THalvernUninstallerMainForm::SetListControlsEnabled(bool enabled) {
+  UninstallProductBtn->SetEnabled(enabled);
+  ProductList->SetEnabled(enabled);
+  DeleteInstallationFolderBox->SetEnabled(enabled);
 }
 
 LRESULT THalvernUninstallerMainForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_SYSCOMMAND && (wParam & 0xFFF0) == kUndoLastRemovalCommand) {
     UndoLastRemoval();
+    return 0;
+  }
+  if (msg == WM_TIMER && wParam == kFirstDetectionTimer) {
+    RunFirstDetection();
     return 0;
   }
   return THvTrxForm::WndProc(msg, wParam, lParam);
@@ -112,17 +146,23 @@ void THalvernUninstallerMainForm::DetectProducts(bool LogResults) {
     TRemovalEngine::DetectionPass pass(engine);
     for (const TProductDescription& product : products) found.push_back(engine.ProcessProduct(false, product));
   }
-  for (std::size_t i = 0; i < products.size(); ++i) UpdateProductEntry(products[i].Name, found[i], LogResults);
+  // The log changes once: every change lays out its whole text again, tens of milliseconds
+  // under Wine, which the user waits for at start.
+  std::wstring lines;
+  for (std::size_t i = 0; i < products.size(); ++i) {
+    const std::wstring line = UpdateProductEntry(products[i].Name, found[i]);
+    lines += (lines.empty() ? L"" : L"\r\n") + line;
+  }
+  if (LogResults && !lines.empty()) ResultsLog->AppendLine(lines);
 }
 
-void THalvernUninstallerMainForm::UpdateProductEntry(const std::wstring& name, bool detected, bool LogResults) {
+std::wstring THalvernUninstallerMainForm::UpdateProductEntry(const std::wstring& name, bool detected) {
   if (detected) {
     AddStringsIfNew(ProductList->Items(), {name});
-    if (LogResults) ResultsLog->AppendLine(Fmt(L"%s is ready to be uninstalled.", name));
-  } else {
-    Remove(ProductList->Items(), name);
-    if (LogResults) ResultsLog->AppendLine(Fmt(L"%s is not detected.", name));
+    return Fmt(L"%s is ready to be uninstalled.", name);
   }
+  Remove(ProductList->Items(), name);
+  return Fmt(L"%s is not detected.", name);
 }
 
 bool THalvernUninstallerMainForm::ProcessProduct(bool RemoveTraces, const TProductDescription& product) {

@@ -35,8 +35,12 @@ class THalvernUninstallerMainForm : public THvTrxForm {
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // The first detection, once the shown window has painted itself.
+  void RunFirstDetection();
+  void SetListControlsEnabled(bool enabled);
   void DetectProducts(bool LogResults);
-  void UpdateProductEntry(const std::wstring& name, bool detected, bool LogResults);
+  // Lists or unlists the product; answers its line for the log.
+  std::wstring UpdateProductEntry(const std::wstring& name, bool detected);
   bool ProcessProduct(bool RemoveTraces, const TProductDescription& product);
   void CleanOutTempFolder();
   // The system menu's "Undo Last Removal...": asks, listing what comes back, then restores.
@@ -47,6 +51,8 @@ class THalvernUninstallerMainForm : public THvTrxForm {
 
   // The backup file of the uninstall under way: one per press of the button.
   TRegistryBackup* FRemovalBackup = nullptr;
+  // From the first activation until the list has been filled once.
+  bool FFirstDetectionPending = false;
 };
 
 // Makes the window's description known (its controls, layout and translatable texts).

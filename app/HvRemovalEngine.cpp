@@ -176,7 +176,10 @@ bool TRemovalEngine::ProcessIdentCache(bool RemoveTraces, const TStringVec& Prod
     found = true;
     const std::wstring folder = RegReadStringDefLX(HKEY_LOCAL_MACHINE, key, L"", L"");
     const TTrace entry = Found(TTraceKind::IdentCacheEntry, kHKLM + key, folder.empty() ? L"" : L"folder = " + folder);
-    if (!folder.empty() && DirExistsLX(folder, true)) {
+    // Whether its folder may go matters only to a removal or to a listener: for a look at what
+    // is there, judging it would cost the protected-folder set, a tenth of a second at start.
+    const bool folderMatters = RemoveTraces || FOptions.Observer;
+    if (folderMatters && !folder.empty() && DirExistsLX(folder, true)) {
       // The folder comes from a registry value and may name anything: only a folder of a local
       // fixed drive under its own letter, never one whose loss would harm the machine, and
       // never the target of a link.

@@ -48,7 +48,7 @@ export HV_TOOLS HV_EMULATED
 # hides windows at once (a bare Xvfb has no window manager). The program and the driver that
 # presses its buttons share it, so the driver sees the program's windows; a program started by
 # another (exit_code.exe) shares its launcher's desktop, so the launcher is listed too.
-HV_GUI_SUITES="${HV_GUI_SUITES:-test_forms.exe test_forms2.exe test_progresswnd.exe HalvernUninstaller.exe ui_driver.exe bare_window.exe startup_bench.exe exit_code.exe test_richedit.exe}"
+HV_GUI_SUITES="${HV_GUI_SUITES:-test_forms.exe test_forms2.exe test_progresswnd.exe test_mainwindow.exe HalvernUninstaller.exe ui_driver.exe bare_window.exe startup_bench.exe exit_code.exe test_richedit.exe}"
 mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$TMPDIR"
 
 # Stops the calling script with Wine's own words and a hint when a Wine step fails.

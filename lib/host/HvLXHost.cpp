@@ -86,6 +86,20 @@ bool DetectWine() {
   return loader || SameTextLX(setting, L"True");
 }
 
+// The host's kernel name, from Wine's own uname; nothing when Wine does not tell it.
+std::optional<std::wstring> HostSystemName() {
+  if (gFacts.hostSystem) return gFacts.hostSystem->empty() ? std::nullopt : gFacts.hostSystem;
+  using TGetHostVersion = void(CDECL*)(const char** sysname, const char** release);
+  const auto get = reinterpret_cast<TGetHostVersion>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_host_version")));
+  if (!get) return std::nullopt;
+  const char* sysname = nullptr;
+  const char* release = nullptr;
+  get(&sysname, &release);
+  if (!sysname) return std::nullopt;
+  return std::wstring(sysname, sysname + std::char_traits<char>::length(sysname));
+}
+
 // The value of one "Name: value" line of sw_vers, trimmed; nothing when the line is absent.
 std::optional<std::wstring> SwVersValue(const std::vector<std::wstring>& lines, const wchar_t* name) {
   for (const std::wstring& line : lines) {
@@ -98,6 +112,9 @@ std::optional<std::wstring> SwVersValue(const std::vector<std::wstring>& lines, 
 TMacHost DetectMac() {
   TMacHost d;
   if (!IsWine() || IsChromeOS()) return d;
+  // sw_vers is a Mac's alone. Asking it starts host shells, a few tenths of a second at every
+  // start of a program; where Wine names another kernel there is no Mac to find.
+  if (const std::optional<std::wstring> system = HostSystemName(); system && *system != L"Darwin") return d;
   const std::wstring output = Wine_RunScript(L"GetMacVersion", L"sw_vers", L"");
   const std::vector<std::wstring> lines = SplitLX(output, L"\n");
   std::wstring text;

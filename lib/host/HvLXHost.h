@@ -62,6 +62,9 @@ class ScopedHostPins {
 // within a ScopedFreshHostDetection so that the detection runs again.
 struct HostFacts {
   std::optional<bool> wineLoader{}, elevated{};  // unset: asked from the system
+  // The host's kernel name as Wine reports it ("Linux", "Darwin"); empty: a Wine that does not
+  // tell; unset: asked from Wine.
+  std::optional<std::wstring> hostSystem{};
 };
 class ScopedHostFacts {
  public:

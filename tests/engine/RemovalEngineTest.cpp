@@ -152,6 +152,11 @@ TEST_F(EngineTest, IdentCacheNeverDeletesAProtectedFolder) {
   for (const wchar_t* folder : folders) {
     SCOPED_TRACE(testing::Message() << static_cast<const void*>(folder));
     plant::PlantIdentCache(plant::kSendaroCode, folder);
+    // A look finds the entry; a listener of the look still hears why its folder would stay.
+    EXPECT_TRUE(TRemovalEngine().ProcessSendaro(false));
+    RecordingObserver looked;
+    EXPECT_TRUE(TRemovalEngine({true, &looked}).ProcessSendaro(false));
+    EXPECT_EQ(looked.skipped.size(), 1u);
     RecordingObserver seen;
     TRemovalEngine engine({true, &seen});
     EXPECT_TRUE(engine.ProcessSendaro(true));

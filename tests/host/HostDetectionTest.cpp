@@ -2,10 +2,14 @@
 
 #include "HvExceptions.h"
 #include "HvLXHost.h"
+#include "HvLXHostScript.h"
+#include "HvLXHostScripts.h"
 #include "HvLXRegistry.h"
 #include "HostTestFiles.h"
+#include "HvScopeExit.h"
 
 #include <atomic>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -44,6 +48,33 @@ TEST(HostDetection, ALinuxHostIsNoMac) {
   EXPECT_FALSE(hv::IsMac());
   EXPECT_EQ(hv::GetMacVersionText(), L"n/a");
   EXPECT_EQ(hv::GetMacVersion(), TVersionNumber{});
+}
+
+// What the host shell was asked, and what it answers: a Mac's sw_vers.
+std::vector<std::wstring> gScriptTitles;
+std::wstring RecordScript(const std::wstring& title, const std::wstring&, const std::wstring&) {
+  gScriptTitles.push_back(title);
+  return L"ProductName:\tmacOS\nProductVersion:\t14.2.1\nBuildVersion:\t23C71\n";
+}
+
+TEST(HostDetection, TheMacIsAskedForOnlyWhereTheHostKernelMayBeOne) {
+  struct Case {
+    const wchar_t* system;  // empty: Wine does not tell
+    bool asked;
+  } cases[] = {{L"Linux", false}, {L"FreeBSD", false}, {L"Darwin", true}, {L"", true}};
+  hv::InstallHostShell({&RecordScript, [] { return true; }});
+  const hv::ScopeExit realShell([] { hv::InstallHostScriptRunner(); });
+  for (const Case& c : cases) {
+    const std::wstring name = *c.system ? c.system : L"(not told)";
+    gScriptTitles.clear();
+    hv::ScopedFreshHostDetection fresh;
+    hv::ScopedHostFacts facts({.wineLoader = true, .hostSystem = c.system});
+    hv::ScopedHostPins host({.wine = true});
+    EXPECT_EQ(hv::IsMac(), c.asked) << name;
+    EXPECT_EQ(hv::GetMacVersionText(), c.asked ? L"macOS, 14.2.1, 23C71" : L"n/a") << name;
+    EXPECT_EQ(gScriptTitles, c.asked ? std::vector<std::wstring>{L"GetMacVersion"} : std::vector<std::wstring>{})
+        << name;
+  }
 }
 
 TEST(ParseVersion, ReadsEveryFormOfVersionText) {

@@ -1,6 +1,7 @@
 // The Mac branches for real: the ctest entry host_on_mac (on_mac.sh) puts the fake Mac tools of
-// fake-mac/ first on the host PATH, so the program finds a Mac through sw_vers without any pin,
-// and hands documents to "open" and links and scripts to osascript, which record their calls.
+// fake-mac/ first on the host PATH, so the program finds a Mac through sw_vers, and hands
+// documents to "open" and links and scripts to osascript, which record their calls. Only the
+// host's kernel name is pinned: Wine reads the real one, which no host PATH can change.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -39,6 +40,7 @@ class MacHost : public testing::Test {
   std::wstring Calls() const { return Widen(hosttest::ReadBytes(FLog)); }
   bool Called(const std::wstring& entry) const { return Calls().find(entry) != std::wstring::npos; }
 
+  hv::ScopedHostFacts FDarwin{{.hostSystem = L"Darwin"}};
   hv::ScopedFreshHostDetection FFresh;  // the suite's other tests saw a Linux host
   std::wstring FLog, FFolder;
 };
