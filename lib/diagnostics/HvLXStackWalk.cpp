@@ -1,6 +1,7 @@
 #include "HvLXStackWalk.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 #include "HvLXLineTable.h"
@@ -35,16 +36,22 @@ const std::vector<CodeRange>& ProgramCode() {
   return ranges;
 }
 
-// The calling thread's stack: from the bottom of its reservation to its base, which is where
-// the committed pages that hold this function's frame end (the system call that answers this
-// directly came with Windows 8; the program starts on Windows 7). Empty when it cannot be read.
+// The calling thread's stack, from the lowest page committed for it so far (below every frame
+// of this thread) to its base, as its information block keeps them. Read there at every raise:
+// the call that answers it came with Windows 8 (the program starts on Windows 7), and asking the
+// memory manager instead cost a system call, tripling the capture's cost.
+// (Read through the segment register: the compiler takes NtCurrentTeb's constant address for an
+// array out of bounds.)
 void CurrentStackRange(ULONG_PTR& low, ULONG_PTR& high) {
-  volatile int here = 0;
-  MEMORY_BASIC_INFORMATION region{};
-  low = high = 0;
-  if (VirtualQuery(const_cast<int*>(&here), &region, sizeof region) != sizeof region) return;
-  low = reinterpret_cast<ULONG_PTR>(region.AllocationBase);
-  high = reinterpret_cast<ULONG_PTR>(region.BaseAddress) + region.RegionSize;
+#if defined(__x86_64__)
+  static_assert(offsetof(NT_TIB, StackBase) == 0x08 && offsetof(NT_TIB, StackLimit) == 0x10);
+  asm("movq %%gs:0x08, %0" : "=r"(high));
+  asm("movq %%gs:0x10, %0" : "=r"(low));
+#else
+  static_assert(offsetof(NT_TIB, StackBase) == 0x04 && offsetof(NT_TIB, StackLimit) == 0x08);
+  asm("movl %%fs:0x04, %0" : "=r"(high));
+  asm("movl %%fs:0x08, %0" : "=r"(low));
+#endif
 }
 
 const CodeRange* CodeRangeOf(std::uintptr_t address) {
