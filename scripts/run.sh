@@ -22,6 +22,7 @@ had_display=0
 if [ "${HV_RUN_HEADLESS:-0}" != 1 ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then had_display=1; fi
 if [ "$had_display" = 0 ]; then unset DISPLAY; fi
 source "$root/scripts/xvfb.sh"
+source "$root/scripts/ui-driver.sh"
 hv_display_ready
 hv_wine_ready
 app="$HV_BUILD/app/HalvernUninstaller.exe"
@@ -46,8 +47,8 @@ else
   pid=$!
   drive="$HV_TOOLS/ui_driver.exe"
   # Under emulation the window takes minutes to appear.
-  if ! wine "$drive" wait "Halvern Uninstaller" 600000; then
-    echo "run.sh: the window did not open" >&2
+  if ! hv_main_window_ready "Halvern Uninstaller" 600000; then
+    echo "run.sh: the window did not open and look for the products" >&2
     kill "$pid" 2>/dev/null || echo "run.sh: the program had already ended"
     wineserver -k >/dev/null 2>&1 </dev/null || echo "run.sh: the Wine server had already stopped"
     exit 1

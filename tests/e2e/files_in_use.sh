@@ -81,7 +81,7 @@ cmp -s "$work/before.txt" "$work/after.txt" || fail "/norestartremoval changed t
 echo "== the window: the same stop, the holder named in its error box"
 wine "$app" &
 app_job=$!
-drive wait "$title" 30000 >/dev/null || fail "the window did not open"
+hv_main_window_ready "$title" || fail "the window did not open and look for the products"
 sleep 1
 drive toggle "$title" Corvista >/dev/null
 sleep 0.5

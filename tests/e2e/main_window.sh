@@ -137,7 +137,7 @@ start_app() {
   mkdir -p "$build/tmp"
   wine "$HV_TOOLS/exit_code.exe" "Z:$(tr / '\\' <<<"$app")" >"$app_exit" 2>&1 &
   app_pid=$!
-  drive wait "$title" 30000 >/dev/null || fail "the window did not open"
+  hv_main_window_ready "$title" || fail "the window did not open and look for the products"
   sleep 1
 }
 stop_app() {  # closes the window as a person would; the program must end with exit code 0

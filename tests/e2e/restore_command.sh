@@ -134,7 +134,7 @@ drive() { wine "$HV_TOOLS/ui_driver.exe" "$@" | tr -d '\r'; }
 title="Halvern Uninstaller"
 wine "$build/app/HalvernUninstaller.exe" &
 app_pid=$!
-drive wait "$title" 30000 >/dev/null || fail "the window did not open"
+hv_main_window_ready "$title" || fail "the window did not open and look for the products"
 sleep 1
 # The entry's command number (app/HalvernUninstallerMainFrm.cpp): Wine lets no other process read the menu.
 drive syscommand "$title" 0x0110 >/dev/null || fail "the window took no system command"
