@@ -3,7 +3,7 @@
 # The 32-bit product is built and its imports checked on every machine. Where this machine runs
 # 32-bit code, every suite runs against the 32-bit build. Where it cannot (see wine-arch.sh),
 # every suite runs against the 64-bit twin, and after it the tests labelled "emulated" (the
-# program's detection, unattended removal, installer packages and main window end to end, code patching,
+# program's detection, unattended removal and installer packages end to end, code patching,
 # delay-loading, the WinHTTP replacement and exception reports;
 # tests/CMakeLists.txt) run against the 32-bit build under user-mode emulation; in CI warnings
 # fail the build.
