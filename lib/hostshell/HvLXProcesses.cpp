@@ -57,12 +57,24 @@ void SetCompatLayerRunAsInvoker(TStrings& environment) {
   environment.Add(L"__compat_layer=RunAsInvoker");
 }
 
+// Wine 8 starts a host program (such as /bin/bash) detached and answers success with no process
+// handle, leaving the thread handle and both ids as whatever its stack held: a caller that
+// closed that "thread handle" would close some other part's handle (seen: the cached handle of
+// HKEY_LOCAL_MACHINE, after which every registry call from that root failed). Without a process
+// handle nothing of the answer is the caller's.
+void KeepOnlyWhatWasStarted(PROCESS_INFORMATION& info) {
+  if (!info.hProcess) info = {};
+}
+
 bool CreateAsCurrentUser(const TProcessStart& start, std::wstring& environmentBlock, DWORD flags, bool inherit,
                          STARTUPINFOW& startup, PROCESS_INFORMATION& info) {
   std::wstring commandLine = start.commandLine;  // the call may write into it
-  return gCreateProcess(nullptr, commandLine.data(), nullptr, nullptr, inherit, flags,
-                        environmentBlock.empty() ? nullptr : environmentBlock.data(),
-                        start.directory.empty() ? nullptr : start.directory.c_str(), &startup, &info) != 0;
+  if (!gCreateProcess(nullptr, commandLine.data(), nullptr, nullptr, inherit, flags,
+                      environmentBlock.empty() ? nullptr : environmentBlock.data(),
+                      start.directory.empty() ? nullptr : start.directory.c_str(), &startup, &info))
+    return false;
+  KeepOnlyWhatWasStarted(info);
+  return true;
 }
 
 }  // namespace
@@ -101,6 +113,7 @@ void StartProcessLX(const TProcessStart& start, PROCESS_INFORMATION& info) {
                                  environmentBlock.empty() ? nullptr : environmentBlock.data(),
                                  start.directory.empty() ? nullptr : start.directory.c_str(), &startup, &info))
       RaiseLastOSError();
+    KeepOnlyWhatWasStarted(info);
     return;
   }
   if (CreateAsCurrentUser(start, environmentBlock, flags, inherit, startup, info)) return;
@@ -123,8 +136,8 @@ DWORD RunProcessWait(const TProcessStart& start) {
   StartProcessLX(start, info);
   const UniqueKernelHandle process(info.hProcess), thread(info.hThread);
   // Under Wine 8 (64- and 32-bit loaders alike) CreateProcessW starts a host program such as
-  // /bin/bash detached: it succeeds with no process or thread handle and process id 0, so
-  // there is nothing to wait on and no exit code to read.
+  // /bin/bash detached: it succeeds with no process handle, so there is nothing to wait on and
+  // no exit code to read.
   const bool hostShellCommand =
       StartsStrLX(L"/bin/bash ", start.commandLine) || StartsStrLX(L"/bin/sh ", start.commandLine);
   if (!process && hostShellCommand && UseWineTricks(L"always")) return 0;

@@ -4,6 +4,7 @@
 #include "HostTestFiles.h"
 
 #include "HvExceptions.h"
+#include "HvHandles.h"
 #include "HvLXHost.h"
 #include "HvLXProcesses.h"
 #include "HvStringList.h"
@@ -33,6 +34,32 @@ TEST(Processes, ExitCodesComeBackAndACheckedRunNamesTheFailure) {
   EXPECT_THROW(hv::RunProcessWait(Command(L"Z:\\no\\such\\program.exe")), hv::EOSError);
   // Wine starts a host program detached, without a handle: it counts as done at once.
   EXPECT_EQ(hv::RunProcessWait(Command(L"/bin/sh -c \"exit 3\"")), 0u);
+}
+
+// Puts `value` into every pointer-sized slot of the stack below the caller's frame, where the
+// next call finds it in whatever it leaves unset.
+__attribute__((noinline)) void LeaveOnTheStack(HANDLE value) {
+  volatile HANDLE slots[16384];
+  for (volatile HANDLE& slot : slots) slot = value;
+}
+
+// Wine answers the start of a host program with its stack's leftovers as thread handle and ids;
+// with a handle of ours lying there, the start must neither close it nor hand it out.
+TEST(Processes, StartingAHostProgramClosesNoHandleOfOthers) {
+  const hv::UniqueKernelHandle ours(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  ASSERT_TRUE(ours);
+  DWORD flags = 0;
+  LeaveOnTheStack(ours.get());
+  EXPECT_EQ(hv::RunProcessWait(Command(L"/bin/sh -c \"exit 0\"")), 0u);
+  EXPECT_TRUE(GetHandleInformation(ours.get(), &flags)) << "closed by the start, error " << GetLastError();
+
+  PROCESS_INFORMATION info;
+  LeaveOnTheStack(ours.get());
+  hv::StartProcessLX(Command(L"/bin/sh -c \"exit 0\""), info);
+  EXPECT_EQ(info.hProcess, nullptr);
+  EXPECT_EQ(info.hThread, nullptr);
+  EXPECT_EQ(info.dwProcessId, 0u);
+  EXPECT_EQ(info.dwThreadId, 0u);
 }
 
 TEST(Processes, TheChildGetsItsOwnEnvironmentAndFolderAndItsInput) {
