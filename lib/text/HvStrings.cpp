@@ -259,7 +259,7 @@ void TStringList::SortedListError() const { throw EStringListError(L"Operation n
 
 const std::wstring& TStringList::Strings(int index) const {
   CheckIndex(index);
-  return FItems[index].text;
+  return FStrings[index];
 }
 
 std::wstring TStringList::Get(int index) const { return Strings(index); }
@@ -268,19 +268,20 @@ void TStringList::Put(int index, const std::wstring& s) {
   if (FSorted) SortedListError();
   CheckIndex(index);
   Changing();
-  FItems[index].text = s;
+  FStrings[index] = s;
   Changed();
 }
 
 void* TStringList::GetObject(int index) const {
   CheckIndex(index);
-  return FItems[index].object;
+  return FObjects.empty() ? nullptr : FObjects[index];
 }
 
 void TStringList::PutObject(int index, void* object) {
   CheckIndex(index);
   Changing();
-  FItems[index].object = object;
+  if (FObjects.empty() && object) FObjects.resize(FStrings.size(), nullptr);
+  if (!FObjects.empty()) FObjects[index] = object;
   Changed();
 }
 
@@ -292,22 +293,43 @@ void TStringList::InsertObject(int index, const std::wstring& s, void* object) {
 
 void TStringList::InsertItem(int index, std::wstring s, void* object) {
   Changing();
-  FItems.insert(FItems.begin() + index, Item{std::move(s), object});
+  // The objects grow first: when that fails, nothing has changed yet.
+  const bool withObjects = object || !FObjects.empty();
+  if (withObjects) {
+    if (FObjects.empty()) {
+      FObjects.reserve(FStrings.size() + 1);
+      FObjects.resize(FStrings.size(), nullptr);
+    }
+    FObjects.insert(FObjects.begin() + index, object);
+  }
+  try {
+    FStrings.insert(FStrings.begin() + index, std::move(s));
+  } catch (...) {
+    if (withObjects) FObjects.erase(FObjects.begin() + index);
+    throw;
+  }
   Changed();
 }
 
 void TStringList::Delete(int index) {
   CheckIndex(index);
   Changing();
-  FItems.erase(FItems.begin() + index);
+  FStrings.erase(FStrings.begin() + index);
+  if (!FObjects.empty()) FObjects.erase(FObjects.begin() + index);
   Changed();
 }
 
 void TStringList::Clear() {
-  if (FItems.empty()) return;
+  if (FStrings.empty()) return;
   Changing();
-  std::vector<Item>().swap(FItems);
+  std::vector<std::wstring>().swap(FStrings);
+  std::vector<void*>().swap(FObjects);
   Changed();
+}
+
+void TStringList::Reserve(int capacity) {
+  FStrings.reserve(capacity);
+  if (!FObjects.empty()) FObjects.reserve(capacity);
 }
 
 bool TStringList::PlaceForAdd(const std::wstring& s, int& index) const {
@@ -341,7 +363,8 @@ void TStringList::Exchange(int index1, int index2) {
   CheckIndex(index1);
   CheckIndex(index2);
   Changing();
-  std::swap(FItems[index1], FItems[index2]);
+  std::swap(FStrings[index1], FStrings[index2]);
+  if (!FObjects.empty()) std::swap(FObjects[index1], FObjects[index2]);
   Changed();
 }
 
@@ -350,32 +373,49 @@ int TStringList::CompareStrings(std::wstring_view s1, std::wstring_view s2) cons
 }
 
 bool TStringList::Find(std::wstring_view s, int& index) const {
-  auto it = std::lower_bound(FItems.begin(), FItems.end(), s,
-                             [this](const Item& item, std::wstring_view key) { return CompareStrings(item.text, key) < 0; });
-  index = static_cast<int>(it - FItems.begin());
-  return it != FItems.end() && CompareStrings(it->text, s) == 0;
+  auto it = std::lower_bound(FStrings.begin(), FStrings.end(), s,
+                             [this](const std::wstring& item, std::wstring_view key) { return CompareStrings(item, key) < 0; });
+  index = static_cast<int>(it - FStrings.begin());
+  return it != FStrings.end() && CompareStrings(*it, s) == 0;
 }
 
 void TStringList::Sort() {
-  auto less = [this](const Item& a, const Item& b) { return CompareStrings(a.text, b.text) < 0; };
+  auto less = [this](const std::wstring& a, const std::wstring& b) { return CompareStrings(a, b) < 0; };
   // Lists are often filled in order already: one pass instead of a full sort then.
-  if (std::is_sorted(FItems.begin(), FItems.end(), less)) return;
+  if (std::is_sorted(FStrings.begin(), FStrings.end(), less)) return;
   Changing();
-  std::stable_sort(FItems.begin(), FItems.end(), less);
+  if (FObjects.empty()) {
+    std::stable_sort(FStrings.begin(), FStrings.end(), less);
+  } else {
+    std::vector<int> order(FStrings.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return less(FStrings[a], FStrings[b]); });
+    Reorder(order);
+  }
   Changed();
 }
 
 void TStringList::CustomSort(const std::function<int(const TStringList&, int, int)>& compare) {
   // Sorts positions first, since the callback names items by their index in this list.
-  std::vector<int> order(FItems.size());
+  std::vector<int> order(FStrings.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(*this, a, b) < 0; });
-  std::vector<Item> sorted;
-  sorted.reserve(FItems.size());
-  for (int i : order) sorted.push_back(std::move(FItems[i]));
   Changing();
-  FItems.swap(sorted);
+  Reorder(order);
   Changed();
+}
+
+void TStringList::Reorder(const std::vector<int>& order) {
+  // Both new vectors are built before either replaces the old, so a failure changes nothing.
+  std::vector<void*> objects;
+  objects.reserve(FObjects.size());
+  if (!FObjects.empty())
+    for (int i : order) objects.push_back(FObjects[i]);
+  std::vector<std::wstring> strings;
+  strings.reserve(FStrings.size());
+  for (int i : order) strings.push_back(std::move(FStrings[i]));
+  FStrings.swap(strings);
+  FObjects.swap(objects);
 }
 
 void TStringList::SetSorted(bool sorted) {

@@ -66,6 +66,58 @@ TEST(StringList, SortedListRefusesPositionalChangesAndBadIndexes) {
   }
 }
 
+// Objects are kept apart from the strings and only once one is set, so every change of
+// order must carry them along, whether the first object arrived before or after the change.
+TEST(StringList, ObjectsStayWithTheirStrings) {
+  int a = 0, b = 0, c = 0, d = 0;
+  // Each item's object is tagged by its string, so any mismatch after a change shows.
+  auto tagged = [&](const TStringList& list) {
+    std::vector<std::wstring> pairs;
+    for (int i = 0; i < list.Count(); ++i) {
+      void* o = list.GetObject(i);
+      const wchar_t* tag = o == &a ? L"a" : o == &b ? L"b" : o == &c ? L"c" : o == &d ? L"d" : o ? L"?" : L"-";
+      pairs.push_back(list.Strings(i) + L":" + tag);
+    }
+    return pairs;
+  };
+  using Pairs = std::vector<std::wstring>;
+
+  THvStringList plain{L"x", L"y"};
+  EXPECT_EQ(tagged(plain), (Pairs{L"x:-", L"y:-"}));
+  plain.PutObject(1, nullptr);  // clearing an object that was never set
+  EXPECT_EQ(tagged(plain), (Pairs{L"x:-", L"y:-"}));
+
+  THvStringList list{L"d", L"b"};
+  list.PutObject(0, &d);  // the first object, on a list that already has items
+  list.InsertObject(1, L"c", &c);
+  list.Insert(0, L"n");
+  list.AddObject(L"a", &a);
+  EXPECT_EQ(tagged(list), (Pairs{L"n:-", L"d:d", L"c:c", L"b:-", L"a:a"}));
+  list.PutObject(3, &b);
+  list.Exchange(0, 4);
+  EXPECT_EQ(tagged(list), (Pairs{L"a:a", L"d:d", L"c:c", L"b:b", L"n:-"}));
+  list.Delete(2);
+  list.Put(0, L"A");  // a new string keeps its object
+  EXPECT_EQ(tagged(list), (Pairs{L"A:a", L"d:d", L"b:b", L"n:-"}));
+  list.Sort();
+  EXPECT_EQ(tagged(list), (Pairs{L"A:a", L"b:b", L"d:d", L"n:-"}));
+  list.CustomSort([](const TStringList& l, int i, int j) { return -l.CompareStrings(l.Strings(i), l.Strings(j)); });
+  EXPECT_EQ(tagged(list), (Pairs{L"n:-", L"d:d", L"b:b", L"A:a"}));
+
+  // A sorted list places an added item, object and all, by its string.
+  THvStringList sorted;
+  sorted.SetSorted(true);
+  sorted.Add(L"m");
+  sorted.AddObject(L"z", &d);
+  sorted.AddObject(L"a", &a);
+  sorted.AddObject(L"A", &b);  // a duplicate: ignored, the first keeps its object
+  EXPECT_EQ(tagged(sorted), (Pairs{L"a:a", L"m:-", L"z:d"}));
+
+  list.Clear();
+  list.Add(L"fresh");
+  EXPECT_EQ(tagged(list), (Pairs{L"fresh:-"}));
+}
+
 TEST(StringList, NameValueItems) {
   THvStringList list{L"a=1", L"b=2=3", L"novalue", L"=x"};
   EXPECT_EQ(list.Names(1), L"b");
