@@ -1,7 +1,9 @@
 #include "HalvernUninstallerMainFrm.h"
 
+#include "HvLXMessagePumps.h"
 #include "HvLXShowException.h"
 #include "HvLXWait.h"
+#include "HvMessageIds.h"
 #include "HvRemovalEngine.h"
 #include "HvRestoreCommand.h"
 #include "HvScopeExit.h"
@@ -12,13 +14,17 @@ namespace hv {
 
 THalvernUninstallerMainForm::THalvernUninstallerMainForm(TComponent* owner) : THvTrxForm(owner) {}
 
-void THalvernUninstallerMainForm::HvTrxFormCreate(TForm&) { ResultsLog->Clear(); }
+void THalvernUninstallerMainForm::HvTrxFormCreate(TForm&) {
+  ResultsLog->Clear();
+  // Until the first detection has filled the list, the controls that act on it, or start a
+  // detection of their own, take no input. Made so, they paint once, already disabled: a
+  // control disabled once shown paints itself again at once, some milliseconds each under Wine.
+  SetListControlsEnabled(false);
+}
 
 namespace {
 // A system menu command of our own: below 0xF000, the low four bits clear.
 constexpr UINT kUndoLastRemovalCommand = 0x0110;
-// Fires once the shown window has painted and its queue is idle: the first detection.
-constexpr UINT_PTR kFirstDetectionTimer = 1;
 }  // namespace
 
 void THalvernUninstallerMainForm::HvTrxFormActivateFirstDone(TForm&) {
@@ -27,21 +33,20 @@ void THalvernUninstallerMainForm::HvTrxFormActivateFirstDone(TForm&) {
     AppendMenuW(menu, MF_STRING, kUndoLastRemovalCommand, L"Undo Last Removal...");
   }
   // Looking around can take seconds on a crowded registry: the user sees the whole window,
-  // busy, at once, instead of nothing until the list is known. Until then the controls that
-  // act on the list, or start a detection of their own, take no input.
+  // busy, at once, instead of nothing until the list is known.
   BeginWait();
   FFirstDetectionPending = true;
-  SetListControlsEnabled(false);
   RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-  // A timer, not a posted message: it comes only after every pending paint, and the wait for
-  // it is the idle moment in which Wine puts the painted window on the screen.
-  if (!SetTimer(Handle(), kFirstDetectionTimer, USER_TIMER_MINIMUM, nullptr)) RunFirstDetection();
+  // Posted, it comes as soon as the showing has ended, not a timer's ten milliseconds later.
+  if (!PostMessageW(Handle(), WM_HV_FIRST_DETECTION, 0, 0)) RunFirstDetection();
 }
 
 void THalvernUninstallerMainForm::RunFirstDetection() {
   if (!FFirstDetectionPending) return;
   FFirstDetectionPending = false;
-  KillTimer(Handle(), kFirstDetectionTimer);
+  // What is still to paint (the showing can ask for more) is painted first; the queue then
+  // holds no paint, which is when Wine puts the painted window on the screen.
+  ProcessPaintMessages();
   // A failing detection still leaves a usable window; the failure is shown by the caller.
   const ScopeExit ready([this] {
     SetListControlsEnabled(true);
@@ -61,7 +66,7 @@ LRESULT THalvernUninstallerMainForm::WndProc(UINT msg, WPARAM wParam, LPARAM lPa
     UndoLastRemoval();
     return 0;
   }
-  if (msg == WM_TIMER && wParam == kFirstDetectionTimer) {
+  if (msg == WM_HV_FIRST_DETECTION) {
     RunFirstDetection();
     return 0;
   }

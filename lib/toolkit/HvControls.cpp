@@ -6,10 +6,10 @@
 #include "HvForms.h"
 #include "HvScreen.h"
 #include "HvGdiHandles.h"
+#include "HvWindowObjects.h"
 
 namespace hv {
 namespace {
-const wchar_t kControlProp[] = L"HvControl";
 const wchar_t kShapeClass[] = L"HvShape";
 
 std::wstring WindowText(HWND hwnd) {
@@ -19,12 +19,19 @@ std::wstring WindowText(HWND hwnd) {
   text.resize(copied);
   return text;
 }
+
+TWindowObjects<TWinControl>& Controls() {
+  // Never destroyed: windows can still go while the statics are torn down at exit.
+  static auto* controls = new TWindowObjects<TWinControl>;
+  return *controls;
+}
 }  // namespace
 
 TWinControl::TWinControl(TComponent* owner) : TComponent(owner) {}
 
 TWinControl::~TWinControl() {
   DestroyHandle();
+  Controls().ForgetObject(this);
   if (FParent) FParent->RemoveControl(this);
 }
 
@@ -39,9 +46,7 @@ void TWinControl::SetParent(TForm* form) {
   }
 }
 
-TWinControl* TWinControl::FromHandle(HWND hwnd) {
-  return hwnd ? static_cast<TWinControl*>(GetPropW(hwnd, kControlProp)) : nullptr;
-}
+TWinControl* TWinControl::FromHandle(HWND hwnd) { return Controls().Find(hwnd); }
 
 void TWinControl::SetDesignBounds(const TBounds& bounds) {
   FDesign = bounds;
@@ -109,8 +114,11 @@ void TWinControl::CreateHandle(HWND parent) {
                            GetModuleHandleW(nullptr), nullptr);
   if (!h) RaiseLastOSError();
   FHandle = h;
-  SetPropW(h, kControlProp, this);
-  SetWindowSubclass(h, &TWinControl::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  Controls().Remember(h, this);
+  // Put straight in front of the class's procedure: the common controls' subclass chain would
+  // read a window property, a round trip to the Wine server, at every message.
+  FClassProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::ControlWndProc)));
   if (FParent) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(FParent->FontHandle()), FALSE);
   InitializeHandle();
 }
@@ -122,17 +130,17 @@ void TWinControl::DestroyHandle() {
   FHandle = nullptr;
 }
 
-LRESULT CALLBACK TWinControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                           DWORD_PTR self) noexcept {
-  auto* control = reinterpret_cast<TWinControl*>(self);
+LRESULT CALLBACK TWinControl::ControlWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+  TWinControl* control = FromHandle(hwnd);
+  if (!control)
+    return CallWindowProcW(reinterpret_cast<WNDPROC>(GetClassLongPtrW(hwnd, GCLP_WNDPROC)), hwnd, msg, wParam, lParam);
   if (msg == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, &TWinControl::SubclassProc, 1);
-    RemovePropW(hwnd, kControlProp);
+    Controls().Forget(hwnd);
     if (control->FHandle == hwnd) {
       control->FText = WindowText(hwnd);
       control->FHandle = nullptr;
     }
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
+    return CallWindowProcW(control->FClassProc, hwnd, msg, wParam, lParam);
   }
   try {
     return control->WndProc(msg, wParam, lParam);
@@ -145,7 +153,7 @@ LRESULT CALLBACK TWinControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, L
 LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) { return DefaultHandler(msg, wParam, lParam); }
 
 LRESULT TWinControl::DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam) {
-  return DefSubclassProc(FHandle, msg, wParam, lParam);
+  return CallWindowProcW(FClassProc, FHandle, msg, wParam, lParam);
 }
 
 bool TWinControl::ParentNotify(UINT, WPARAM, LPARAM, LRESULT&) { return false; }

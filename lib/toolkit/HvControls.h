@@ -82,12 +82,13 @@ class TWinControl : public TComponent {
 
  private:
   friend class TForm;
-  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                       DWORD_PTR self) noexcept;
+  static LRESULT CALLBACK ControlWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
 
   TForm* FParent = nullptr;
   // Owned through the window's messages, as TForm's (cleared at WM_NCDESTROY).
   HWND FHandle = nullptr;
+  // The procedure the window had before ours: what DefaultHandler passes a message on to.
+  WNDPROC FClassProc = nullptr;
   TBounds FDesign;
   TAnchors FAnchors = akLeft | akTop;
   std::wstring FText;

@@ -9,13 +9,19 @@
 #include "HvMessageIds.h"
 #include "HvScopeExit.h"
 #include "HvScreen.h"
+#include "HvWindowObjects.h"
 
 namespace hv {
 
 namespace {
 
 const wchar_t kFormClass[] = L"HvForm";
-const wchar_t kFormProp[] = L"HvForm";
+
+TWindowObjects<TForm>& Forms() {
+  // Never destroyed: windows can still go while the statics are torn down at exit.
+  static auto* forms = new TWindowObjects<TForm>;
+  return *forms;
+}
 
 }  // namespace
 
@@ -34,7 +40,7 @@ void TForm::RegisterFormClass() {
   (void)registered;
 }
 
-TForm* TForm::FromHandle(HWND hwnd) { return hwnd ? static_cast<TForm*>(GetPropW(hwnd, kFormProp)) : nullptr; }
+TForm* TForm::FromHandle(HWND hwnd) { return Forms().Find(hwnd); }
 
 HWND TForm::Handle() {
   if (!FHandle) CreateWnd();
@@ -136,6 +142,7 @@ void TForm::DestroyHandle() {
     DestroyWindow(FHandle);
   FHandle = nullptr;
   FClientHandle = nullptr;
+  Forms().ForgetObject(this);
 }
 
 void TForm::RecreateWnd() {
@@ -164,7 +171,7 @@ LRESULT CALLBACK TForm::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     if ((cs->dwExStyle & WS_EX_MDICHILD) && param) param = reinterpret_cast<void*>(static_cast<MDICREATESTRUCTW*>(param)->lParam);
     self = static_cast<TForm*>(param);
     if (self) {
-      SetPropW(hwnd, kFormProp, self);
+      Forms().Remember(hwnd, self);
       self->FHandle = hwnd;
     }
   }
@@ -174,7 +181,7 @@ LRESULT CALLBACK TForm::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
   }
   if (msg == WM_NCDESTROY) {
     LRESULT r = self->DefaultHandler(msg, wParam, lParam);
-    RemovePropW(hwnd, kFormProp);
+    Forms().Forget(hwnd);
     if (self->FHandle == hwnd) {
       self->FHandle = nullptr;
       self->FClientHandle = nullptr;

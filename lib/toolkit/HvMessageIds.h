@@ -16,5 +16,7 @@ inline constexpr UINT WM_HV_RELEASE = WM_APP + 0x100;
 inline constexpr UINT WM_HV_TASKBAR_WINDOW_HIDDEN = WM_APP + 0x101;
 // To a check list: the user's toggle of the item wParam, asked for by assistive technology.
 inline constexpr UINT WM_HV_TOGGLE_BY_USER = WM_APP + 0x102;
+// To the program's main window, from its first activation: look for the products now.
+inline constexpr UINT WM_HV_FIRST_DETECTION = WM_APP + 0x103;
 
 }  // namespace hv

@@ -8,6 +8,7 @@
 #include "HvApplication.h"
 #include "HvForms.h"
 #include "HvLXShowException.h"
+#include "HvScopeExit.h"
 #include "HvScreen.h"
 #include "HvVisualStyles.h"
 
@@ -113,6 +114,41 @@ TEST(Toolkit, RecreatingTheWindowKeepsControlsAndWhatTheUserEntered) {
   EXPECT_TRUE(box->Checked());
   EXPECT_EQ(edit->Text(), L"typed by the user");
   EXPECT_TRUE(GetWindowLongW(form->Handle(), GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+}
+
+TEST(Toolkit, AWindowLeadsBackToItsObjectOnlyWhileItLives) {
+  std::unique_ptr<TForm> form(TForm::Create<TForm>(nullptr));
+  TEdit* edit = form->Add<TEdit>(L"Edit", {8, 30, 120, 21});
+  form->HandleNeeded();
+  const HWND firstForm = form->Handle(), firstEdit = edit->Handle();
+  const HWND stranger = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  const ScopeExit strangerGone([&] { DestroyWindow(stranger); });
+  EXPECT_EQ(TForm::FromHandle(firstForm), form.get());
+  EXPECT_EQ(TWinControl::FromHandle(firstEdit), edit);
+  EXPECT_EQ(TForm::FromHandle(firstEdit), nullptr) << "a control is no form";
+  EXPECT_EQ(TWinControl::FromHandle(firstForm), nullptr) << "a form is no control";
+  EXPECT_EQ(TForm::FromHandle(stranger), nullptr);
+  EXPECT_EQ(TWinControl::FromHandle(stranger), nullptr);
+  EXPECT_EQ(TForm::FromHandle(nullptr), nullptr);
+
+  form->SetBorderStyle(TFormBorderStyle::bsDialog);  // a new window for the form
+  EXPECT_EQ(TForm::FromHandle(firstForm), nullptr);
+  EXPECT_EQ(TForm::FromHandle(form->Handle()), form.get());
+  EXPECT_EQ(TWinControl::FromHandle(firstEdit), edit) << "the control kept its window";
+
+  edit->DestroyHandle();
+  EXPECT_EQ(TWinControl::FromHandle(firstEdit), nullptr);
+  edit->CreateHandle(form->Handle());
+  EXPECT_EQ(TWinControl::FromHandle(edit->Handle()), edit);
+  // The class still gets what the control does not handle itself.
+  SetWindowTextW(edit->Handle(), L"still an edit");
+  EXPECT_EQ(edit->Text(), L"still an edit");
+  EXPECT_EQ(SendMessageW(edit->Handle(), EM_LINELENGTH, 0, 0), 13);
+
+  const HWND lastForm = form->Handle(), lastEdit = edit->Handle();
+  form.reset();
+  EXPECT_EQ(TForm::FromHandle(lastForm), nullptr);
+  EXPECT_EQ(TWinControl::FromHandle(lastEdit), nullptr);
 }
 
 TEST(Toolkit, ControlsUseCommonControlsVersion6) {

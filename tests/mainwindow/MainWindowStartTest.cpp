@@ -51,6 +51,8 @@ class MainWindowStart : public testing::Test {
   std::unique_ptr<hv::THalvernUninstallerMainForm> ShowBusy() {
     std::unique_ptr<hv::THalvernUninstallerMainForm> form(hv::TForm::Create<hv::THalvernUninstallerMainForm>(nullptr));
     hv::Application().SetMainForm(form.get());
+    form->HandleNeeded();
+    for (HWND control : ListControls(*form)) EXPECT_FALSE(IsWindowEnabled(control)) << "made enabled, before any look";
     form->Show();
     EXPECT_TRUE(form->FirstActivateDone());
     EXPECT_TRUE(PaintedWhole(form->Handle()));
