@@ -98,7 +98,8 @@ HANDLE TRecycleStaging::NextBucket() {
   return FBucketHandle.get();
 }
 
-TRecycleStaging::TMoveResult TRecycleStaging::MoveAside(const std::wstring& entry, bool listedAsFolder) {
+TRecycleStaging::TMoveResult TRecycleStaging::MoveAside(const std::wstring& entry, bool listedAsFolder,
+                                                        std::optional<bool> hostSeesLinkBelow) {
   const std::wstring name = NameOf(entry);
   if (!SameTextOrdinal(ExcludeTrailingBackslashLX(entry), FFolder + name)) return TMoveResult::Failed;
   const THandleIdentity* folder = OpenFolder();
@@ -119,7 +120,12 @@ TRecycleStaging::TMoveResult TRecycleStaging::MoveAside(const std::wstring& entr
     // knows as one goes as itself and is not entered.
     FILE_BASIC_INFO basic;
     if (!GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic)) return TMoveResult::Failed;
-    if (!(basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && HoldsUnremovableLinkBelow(identity))
+    // The host's answer stands for the walk: under Wine every link is a host link, which the
+    // host sees as one at any depth. It was given by path before the moves began, which
+    // weakens nothing: a link put into the tree after either look goes with the tree, as a
+    // link (moving a tree renames its top only and follows nothing inside).
+    if (!(basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        (hostSeesLinkBelow ? *hostSeesLinkBelow : HoldsUnremovableLinkBelow(identity)))
       return TMoveResult::RefusedLink;
   }
 
