@@ -29,7 +29,8 @@ TEST(HostLinkScan, AnswersEachTreeInOneLook) {
       {L"folder link", true},
       {L"dangling", true},
       {L"it's $(touch pwned) `x`; ${HOME}", true},
-      {L"empty \u00e9t\u00e9", false},
+      {L"\u00e9t\u00e9 \u65e5\u672c", true},
+      {L"empty", false},
       {L"is a link", std::nullopt},
   };
   ASSERT_NO_THROW(hv::ForceDirectoriesLX(dir / L"plain\\inner"));
@@ -43,6 +44,8 @@ TEST(HostLinkScan, AnswersEachTreeInOneLook) {
   ASSERT_NO_THROW(hv::ForceDirectoriesLX(dir / cases[4].name));
   links.Make(dir / cases[4].name + L"\\to.txt", elsewhere / L"target.txt");
   ASSERT_NO_THROW(hv::ForceDirectoriesLX(dir / cases[5].name));
+  links.Make(dir / cases[5].name + L"\\to", elsewhere / L"target");
+  ASSERT_NO_THROW(hv::ForceDirectoriesLX(dir / cases[6].name));
   links.Make(dir / L"is a link", elsewhere / L"target");
 
   std::vector<std::wstring> folders;
