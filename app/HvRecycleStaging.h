@@ -36,7 +36,9 @@ class TRecycleStaging {
   // handle as the kind the listing saw. A link this system can only move by moving what it
   // leads to, or a tree holding one, is refused and left where it is; so is an entry the
   // system will not move, one that is no longer of that kind, and one that lies elsewhere.
-  TMoveResult MoveAside(const std::wstring& entry, bool listedAsFolder);
+  // `hostSeesLinkBelow`: for a folder, what the host answered a little earlier about links
+  // below it (HostLinksBelow); without an answer the tree is walked through its handle.
+  TMoveResult MoveAside(const std::wstring& entry, bool listedAsFolder, std::optional<bool> hostSeesLinkBelow = {});
   // Sends what was moved aside to the Recycle Bin, silently, never deleting anything for
   // good: in one step when the Recycle Bin takes it whole, else entry by entry, and what it
   // will not take returns to the folder under its own name (the next free "name (2)" when

@@ -263,36 +263,45 @@ TEST(CleanOutTempFolder, RefusesProtectedFoldersAndDeletesNothing) {
   DeleteFileW(planted.c_str());
 }
 
+// With few folders each tree is walked through its handle; with many the host is asked about
+// all of them at once. Either way the same entries stay.
 TEST(CleanOutTempFolder, LinksAreNeverAWayOut) {
-  filestest::Canary canary;
-  TempFolder temp;
-  filestest::HostLinks links;
-  links.Make(temp.Dir / L"folder-link", canary.Path());
-  links.Make(temp.Dir / L"file-link.txt", canary.File());
-  links.Make(temp.Dir / L"dangling", temp.Dir / L"nowhere");
-  MakeFolder(temp.Dir / L"holds-a-link\\inner");
-  MakeFile(temp.Dir / L"holds-a-link\\own.txt");
-  links.Make(temp.Dir / L"holds-a-link\\inner\\to-canary", canary.Path());
-  // Wine shows a link to a file as a plain file.
-  MakeFolder(temp.Dir / L"holds-a-file-link");
-  MakeFile(temp.Dir / L"holds-a-file-link\\own.txt");
-  links.Make(temp.Dir / L"holds-a-file-link\\to-canary.txt", canary.File());
+  for (const int plainFolders : {0, 70}) {
+    filestest::Canary canary;
+    TempFolder temp;
+    filestest::HostLinks links;
+    links.Make(temp.Dir / L"folder-link", canary.Path());
+    links.Make(temp.Dir / L"file-link.txt", canary.File());
+    links.Make(temp.Dir / L"dangling", temp.Dir / L"nowhere");
+    MakeFolder(temp.Dir / L"holds-a-link\\inner");
+    MakeFile(temp.Dir / L"holds-a-link\\own.txt");
+    links.Make(temp.Dir / L"holds-a-link\\inner\\to-canary", canary.Path());
+    // Wine shows a link to a file as a plain file.
+    MakeFolder(temp.Dir / L"holds-a-file-link\\deeper");
+    MakeFile(temp.Dir / L"holds-a-file-link\\own.txt");
+    links.Make(temp.Dir / L"holds-a-file-link\\deeper\\to-canary.txt", canary.File());
+    for (int i = 0; i < plainFolders; ++i) {
+      const std::wstring plain = temp.Dir / Unique(L"plain");
+      MakeFolder(plain + L"\\inner");
+      MakeFile(plain + L"\\inner\\own.txt");
+    }
 
-  ASSERT_TRUE(filestest::HostIsLink(temp.Dir / L"dangling"));
-  WatchingDisplay display;
-  hv::CleanOutTempFolder(temp.Dir.Path());
+    ASSERT_TRUE(filestest::HostIsLink(temp.Dir / L"dangling"));
+    WatchingDisplay display;
+    hv::CleanOutTempFolder(temp.Dir.Path());
 
-  EXPECT_TRUE(canary.Intact());
-  EXPECT_EQ(temp.FilesLeft(), 0);
-  EXPECT_EQ(temp.FoldersLeft(), 0);
-  // Wine shows no entry for a dangling link, so the cleaning cannot see it, and it stays.
-  EXPECT_FALSE(Listed(temp.Dir.Path(), L"dangling"));
-  EXPECT_TRUE(filestest::HostIsLink(temp.Dir / L"dangling"));
-  // A link that this system would follow stays, and so does a tree that holds one.
-  for (const wchar_t* stays :
-       {L"folder-link", L"file-link.txt", L"holds-a-link\\own.txt", L"holds-a-file-link\\own.txt"})
-    EXPECT_TRUE(Exists(temp.Dir / stays)) << stays;
-  EXPECT_EQ(EntriesLeft(temp.Dir.Path()), 5);  // with the hidden folder
+    EXPECT_TRUE(canary.Intact()) << plainFolders;
+    EXPECT_EQ(temp.FilesLeft(), 0) << plainFolders;
+    EXPECT_EQ(temp.FoldersLeft(), 0) << plainFolders;
+    // Wine shows no entry for a dangling link, so the cleaning cannot see it, and it stays.
+    EXPECT_FALSE(Listed(temp.Dir.Path(), L"dangling")) << plainFolders;
+    EXPECT_TRUE(filestest::HostIsLink(temp.Dir / L"dangling")) << plainFolders;
+    // A link that this system would follow stays, and so does a tree that holds one.
+    for (const wchar_t* stays :
+         {L"folder-link", L"file-link.txt", L"holds-a-link\\own.txt", L"holds-a-file-link\\own.txt"})
+      EXPECT_TRUE(Exists(temp.Dir / stays)) << plainFolders << " " << stays;
+    EXPECT_EQ(EntriesLeft(temp.Dir.Path()), 5) << plainFolders;  // with the hidden folder
+  }
 }
 
 TEST(CleanOutTempFolder, EntriesThatCannotGoStayAndTheRestIsCleanedSilently) {

@@ -59,8 +59,8 @@ TEST(StagingFolder, IsForAdministratorsAndTheSystemAlone) {
 }
 
 // A folder that someone else made in the staging folder under the name of the next group
-// (the 33rd bucket, after 1024 entries) is never used: nothing of ours goes into it, and
-// every entry still leaves the temporary folder (to the Recycle Bin) or stays where it was.
+// (after 1024 entries) is never used: nothing of ours goes into it, and every entry still
+// leaves the temporary folder (to the Recycle Bin) or stays where it was.
 TEST(StagingFolder, AFolderSomeoneElseMadeThereIsNeverUsed) {
   ScratchDir dir;
   constexpr int kEntries = 1024 + 8;
