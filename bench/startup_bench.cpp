@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "HvChildWindows.h"
 #include "HvLXHostStartup.h"
 #include "HvProductCatalogue.h"
 #include "HvRemovalEngine.h"
@@ -31,19 +32,8 @@ std::wstring Beside(const wchar_t* relative) {
   return dir + relative;
 }
 
-BOOL CALLBACK CollectChild(HWND h, LPARAM p) {
-  reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
-  return TRUE;
-}
-
-std::vector<HWND> Children(HWND window) {
-  std::vector<HWND> children;
-  EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
-  return children;
-}
-
 HWND FindList(HWND window) {
-  for (HWND h : Children(window)) {
+  for (HWND h : hv::ChildWindowsOf(window)) {
     wchar_t cls[32];
     GetClassNameW(h, cls, 32);
     if (lstrcmpW(cls, L"ListBox") == 0) return h;
@@ -56,7 +46,7 @@ HWND FindList(HWND window) {
 bool Painted(HWND window, bool needsList) {
   if (!IsWindowVisible(window) || GetUpdateRect(window, nullptr, FALSE)) return false;
   if (needsList && !FindList(window)) return false;
-  for (HWND h : Children(window))
+  for (HWND h : hv::ChildWindowsOf(window))
     if (IsWindowVisible(h) && GetUpdateRect(h, nullptr, FALSE)) return false;
   return true;
 }

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "HvChildWindows.h"
 #include "HvComPtr.h"
 #include "HvLXHostScripts.h"
 #include "HvWindows.h"
@@ -79,17 +80,6 @@ std::wstring TextOf(HWND h) {
   return text;
 }
 
-BOOL CALLBACK CollectChild(HWND h, LPARAM p) {
-  reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
-  return TRUE;
-}
-
-std::vector<HWND> Children(HWND parent) {
-  std::vector<HWND> list;
-  EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&list));
-  return list;
-}
-
 void Print(const std::wstring& line) {
   std::wstring text = line + L"\n";
   int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -123,7 +113,7 @@ void DumpListBox(HWND h) {
 
 void Dump(HWND top) {
   Print(L"window: " + TextOf(top));
-  for (HWND h : Children(top)) {
+  for (HWND h : hv::ChildWindowsOf(top)) {
     std::wstring cls = ClassOf(h);
     std::wstring line = cls + L" \"" + Escape(TextOf(h)) + L"\"";
     if (cls == L"Button") {
@@ -138,7 +128,7 @@ void Dump(HWND top) {
 }
 
 HWND FindChild(HWND top, const std::wstring& cls, const std::wstring& text) {
-  for (HWND h : Children(top))
+  for (HWND h : hv::ChildWindowsOf(top))
     if (ClassOf(h) == cls && (text.empty() || TextOf(h) == text)) return h;
   return nullptr;
 }
@@ -208,7 +198,7 @@ HWND FindButtonAnywhere(const std::wstring& text) {
   std::vector<HWND> tops;
   EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&tops));
   for (HWND top : tops)
-    for (HWND h : Children(top))
+    for (HWND h : hv::ChildWindowsOf(top))
       if (ClassOf(h) == L"Button" && IsWindowVisible(h) && IsWindowEnabled(h) && TextOf(h) == text) return h;
   return nullptr;
 }
@@ -299,7 +289,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (cmd == L"box") {
     // A message box: its text is the static control that is not the icon.
-    for (HWND h : Children(top))
+    for (HWND h : hv::ChildWindowsOf(top))
       if (ClassOf(h) == L"Static" && !TextOf(h).empty()) Print(L"box: " + Escape(TextOf(h)));
     HWND button = FindChild(top, L"Button", argc > 3 ? argv[3] : L"OK");
     if (!button) return 1;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FormsTestSupport.h"
+#include "HvChildWindows.h"
 #include "HalvernUninstallerMainFrm.h"
 #include "HvLXCursors.h"
 #include "HvLXForms.h"
@@ -15,16 +16,10 @@
 
 namespace {
 
-BOOL CALLBACK CollectChild(HWND h, LPARAM p) {
-  reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
-  return TRUE;
-}
-
 // The window and every control of it visible, with nothing left to paint.
 bool PaintedWhole(HWND window) {
   if (!IsWindowVisible(window) || GetUpdateRect(window, nullptr, FALSE)) return false;
-  std::vector<HWND> children;
-  EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
+  const std::vector<HWND> children = hv::ChildWindowsOf(window);
   for (HWND h : children)
     if (!IsWindowVisible(h) || GetUpdateRect(h, nullptr, FALSE)) return false;
   return !children.empty();
