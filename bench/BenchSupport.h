@@ -21,6 +21,7 @@
 #include <string>
 
 #include "HvLXHostScripts.h"
+#include "HvLXProcesses.h"
 #include "HvLXRegistryBase.h"
 #include "HvWindows.h"
 
@@ -160,8 +161,9 @@ inline bool RunOnHost(const std::string& command, const std::wstring& scratch) {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  hv::KeepOnlyWhatWasStarted(pi);
+  if (pi.hThread) CloseHandle(pi.hThread);
+  if (pi.hProcess) CloseHandle(pi.hProcess);
   while (GetFileAttributesW(marker.c_str()) == INVALID_FILE_ATTRIBUTES) Sleep(1);
   int status = -1;
   if (FILE* f = _wfopen(marker.c_str(), L"r")) {

@@ -39,6 +39,7 @@ bool DirectRoundTrip(const std::wstring& folder, int i) {
   if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr, &si,
                       &pi))
     return false;
+  hv::KeepOnlyWhatWasStarted(pi);
   hv::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
   if (process) WaitForSingleObject(process.get(), INFINITE);
   while (GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES) Sleep(1);

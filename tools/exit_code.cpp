@@ -1,13 +1,15 @@
 // Runs a program and prints its whole exit code. The Linux side of Wine sees only the low 8
 // bits of a Windows exit code (1603 arrives as 67), so scripts ask this tool instead:
 //   exit_code.exe program.exe [arguments...]   prints "exit code: N", and exits with 0 when
-// the program could be started. Its standard output and error go where this tool's go.
+// the program could be started and waited for. Its standard output and error go where this
+// tool's go.
 #include <algorithm>
 #include <string>
 
 #include "HvLXHostScripts.h"
 #include "HvHandles.h"
 #include "HvLXConsole.h"
+#include "HvLXProcesses.h"
 #include "HvWindows.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -34,6 +36,12 @@ int wmain(int argc, wchar_t** argv) {
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
     hv::WriteStdOutLine(L"cannot start: " + commandLine);
+    return 1;
+  }
+  hv::KeepOnlyWhatWasStarted(info);
+  if (!info.hProcess) {
+    // A host program under Wine: started detached, with no exit code to read.
+    hv::WriteStdOutLine(L"started without a process to wait for: " + commandLine);
     return 1;
   }
   const hv::UniqueKernelHandle process(info.hProcess), thread(info.hThread);

@@ -57,15 +57,6 @@ void SetCompatLayerRunAsInvoker(TStrings& environment) {
   environment.Add(L"__compat_layer=RunAsInvoker");
 }
 
-// Wine 8 starts a host program (such as /bin/bash) detached and answers success with no process
-// handle, leaving the thread handle and both ids as whatever its stack held: a caller that
-// closed that "thread handle" would close some other part's handle (seen: the cached handle of
-// HKEY_LOCAL_MACHINE, after which every registry call from that root failed). Without a process
-// handle nothing of the answer is the caller's.
-void KeepOnlyWhatWasStarted(PROCESS_INFORMATION& info) {
-  if (!info.hProcess) info = {};
-}
-
 bool CreateAsCurrentUser(const TProcessStart& start, std::wstring& environmentBlock, DWORD flags, bool inherit,
                          STARTUPINFOW& startup, PROCESS_INFORMATION& info) {
   std::wstring commandLine = start.commandLine;  // the call may write into it
@@ -78,6 +69,10 @@ bool CreateAsCurrentUser(const TProcessStart& start, std::wstring& environmentBl
 }
 
 }  // namespace
+
+void KeepOnlyWhatWasStarted(PROCESS_INFORMATION& info) {
+  if (!info.hProcess) info = {};
+}
 
 void StartProcessLX(const TProcessStart& start, PROCESS_INFORMATION& info) {
   info = {};

@@ -21,6 +21,13 @@ struct TProcessStart {
   std::wstring inputText;                 // written to standard input as UTF-16LE
 };
 
+// To call on the answer of every successful process start before its handles are kept or closed.
+// Wine 8 starts a host program (such as /bin/bash) detached and answers success with no process
+// handle, leaving the thread handle and both ids as whatever its stack held: a caller that
+// closed that "thread handle" would close some other part's handle (seen: the cached handle of
+// HKEY_LOCAL_MACHINE, after which every registry call from that root failed). Without a process
+// handle nothing of the answer is the caller's, and it is cleared whole.
+void KeepOnlyWhatWasStarted(PROCESS_INFORMATION& info);
 // Starts the process. With input the child inherits handles, which another user's identity
 // cannot (raises an internal error before anything starts). A start refused with error 740
 // (elevation required) is tried once more with "__compat_layer=RunAsInvoker". Raises EOSError

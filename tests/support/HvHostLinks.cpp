@@ -4,6 +4,7 @@
 
 #include <atomic>
 
+#include "HvLXProcesses.h"
 #include "HvWindows.h"
 
 namespace filestest {
@@ -71,6 +72,7 @@ void RunHostScript(const std::string& script) {
   PROCESS_INFORMATION pi{};
   ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
       << GetLastError();
+  hv::KeepOnlyWhatWasStarted(pi);
   if (pi.hProcess) CloseHandle(pi.hProcess);
   if (pi.hThread) CloseHandle(pi.hThread);
   while (!hvtest::PathExists(marker)) Sleep(5);
