@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cwchar>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "HvLXHostScripts.h"
@@ -128,6 +129,28 @@ inline bool KeyExists(HKEY root, const std::wstring& key) {
 }
 
 inline bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Runs this benchmark's own program again with `arguments` (the half of a measurement that must
+// have a process of its own: its own peak memory, its own caches, its own environment) and
+// waits for it. `environment`: a block as CreateProcessW takes it, or this one's. Its exit
+// code; nothing when it could not start.
+inline std::optional<DWORD> RunSelf(const std::wstring& arguments, wchar_t* environment = nullptr) {
+  wchar_t self[MAX_PATH * 2];
+  GetModuleFileNameW(nullptr, self, MAX_PATH * 2);
+  std::wstring line = L"\"" + std::wstring(self) + L"\" " + arguments;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, environment ? CREATE_UNICODE_ENVIRONMENT : 0,
+                      environment, nullptr, &si, &pi))
+    return std::nullopt;
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  DWORD code = 1;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return code;
+}
 
 // The host path of a Windows path; empty outside Wine.
 inline std::string HostPath(const std::wstring& path) {

@@ -59,20 +59,11 @@ Timing AppendAndRead(hv::TStrings& list, int count) {
 
 // The file-backed half runs in a child process, so its peak memory is its own.
 Timing FileStringsInChild(int count) {
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
   wchar_t dir[MAX_PATH + 1];
   GetTempPathW(MAX_PATH + 1, dir);
   const std::wstring out = std::wstring(dir) + L"hv_filestrings_" + std::to_wstring(GetCurrentProcessId()) + L".txt";
-  std::wstring cmd = L"\"" + std::wstring(self) + L"\" measure " + std::to_wstring(count) + L" \"" + out + L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
   Timing t;
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return t;
-  WaitForSingleObject(pi.hProcess, INFINITE);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  if (!bench::RunSelf(L"measure " + std::to_wstring(count) + L" \"" + out + L"\"")) return t;
   if (FILE* f = _wfopen(out.c_str(), L"r")) {
     if (std::fscanf(f, "%lf %lf %llu %lf", &t.appendS, &t.readS, &t.digest, &t.peakPrivateMiB) != 4) t = Timing{};
     std::fclose(f);

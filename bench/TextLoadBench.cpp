@@ -3,6 +3,7 @@
 // splits it. Each measurement runs in a fresh child process so its peak memory is its own.
 // Fails when the two read different lines.
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -130,24 +131,14 @@ Result Measure(const std::wstring& mode, const std::wstring& path) {
 }
 
 Result RunChild(const std::wstring& mode, const std::wstring& path) {
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
   std::wstring out = path + L"." + mode;
-  std::wstring cmd = L"\"" + std::wstring(self) + L"\" measure " + mode + L" \"" + path + L"\" \"" + out + L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi{};
   Result r;
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return r;
-  WaitForSingleObject(pi.hProcess, INFINITE);
-  DWORD exitCode = 1;
-  GetExitCodeProcess(pi.hProcess, &exitCode);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  const std::optional<DWORD> exitCode = bench::RunSelf(L"measure " + mode + L" \"" + path + L"\" \"" + out + L"\"");
+  if (!exitCode) return r;
   if (FILE* f = _wfopen(out.c_str(), L"r")) {
     r.ran = fscanf(f, "%lf %lld %lf %lf %lf %llu", &r.ms, &r.lines, &r.peakWorkingSet, &r.peakPagefile,
                    &r.decodedBytes, &r.digest) == 6 &&
-            exitCode == 0;
+            *exitCode == 0;
     fclose(f);
   }
   DeleteFileW(out.c_str());

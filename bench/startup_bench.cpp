@@ -7,7 +7,8 @@
 // Prints times and ratios; fails when a program never showed its window, never painted it, or
 // the list never filled.
 //
-// `startup_bench.exe /cold-detection` is the fresh process: it prints its detection's time.
+// `startup_bench.exe /cold-detection <file>` is the fresh process: it writes its detection's
+// time into the file.
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -115,48 +116,33 @@ bool DetectBoth(double& ms) {
 constexpr wchar_t kColdDetection[] = L"/cold-detection";
 
 // The fresh process: first what the program does before its window that a detection may lean
-// on, then the detection, timed alone. Prints the milliseconds; exit code 0 when both products
-// were found.
-int RunColdDetection() {
+// on, then the detection, timed alone. Writes the milliseconds to `out`; exit code 0 when both
+// products were found.
+int RunColdDetection(const wchar_t* out) {
   hv::InstallHostScriptRunner();
   if (hv::RunHostStartupCheck()) return 2;
   double ms = -1;
   const bool both = DetectBoth(ms);
-  std::printf("%.3f\n", ms);
-  std::fflush(stdout);
+  FILE* f = _wfopen(out, L"w");
+  if (!f) return 3;
+  std::fprintf(f, "%.3f\n", ms);
+  std::fclose(f);
   return both ? 0 : 1;
 }
 
 // Starts this program as the fresh process and reads its time; false when it failed.
 bool DetectColdInChild(double& ms) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring cmd = L"\"" + std::wstring(self) + L"\" " + kColdDetection;
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = writeEnd;
-  si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  PROCESS_INFORMATION pi{};
-  const bool started = CreateProcessW(self, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-  CloseHandle(writeEnd);
-  std::string out;
-  char buffer[64];
-  DWORD got = 0;
-  while (started && ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
-  CloseHandle(readEnd);
-  if (!started) return false;
-  WaitForSingleObject(pi.hProcess, INFINITE);
-  DWORD code = 1;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return code == 0 && std::sscanf(out.c_str(), "%lf", &ms) == 1;
+  wchar_t dir[MAX_PATH + 1];
+  GetTempPathW(MAX_PATH + 1, dir);
+  const std::wstring out = std::wstring(dir) + L"hv_cold_detection_" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+  const std::optional<DWORD> code = bench::RunSelf(std::wstring(kColdDetection) + L" \"" + out + L"\"");
+  bool read = false;
+  if (FILE* f = _wfopen(out.c_str(), L"r")) {
+    read = std::fscanf(f, "%lf", &ms) == 1;
+    std::fclose(f);
+  }
+  DeleteFileW(out.c_str());
+  return code == 0u && read;
 }
 
 void Best(double value, double& best) {
@@ -178,7 +164,7 @@ void PrintLine(const char* what, double ms, std::optional<double> bare = std::nu
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc == 2 && lstrcmpW(argv[1], kColdDetection) == 0) return RunColdDetection();
+  if (argc == 3 && lstrcmpW(argv[1], kColdDetection) == 0) return RunColdDetection(argv[2]);
   const int n = bench::Start(argc, argv, 5000);
   hvplant::PlantBusyMachine(n, n);
 

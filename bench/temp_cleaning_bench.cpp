@@ -9,6 +9,7 @@
 // process whose XDG_DATA_HOME is a scratch folder of this run, removed at the end.
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -200,24 +201,11 @@ int wmain(int argc, wchar_t** argv) {
   environment.insert(environment.end(), dataHome.c_str(), dataHome.c_str() + dataHome.size() + 1);
   environment.push_back(L'\0');
 
-  wchar_t self[MAX_PATH * 2];
-  GetModuleFileNameW(nullptr, self, MAX_PATH * 2);
-  std::wstring line =
-      L"\"" + std::wstring(self) + L"\" --measure \"" + root + L"\" " + std::to_wstring(files);
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  DWORD childExit = 1;
-  if (bench::Check(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                                  environment.data(), nullptr, &si, &pi),
-                   "could not start the measuring process")) {
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    GetExitCodeProcess(pi.hProcess, &childExit);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    // The child has said what was wrong.
-    if (childExit != 0) ++bench::Failures();
-  }
+  const std::optional<DWORD> childExit =
+      bench::RunSelf(L"--measure \"" + root + L"\" " + std::to_wstring(files), environment.data());
+  // The child has said what was wrong.
+  if (bench::Check(childExit.has_value(), "could not start the measuring process") && *childExit != 0)
+    ++bench::Failures();
   bench::Check(bench::RunOnHost("rm -rf " + bench::Quoted(bench::HostPath(root)), std::wstring(temp)),
                "the host shell could not remove the scratch folder");
   return bench::ExitCode();
