@@ -194,8 +194,9 @@ int wmain(int argc, wchar_t** argv) {
   PrintLine("Halvern Uninstaller, list filled:", bestFilled, bestBare);
   PrintLine("detection of both products, fresh process:", bestCold);
   PrintLine("detection of both products, warm, here:", bestWarm);
-  // The fresh process's detection is the one the window runs. The warm one is shorter, so
-  // the difference with it overstates what the program does besides detecting.
+  // The fresh process's detection is the one the window runs. The warm one can be shorter
+  // (measured: about equal), so the difference with it can overstate what the program does
+  // besides detecting.
   const auto minus = [&](double detection) {
     return bestFilled >= 0 && detection >= 0 ? bestFilled - detection : -1;
   };
