@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <numeric>
 
 #include "HvWindows.h"
 
@@ -12,6 +13,16 @@ int CompareInLocale(DWORD flags, std::wstring_view s1, std::wstring_view s2) {
   int r = CompareStringW(LOCALE_USER_DEFAULT, flags, s1.data(), static_cast<int>(std::min<size_t>(s1.size(), INT_MAX)),
                          s2.data(), static_cast<int>(std::min<size_t>(s2.size(), INT_MAX)));
   return r - CSTR_EQUAL;
+}
+
+// The positions 0 .. count-1 in the order `less` (which compares positions) puts them, equal
+// ones as they were.
+template <class Less>
+std::vector<int> SortedPositions(std::size_t count, Less less) {
+  std::vector<int> order(count);
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), less);
+  return order;
 }
 
 }  // namespace
@@ -387,19 +398,15 @@ void TStringList::Sort() {
   if (FObjects.empty()) {
     std::stable_sort(FStrings.begin(), FStrings.end(), less);
   } else {
-    std::vector<int> order(FStrings.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return less(FStrings[a], FStrings[b]); });
-    Reorder(order);
+    Reorder(SortedPositions(FStrings.size(), [&](int a, int b) { return less(FStrings[a], FStrings[b]); }));
   }
   Changed();
 }
 
 void TStringList::CustomSort(const std::function<int(const TStringList&, int, int)>& compare) {
   // Sorts positions first, since the callback names items by their index in this list.
-  std::vector<int> order(FStrings.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(*this, a, b) < 0; });
+  const std::vector<int> order =
+      SortedPositions(FStrings.size(), [&](int a, int b) { return compare(*this, a, b) < 0; });
   Changing();
   Reorder(order);
   Changed();
