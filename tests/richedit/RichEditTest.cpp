@@ -44,6 +44,14 @@ INT_PTR RecordShellExecute(HWND, const std::wstring& verb, const std::wstring& f
 
 bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 
+// Makes a control one that does not hand out its object model (as one of an older system would
+// not). A function of its own: the subclass procedure is a stdcall one, which no lambda becomes
+// in the 32-bit build.
+LRESULT CALLBACK RefuseObjectModel(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  if (msg == EM_GETOLEINTERFACE) return 0;
+  return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
 class RichEditTest : public EventLogFolderTest {
  protected:
   void SetUp() override {
@@ -228,12 +236,8 @@ TEST_F(RichEditTest, LinksAreStyledThroughTheObjectModelElseThroughTheSelectionW
   EXPECT_TRUE(links.AttemptOle());
   EXPECT_EQ(ReportsOfObjectModelFailure(), 0);
 
-  // A control that does not hand out its object model (as one of an older system would not).
-  auto refuseObjectModel = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) -> LRESULT {
-    if (msg == EM_GETOLEINTERFACE) return 0;
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
-  };
-  ASSERT_TRUE(SetWindowSubclass(Edit->Handle(), refuseObjectModel, 7, 0));
+  // A control that does not hand out its object model.
+  ASSERT_TRUE(SetWindowSubclass(Edit->Handle(), RefuseObjectModel, 7, 0));
   Edit->SetSelection(2, 3);
   links.ApplyStyleToLink(0, clBlue, fsUnderline);
   mail = FormatAt(6);
@@ -248,7 +252,7 @@ TEST_F(RichEditTest, LinksAreStyledThroughTheObjectModelElseThroughTheSelectionW
   links.ApplyOriginalStyleToAllLinks();  // two links, one report
   EXPECT_EQ(ReportsOfObjectModelFailure(), 2);
   EXPECT_EQ(FormatAt(6).crTextColor, RGB(255, 0, 0));
-  RemoveWindowSubclass(Edit->Handle(), refuseObjectModel, 7);
+  RemoveWindowSubclass(Edit->Handle(), RefuseObjectModel, 7);
 
   try {
     links.ApplyOriginalStyleToLink(2);
@@ -363,14 +367,10 @@ TEST_F(RichEditTest, TheDefaultLookKeepsAnAutomaticColourAutomatic) {
   Edit->SetText(L"Mail joe@example.org now.");
   TRichEditLinks& links = *Edit->FLinkHelper;
   links.AddEmailHotSpots(clRed, fsBold);
-  auto refuseObjectModel = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) -> LRESULT {
-    if (msg == EM_GETOLEINTERFACE) return 0;
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
-  };
   for (bool objectModel : {true, false}) {
     SCOPED_TRACE(objectModel ? "object model" : "selection");
     if (!objectModel) {
-      ASSERT_TRUE(SetWindowSubclass(Edit->Handle(), refuseObjectModel, 7, 0));
+      ASSERT_TRUE(SetWindowSubclass(Edit->Handle(), RefuseObjectModel, 7, 0));
     }
     links.ApplyOriginalStyleToAllLinks();
     ASSERT_EQ(FormatAt(6).crTextColor, RGB(255, 0, 0));
@@ -380,7 +380,7 @@ TEST_F(RichEditTest, TheDefaultLookKeepsAnAutomaticColourAutomatic) {
     EXPECT_FALSE(mail.dwEffects & CFE_BOLD);
     EXPECT_EQ(links.AttemptOle(), objectModel);
   }
-  RemoveWindowSubclass(Edit->Handle(), refuseObjectModel, 7);
+  RemoveWindowSubclass(Edit->Handle(), RefuseObjectModel, 7);
 }
 
 TEST_F(RichEditTest, StyledLinksAsTheUserSeesThem) {
