@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test under Wine (with a private X display for the windows).
-# The 32-bit product is built and its imports checked on every machine. Where this machine runs
-# 32-bit code, every suite runs against the 32-bit build. Where it cannot (see wine-arch.sh),
-# every suite runs against the 64-bit twin, and after it the tests labelled "emulated" (the
-# program's detection, unattended removal and installer packages end to end, code patching,
-# delay-loading, the WinHTTP replacement and exception reports;
+# The whole 32-bit build, tests included, is made on every machine and the product's imports
+# checked. Where this machine runs 32-bit code, every suite runs against the 32-bit build.
+# Where it cannot (see wine-arch.sh), every suite runs against the 64-bit twin, and after it the
+# tests labelled "emulated" (the program's detection, unattended removal and installer packages
+# end to end, code patching, delay-loading, the WinHTTP replacement and exception reports;
 # tests/CMakeLists.txt) run against the 32-bit build under user-mode emulation; in CI warnings
 # fail the build.
 set -euo pipefail

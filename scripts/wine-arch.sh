@@ -28,19 +28,15 @@ hv_build_dir() {  # $1: project root
   if [ "$HV_ARCH" = 64 ]; then echo "$1/build64"; else echo "$1/build"; fi
 }
 
-# The 32-bit programs that the test run starts under emulation where 32-bit code cannot run
-# (the tests labelled "emulated" in tests/CMakeLists.txt use these and the twin's tools).
-HV_EMULATED_TARGETS="HalvernUninstaller test_sysutils test_internet test_diag"
-
 # Builds what this machine's Wine runs: everything of the 32-bit product where it can run it;
-# elsewhere the 32-bit programs that run under emulation (the product among them, built and
-# checked on every machine) and everything of the 64-bit twin.
+# elsewhere everything of the 32-bit product too (so a source that only the 32-bit compiler
+# refuses stops every machine's run, not only those that run 32-bit code; the product's
+# imports checked), then everything of the 64-bit twin.
 hv_build_for_machine() {  # $1: project root
   if [ "$HV_ARCH" = 32 ]; then
     bash "$1/scripts/build.sh" 32
   else
-    # shellcheck disable=SC2086
-    bash "$1/scripts/build.sh" 32 $HV_EMULATED_TARGETS &&
+    bash "$1/scripts/build.sh" 32 &&
       bash "$1/scripts/check-imports.sh" "$1/build/app/HalvernUninstaller.exe" &&
       bash "$1/scripts/build.sh" 64
   fi
